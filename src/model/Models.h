@@ -1,0 +1,89 @@
+#pragma once
+
+#include "model/BiteWork.h"
+#include "rheology/Rheology.h"
+
+#include <vector>
+
+namespace rollbite {
+
+// One roll bite by Orowan's slab analysis: lays 501 points over the arc of contact, integrates the slab
+// equations from both ends with Coulomb friction turning into sticking, finds the neutral point and sums
+// the roll pressure and friction shear into the rolling force and torque per unit width.
+// Names ending in _Bw belong to the entry (backward-slip) side, _Fw to the exit (forward-slip) side.
+class Models {
+public:
+    Models();
+    virtual ~Models() = default;
+
+    // One computation; the owner sets Exit_thickness and Roll_radius first. Thicknesses and the roll
+    // diameter in mm, tensions and the offset yield stress in MPa. Returns Has_Failed (0 = success).
+    int computeRollBite(Rheology& rheology, double entryThickness, double exitThickness, double entryTension,
+                        double exitTension, double friction, double offsetYieldStress, double rollDiameter);
+
+    void fillFrictionTables();
+    // Orowan's factor w(s, phi) for the shear ratio s in [0, 1] and the angle phi (rad), interpolated
+    // in s, then linearly in phi. Outside the table: Has_Failed = 1 and +infinity.
+    double frictionFactor(double shearRatio, double angle);
+
+    double Rolling_Force;  // N/mm of width
+    double Rolling_Torque; // N mm/mm of width, one roll
+    double Neutral_X;      // mm, negative on the entry side of the roll axis line
+    double X_Tresca_Bw;
+    double X_Tresca_Fw;
+    double Neutral_H; // mm
+    double angle_Tresca_Bw;
+    double angle_Tresca_Fw;
+    double Neutral_Angle;
+    int Neutral_Index; // cell n (between points n - 1 and n) holding the neutral point
+    double Contact_Length;
+    double Alpha_Max; // bite angle, rad
+    double Neutral_Load_Entry;
+    double Neutral_Load_Exit;
+    double Neutral_Shear_Entry;
+    double Neutral_Shear_Exit;
+    double Neutral_Force; // horizontal force per unit width at the neutral point, N/mm
+    double Angle_Step;
+    std::vector<double> Angles;       // rad, from the bite angle at 0 down to epsilon at 500
+    std::vector<double> Thicknesses;  // mm
+    std::vector<double> Shear_Yields; // MPa
+    std::vector<double> Shear_Ratio_Table;
+    std::vector<double> W0_Table;
+    std::vector<double> W30_Table;
+    double Load_Integral;  // trapezoid sum in units of the angle step
+    double Shear_Integral; // trapezoid sum in units of the angle step
+    double Exit_thickness; // mm, loaded exit thickness set by the owner
+    double Roll_radius;    // mm, set by the owner
+    int Has_Failed;
+
+private:
+    bool setUpBite(Rheology& rheology, double entryThickness, double exitThickness, double entryTension,
+                   double exitTension, double offsetYieldStress, BiteWork& work);
+    void layGrid(double biteAngle, double entryThickness);
+    bool sweepFlowStress(Rheology& rheology, double offsetYieldStress);
+
+    double solveEndPressure(double angle, double force, double& pressure, double thickness, double friction);
+    double endPressureResidual(double pressure, double angle, double force, double thickness, double friction,
+                               double shearYield, double side);
+    bool integrateFromEntry(Rheology& rheology, double friction, double offsetYieldStress, BiteWork& work);
+    void startEntryPass(double friction, BiteWork& work, PassFriction& pass);
+    void entryStep(int i, double friction, BiteWork& work, PassFriction& pass);
+    void entrySwitchToSticking(int j, Rheology& rheology, double friction, double offsetYieldStress,
+                               BiteWork& work, PassFriction& pass);
+    bool integrateFromExit(Rheology& rheology, double friction, double offsetYieldStress, BiteWork& work);
+    void startExitPass(double friction, BiteWork& work, PassFriction& pass);
+    void exitStep(int m, double friction, BiteWork& work, PassFriction& pass);
+    void exitSwitchToSticking(int j, Rheology& rheology, double friction, double offsetYieldStress,
+                              BiteWork& work, PassFriction& pass);
+    bool findNeutralPoint(Rheology& rheology, double friction, double offsetYieldStress, BiteWork& work);
+    void integrateLoads(const BiteWork& work);
+    void addNeutralCellPieces(const BiteWork& work);
+    void splitSwitchCell(int cell, double switchAngle, const SwitchPoint& switchPoint, const BiteWork& work);
+
+    double thicknessAt(double angle) const;
+    double shearRatio(double friction, double pressure, double shearYield) const;
+    void zeroOutputs();
+    void writeOutputs(double rollDiameter);
+};
+
+} // namespace rollbite
