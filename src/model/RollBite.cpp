@@ -1,0 +1,209 @@
+// One roll bite from end to end: grid, flow stresses, both slab passes, neutral point, force and torque.
+#include "model/Models.h"
+
+#include "Numerics.h"
+
+#include <cmath>
+#include <limits>
+
+namespace rollbite {
+
+namespace {
+
+constexpr int kTableRows = 122;
+
+// Trapezoid piece of an integrand from angle `from` to angle `to`, in units of the angle step.
+double trapezoidPiece(double from, double valueFrom, double to, double valueTo, double angleStep) {
+    return (from - to) / angleStep * (valueFrom + valueTo) / 2.0;
+}
+
+} // namespace
+
+Models::Models()
+    : Rolling_Force(0.0), Rolling_Torque(0.0), Neutral_X(0.0), X_Tresca_Bw(0.0), X_Tresca_Fw(0.0),
+      Neutral_H(0.0), angle_Tresca_Bw(0.0), angle_Tresca_Fw(0.0), Neutral_Angle(0.0), Neutral_Index(0),
+      Contact_Length(0.0), Alpha_Max(0.0), Neutral_Load_Entry(0.0), Neutral_Load_Exit(0.0),
+      Neutral_Shear_Entry(0.0), Neutral_Shear_Exit(0.0), Neutral_Force(0.0), Angle_Step(0.0),
+      Angles(kGridPoints, 0.0), Thicknesses(kGridPoints, 0.0), Shear_Yields(kGridPoints, 0.0),
+      Shear_Ratio_Table(kTableRows, 0.0), W0_Table(kTableRows, 0.0), W30_Table(kTableRows, 0.0),
+      Load_Integral(0.0), Shear_Integral(0.0), Exit_thickness(0.0), Roll_radius(0.0), Has_Failed(0) {
+    fillFrictionTables();
+}
+
+int Models::computeRollBite(Rheology& rheology, double entryThickness, double exitThickness,
+                            double entryTension, double exitTension, double friction,
+                            double offsetYieldStress, double rollDiameter) {
+    BiteWork work;
+    if (!setUpBite(rheology, entryThickness, exitThickness, entryTension, exitTension, offsetYieldStress,
+                   work)) {
+        Has_Failed = 1;
+        return Has_Failed;
+    }
+    Has_Failed = 0;
+    if (!integrateFromEntry(rheology, friction, offsetYieldStress, work) || Has_Failed != 0 ||
+        !integrateFromExit(rheology, friction, offsetYieldStress, work) || Has_Failed != 0) {
+        Has_Failed = 1;
+        return Has_Failed;
+    }
+    if (!findNeutralPoint(rheology, friction, offsetYieldStress, work) || Has_Failed != 0) {
+        Has_Failed = 1;
+        zeroOutputs();
+        return Has_Failed;
+    }
+    // A side that never sticks has its switch at the neutral point.
+    if (work.entryCoulomb == 1) {
+        angle_Tresca_Bw = Neutral_Angle;
+        work.entrySwitchCell = Neutral_Index;
+    }
+    if (work.exitCoulomb == 1) {
+        angle_Tresca_Fw = Neutral_Angle;
+        work.exitSwitchCell = Neutral_Index;
+    }
+    integrateLoads(work);
+    if (Has_Failed != 0) {
+        zeroOutputs();
+        return Has_Failed;
+    }
+    writeOutputs(rollDiameter);
+    return Has_Failed;
+}
+
+bool Models::setUpBite(Rheology& rheology, double entryThickness, double exitThickness, double entryTension,
+                       double exitTension, double offsetYieldStress, BiteWork& work) {
+    // Bite angle of a circular roll of radius R taking the strip from h_in to the loaded exit thickness.
+    const double cosBiteAngle = (Roll_radius - entryThickness / 2.0 + Exit_thickness / 2.0) / Roll_radius;
+    double biteAngle = 1.0;
+    bool angleComputed = false;
+    if (cosBiteAngle >= -1.0 && cosBiteAngle <= 1.0) {
+        biteAngle = std::acos(cosBiteAngle);
+        angleComputed = !std::isnan(biteAngle);
+        if (!angleComputed) {
+            biteAngle = 1.0;
+        }
+    }
+    Alpha_Max = biteAngle;
+    Angle_Step = biteAngle / 500.0;
+    layGrid(biteAngle, entryThickness);
+
+    rheology.setThicknessProfile(Thicknesses);
+    rheology.Angle_profile.assign(Angles.begin(), Angles.end());
+    Has_Failed = (!angleComputed || rheology.Has_Failed != 0) ? 1 : 0;
+    if (!sweepFlowStress(rheology, offsetYieldStress)) {
+        return false;
+    }
+
+    // Plane-strain yield stress less the tension: the start values of the two end pressures.
+    const std::vector<double>& flowStress = rheology.Flow_stress_profile;
+    work.entryPressureStart = 2.0 / std::sqrt(3.0) * flowStress[0] - entryTension;
+    work.exitPressureStart = 2.0 / std::sqrt(3.0) * flowStress[kLastPoint] - exitTension;
+    if (work.entryPressureStart < 1.0 || work.exitPressureStart < 1.0) {
+        return false;
+    }
+    work.entryForce[0] = -entryTension * entryThickness;
+    work.exitForce[kLastPoint] = -exitTension * exitThickness;
+    return true;
+}
+
+void Models::layGrid(double biteAngle, double entryThickness) {
+    Angles[0] = biteAngle;
+    Thicknesses[0] = entryThickness;
+    for (int i = 1; i < kLastPoint; ++i) {
+        Angles[i] = biteAngle - i * Angle_Step;
+        Thicknesses[i] = thicknessAt(Angles[i]);
+    }
+    // The exit point sits at epsilon, never exactly 0, so that 1/phi stays finite.
+    Angles[kLastPoint] = kEpsilon;
+    Thicknesses[kLastPoint] = Exit_thickness;
+}
+
+bool Models::sweepFlowStress(Rheology& rheology, double offsetYieldStress) {
+    for (int i = 0; i <= kLastPoint && Has_Failed == 0; ++i) {
+        Shear_Yields[i] = rheology.flowStress(i, offsetYieldStress) / std::sqrt(3.0);
+        Has_Failed = rheology.Has_Failed;
+    }
+    return Has_Failed == 0;
+}
+
+void Models::integrateLoads(const BiteWork& work) {
+    const BiteWork::Profile& load = work.load;
+    const BiteWork::Profile& shear = work.shear;
+    Load_Integral = (load[0] + load[kLastPoint]) / 2.0;
+    Shear_Integral = (shear[0] + shear[kLastPoint]) / 2.0;
+    for (int i = 1; i < kLastPoint; ++i) {
+        Load_Integral += load[i];
+        Shear_Integral += shear[i];
+    }
+    const int neutralCell = Neutral_Index;
+    Load_Integral -= (load[neutralCell - 1] + load[neutralCell]) / 2.0;
+    Shear_Integral -= (shear[neutralCell - 1] + shear[neutralCell]) / 2.0;
+    addNeutralCellPieces(work);
+
+    // The other switch cells are cut at their switch point, on whichever side of the neutral point
+    // they lie: the empirical force and slip corrections were fitted to a model that does this.
+    if (work.entryCoulomb == 0 && work.entrySwitchCell >= 1 && work.entrySwitchCell != neutralCell) {
+        splitSwitchCell(work.entrySwitchCell, angle_Tresca_Bw, work.entrySwitch, work);
+    }
+    if (work.exitCoulomb == 0 && work.exitSwitchCell != neutralCell) {
+        splitSwitchCell(work.exitSwitchCell, angle_Tresca_Fw, work.exitSwitch, work);
+    }
+}
+
+void Models::addNeutralCellPieces(const BiteWork& work) {
+    // The integrands jump at the neutral point (the friction shear changes sign), so the neutral cell
+    // is integrated in pieces: from point n - 1, past the switch points inside it, to point n.
+    struct Node {
+        double angle, load, shear;
+    };
+    const int n = Neutral_Index;
+    Node from{Angles[n - 1], work.load[n - 1], work.shear[n - 1]};
+    const auto addPieceTo = [&](const Node& to) {
+        Load_Integral += trapezoidPiece(from.angle, from.load, to.angle, to.load, Angle_Step);
+        Shear_Integral += trapezoidPiece(from.angle, from.shear, to.angle, to.shear, Angle_Step);
+        from = to;
+    };
+    if (work.entryCoulomb == 0 && work.entrySwitchCell == n) {
+        addPieceTo({angle_Tresca_Bw, work.entrySwitch.load, work.entrySwitch.shear});
+    }
+    addPieceTo({Neutral_Angle, Neutral_Load_Entry, Neutral_Shear_Entry});
+    from = {Neutral_Angle, Neutral_Load_Exit, Neutral_Shear_Exit};
+    if (work.exitCoulomb == 0 && work.exitSwitchCell == n) {
+        addPieceTo({angle_Tresca_Fw, work.exitSwitch.load, work.exitSwitch.shear});
+    }
+    addPieceTo({Angles[n], work.load[n], work.shear[n]});
+}
+
+void Models::splitSwitchCell(int cell, double switchAngle, const SwitchPoint& switchPoint,
+                             const BiteWork& work) {
+    const int prev = cell - 1;
+    const BiteWork::Profile& load = work.load;
+    const BiteWork::Profile& shear = work.shear;
+    Load_Integral -= (load[prev] + load[cell]) / 2.0;
+    Load_Integral += trapezoidPiece(Angles[prev], switchPoint.load, switchAngle, load[prev], Angle_Step) +
+                     trapezoidPiece(switchAngle, switchPoint.load, Angles[cell], load[cell], Angle_Step);
+    Shear_Integral -= (shear[prev] + shear[cell]) / 2.0;
+    Shear_Integral += trapezoidPiece(Angles[prev], switchPoint.shear, switchAngle, shear[prev], Angle_Step) +
+                      trapezoidPiece(switchAngle, switchPoint.shear, Angles[cell], shear[cell], Angle_Step);
+}
+
+double Models::thicknessAt(double angle) const {
+    return 2.0 * Roll_radius * (1.0 - std::cos(angle)) + Exit_thickness;
+}
+
+void Models::zeroOutputs() {
+    Rolling_Force = 0.0;
+    Rolling_Torque = 0.0;
+    X_Tresca_Bw = 0.0;
+    X_Tresca_Fw = 0.0;
+    Contact_Length = 0.0;
+}
+
+void Models::writeOutputs(double rollDiameter) {
+    Rolling_Force = Roll_radius * Angle_Step * Load_Integral;
+    Contact_Length = Roll_radius * std::sin(Alpha_Max);
+    X_Tresca_Fw = -Roll_radius * std::sin(angle_Tresca_Fw);
+    X_Tresca_Bw = -Roll_radius * std::sin(angle_Tresca_Bw);
+    // The torque arm is the undeformed roll radius, half the diameter, even on a flattened roll.
+    Rolling_Torque = 0.5 * rollDiameter * Roll_radius * Angle_Step * Shear_Integral;
+}
+
+} // namespace rollbite
