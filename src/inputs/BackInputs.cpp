@@ -1,0 +1,28 @@
+#include "inputs/BackInputs.h"
+
+#include <iostream>
+
+namespace rollbite {
+
+BackInputs::BackInputs() : Force(0.0), Slip(0.0), Offset_yield_stress(0.0), Friction_coefficient(0.0) {}
+
+bool BackInputs::checkInputs() {
+    return checkInputsWithOffset(false);
+}
+
+bool BackInputs::checkInputsWithOffset(bool withOffset) {
+    const bool rollingValid = Rolling::checkInputs();
+    const bool startValid = checkOffsetAndFriction(withOffset, Offset_yield_stress, Friction_coefficient);
+    const bool measurementValid = applyChecks({
+        {150.0 < Force && Force < 5000.0, 112, " Force "},
+        {0.0 < Slip && Slip <= 20.0, 113, " Slip "},
+    });
+    return rollingValid && startValid && measurementValid;
+}
+
+void BackInputs::printInputs() {
+    std::cout << "\t" << Offset_yield_stress << "\n\t" << Friction_coefficient << "\n\t" << Force << "\n\t"
+              << Slip << "\n";
+}
+
+} // namespace rollbite

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <initializer_list>
+#include <string>
+
+namespace rollbite {
+
+// One row of a record's check table: the condition under which the field is valid, the error code of a
+// failure and the label listed in Wrong_inputs. Conditions are written as "valid when", so NaN fails.
+struct FieldCheck {
+    bool valid;
+    int code;
+    const char* label;
+};
+
+// Base of every input record: a list of the fields that failed the last check.
+class Parameters {
+public:
+    explicit Parameters(const std::string& listHead);
+    virtual ~Parameters() = default;
+
+    virtual bool checkInputs() = 0;
+    virtual void printInputs() = 0;
+
+    // The list head followed by the labels of the fields that failed, in the order of the checks.
+    std::string Wrong_inputs;
+
+protected:
+    struct CheckOutcome {
+        bool valid = true;
+        int lastFailedCode = 0;
+    };
+    // Runs every row (a failure does not stop the others) and appends the label of each failing one.
+    CheckOutcome appendFailures(std::initializer_list<FieldCheck> checks);
+};
+
+} // namespace rollbite
