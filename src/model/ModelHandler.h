@@ -1,0 +1,77 @@
+#pragma once
+
+#include "inputs/BackInputs.h"
+#include "inputs/DirectInputs.h"
+#include "inputs/SmatchInputs.h"
+#include "inputs/WS18Inputs.h"
+#include "model/Models.h"
+#include "rheology/Constant.h"
+#include "rheology/Smatch.h"
+#include "rheology/WS18.h"
+
+#include <cstdint>
+
+namespace rollbite {
+
+// Everything one case needs: its input records, the three rheology models, the roll-bite model and the
+// direct and inverse solvers that drive it. Records and models are rebuilt case by case.
+class ModelHandler {
+public:
+    explicit ModelHandler(int rheologyKind);
+    virtual ~ModelHandler() = default;
+
+    // Per-case set-up of the rheology of the run's kind.
+    void setConstantRheology(double offsetYieldStress);
+    void setSmatchRheology(const SmatchInputs& coefficients);
+    void setWS18Rheology(const WS18Inputs& inputs);
+    // True when the case of the given mode may be solved.
+    bool checkCaseInputs(int mode);
+    Rheology& currentRheology();
+
+    // Direct solver. Forces per unit width in N/mm, slips in percent.
+    int flattenRoll(double load);
+    int integrateDirect();
+    void computeForwardSlip(double youngModulus, double exitTension);
+    int solveDirect(double& force, double& slip);
+    int runWS18Pass(int mode);
+
+    // Inverse solver. Forces in the unit of the measured force (9.81 N/mm).
+    int flattenRollInverse(double load);
+    int evaluateInverse(double& force, double& slip);
+    double trescaFriction();
+    int solveInverse(double& force, double& slip, double& forceError, double& slipError);
+
+    Models Bite_model;
+    DirectInputs Direct_inputs;
+    BackInputs Back_inputs;
+    Constant Constant_rheology;
+    Smatch Smatch_rheology;
+    WS18 WS18_rheology;
+    double Model_forward_slip; // percent
+    std::int32_t Rheology_kind;
+    std::int32_t Solve_failed;
+    std::int32_t Step_status;
+
+private:
+    // Roll flattening shared by both records: the loaded exit thickness and Hitchcock's radius.
+    int flattenRollFor(const Rolling& record, double offsetYieldStress, double load);
+    // Flow stress at the exit plane of the current rheology, with the offset; sets status on failure.
+    double exitFlowStress(double exitThickness, double offsetYieldStress, int& status);
+    int integrateFor(const Rolling& record, double friction, double offsetYieldStress);
+    // The empirical corrections of the model force (N/mm) and slip (percent) towards measured values.
+    int correctForceAndSlip(const Rolling& record, double offsetYieldStress, double& force, double& slip);
+    int evaluateInverseAt(double offsetYieldStress, double friction, double& force, double& slip);
+    double entryFlowStressWithoutOffset(double startOffset, int& status);
+    double trescaEntryAndExitStresses(double biteAngle, double& entryStress, double& exitStress);
+
+    struct SlipBounds;
+    struct InverseSearch;
+    void targetSlip(InverseSearch& search);
+    void newtonStep(InverseSearch& search, double forceByOffset, double slipByOffset, double forceByFriction,
+                    double slipByFriction);
+    void iterateInverse(InverseSearch& search);
+    void finishInverse(InverseSearch& search, double& force, double& slip, double& forceError,
+                       double& slipError);
+};
+
+} // namespace rollbite
