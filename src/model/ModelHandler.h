@@ -4,6 +4,7 @@
 #include "inputs/DirectInputs.h"
 #include "inputs/SmatchInputs.h"
 #include "inputs/WS18Inputs.h"
+#include "model/InverseSearch.h"
 #include "model/Models.h"
 #include "rheology/Constant.h"
 #include "rheology/Smatch.h"
@@ -64,11 +65,7 @@ private:
     double entryFlowStressWithoutOffset(double startOffset, int& status);
     double trescaEntryAndExitStresses(double biteAngle, double& entryStress, double& exitStress);
 
-    struct SlipBounds;
-    struct InverseSearch;
     void targetSlip(InverseSearch& search);
-    void newtonStep(InverseSearch& search, double forceByOffset, double slipByOffset, double forceByFriction,
-                    double slipByFriction);
     void iterateInverse(InverseSearch& search);
     void finishInverse(InverseSearch& search, double& force, double& slip, double& forceError,
                        double& slipError);
