@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace rollbite {
+
+// Reads whitespace-separated numbers from one case line. A field counts only when the whole field is a
+// number in the classic notation (point as decimal separator, optional sign and exponent), so that a
+// garbled field is reported instead of being half read.
+class FieldReader {
+public:
+    explicit FieldReader(const std::string& line);
+
+    // False when the line has no more fields or the next field is not a whole number (the value is then
+    // left untouched).
+    bool nextInteger(std::int32_t& value);
+    bool nextDouble(double& value);
+
+    static bool parseDouble(std::string_view field, double& value);
+    static bool parseInteger(std::string_view field, std::int32_t& value);
+
+private:
+    bool nextField(std::string_view& field);
+
+    std::string_view rest_;
+};
+
+} // namespace rollbite

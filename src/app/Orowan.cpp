@@ -1,0 +1,144 @@
+#include "app/Orowan.h"
+
+#include "inputs/SmatchInputs.h"
+
+#include <array>
+
+namespace rollbite {
+
+namespace {
+
+const char* errorClassName(ErrorClass error) {
+    switch (error) {
+    case INPUTS:
+        return "INPUTS";
+    case INTERNAL:
+        return "INTERNAL";
+    case OUTPUTS:
+        return "OUTPUTS";
+    default:
+        return "VOID";
+    }
+}
+
+} // namespace
+
+Orowan::Orowan(int rheologyKind, const Console& console)
+    : fileHandler(console), modelHandler(rheologyKind), Sigma_Ini(0.0), Sigma_Out(0.0), Sigma_Moy(0.0),
+      Sigma_Max(0.0), Rolling_Torque(0.0), Tresca_Presence(false), Total_Tresca(false), hasConverged("?"),
+      errorCode(VOID), errorClass("VOID"), caseReadable(true), console_(console) {}
+
+void Orowan::resetOutputs() {
+    Sigma_Ini = 0.0;
+    Sigma_Out = 0.0;
+    Sigma_Moy = 0.0;
+    Sigma_Max = 0.0;
+}
+
+void Orowan::onInputError() {
+    if (errorCode == INPUTS) {
+        spareOperation2(0);
+    }
+}
+
+int Orowan::runCases(int mode) {
+    const int kind = modelHandler.Rheology_kind;
+    if (kind != kConstantRheology && kind != kSmatchRheology && kind != kWS18Rheology) {
+        fileHandler.closeAll();
+        return 0;
+    }
+    const bool withCoefficients = kind != kConstantRheology;
+    if (!fileHandler.askFileNames(withCoefficients)) {
+        fileHandler.closeAll();
+        return 1;
+    }
+    if (withCoefficients && !fileHandler.sameLineCount()) {
+        console_.out << "\t\t ---> Files  " << fileHandler.entryFileName << " and "
+                     << fileHandler.coefficientFileName << " don't have the same number of lines !\n";
+        fileHandler.closeAll();
+        return 1;
+    }
+    fileHandler.writeHeader(mode);
+    while (std::getline(fileHandler.entryFile, fileHandler.line)) {
+        processCase(mode);
+    }
+    fileHandler.closeAll();
+    return 0;
+}
+
+void Orowan::processCase(int mode) {
+    parseCase();
+    if (!caseReadable || !modelHandler.checkCaseInputs(mode)) {
+        setErrorClass(INPUTS);
+        resetOutputs();
+    } else if (solve() != 0) {
+        setErrorClass(INTERNAL); // the outputs were reset inside solve
+    } else if (checkOutputs()) {
+        setErrorClass(VOID);
+    } else {
+        setErrorClass(OUTPUTS);
+        resetOutputs();
+    }
+    writeRow();
+}
+
+void Orowan::setErrorClass(ErrorClass error) {
+    errorCode = error;
+    errorClass = errorClassName(error);
+}
+
+void Orowan::parseCase() {
+    readCaseLine();
+    switch (modelHandler.Rheology_kind) {
+    case kConstantRheology:
+        applyConstantRheology();
+        break;
+    case kSmatchRheology:
+        caseReadable = readSmatchRecord() && caseReadable;
+        break;
+    case kWS18Rheology:
+        readWS18Record();
+        break;
+    default:
+        break;
+    }
+}
+
+bool Orowan::readSmatchRecord() {
+    // The next four numbers of the coefficient file, whatever line they stand on.
+    std::array<double, 4> coefficients{};
+    const bool whole =
+        fileHandler.readCoefficients(coefficients.data(), static_cast<int>(coefficients.size()));
+    modelHandler.setSmatchRheology(
+        SmatchInputs(coefficients[0], coefficients[1], coefficients[2], coefficients[3]));
+    return whole;
+}
+
+bool Orowan::readRollingFields(FieldReader& fields, Rolling& record) {
+    return fields.nextInteger(record.Case_id) && fields.nextDouble(record.Entry_thickness) &&
+           fields.nextDouble(record.Exit_thickness) && fields.nextDouble(record.Entry_tension) &&
+           fields.nextDouble(record.Exit_tension) && fields.nextDouble(record.Working_roll_diameter) &&
+           fields.nextDouble(record.Young_modulus_WR);
+}
+
+void Orowan::computeFlowStressStatistics() {
+    const Rheology& rheology = modelHandler.currentRheology();
+    const std::vector<double>& profile = rheology.Flow_stress_profile;
+    if (profile.empty()) {
+        return;
+    }
+    double sum = 0.0;
+    double largest = profile.front();
+    for (const double flowStress : profile) {
+        sum += flowStress;
+        if (flowStress > largest) {
+            largest = flowStress;
+        }
+    }
+    Sigma_Ini = profile.front();
+    Sigma_Out = profile.back();
+    Sigma_Moy = sum / static_cast<double>(profile.size());
+    Sigma_Max = largest;
+}
+
+} // namespace rollbite

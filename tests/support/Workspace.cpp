@@ -1,0 +1,78 @@
+#include "support/Workspace.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace rollbite::test {
+
+namespace {
+
+std::string slurp(const std::filesystem::path& file) {
+    std::ifstream stream(file, std::ios::binary);
+    std::ostringstream content;
+    content << stream.rdbuf();
+    return content.str();
+}
+
+std::string quoted(const std::filesystem::path& path) {
+    return "'" + path.string() + "'";
+}
+
+} // namespace
+
+std::filesystem::path testDataFolder() {
+    return ROLLBITE_TEST_DATA;
+}
+
+Workspace::Workspace(const std::string& name)
+    : folder_(std::filesystem::temp_directory_path() /
+              ("rollbite-" + name + "-" + std::to_string(getpid()))) {
+    std::filesystem::remove_all(folder_);
+    std::filesystem::create_directories(folder_);
+}
+
+Workspace::~Workspace() {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+}
+
+std::filesystem::path Workspace::path(const std::string& file) const {
+    return folder_ / file;
+}
+
+void Workspace::write(const std::string& file, const std::string& content) const {
+    std::ofstream stream(path(file), std::ios::binary);
+    stream << content;
+}
+
+void Workspace::copyReference(const std::string& file) const {
+    std::filesystem::copy_file(testDataFolder() / "reference" / file, path(file),
+                               std::filesystem::copy_options::overwrite_existing);
+}
+
+std::string Workspace::read(const std::string& file) const {
+    return slurp(path(file));
+}
+
+bool Workspace::exists(const std::string& file) const {
+    return std::filesystem::exists(path(file));
+}
+
+RunResult Workspace::run(const std::string& answers) const {
+    write(".answers", answers);
+    // A time limit guards against a dialogue that would loop for ever on a closed input.
+    const std::string command = "cd " + quoted(folder_) + " && timeout 300 " + quoted(ROLLBITE_EXECUTABLE) +
+                                " < .answers > .stdout 2> .stderr";
+    const int status = std::system(command.c_str());
+    RunResult result;
+    result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.out = read(".stdout");
+    result.err = read(".stderr");
+    return result;
+}
+
+} // namespace rollbite::test
