@@ -104,7 +104,8 @@ TEST(FieldReader, WholeNumbersOnlyInTheClassicNotation) {
 }
 
 TEST(FieldReader, FieldsAreSeparatedByAnyWhiteSpace) {
-    FieldReader fields(" 7\t30.5  \r22\v");
+    const std::string line = " 7\t30.5  \r22\v";
+    FieldReader fields(line);
     std::int32_t id = 0;
     double entry = 0.0;
     double exit = 0.0;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,10 @@ struct ReferenceRun {
     const char* coefficients;
     const char* results;
 };
+
+void PrintTo(const ReferenceRun& run, std::ostream* stream) {
+    *stream << run.name;
+}
 
 class ReferenceRuns : public testing::TestWithParam<ReferenceRun> {};
 

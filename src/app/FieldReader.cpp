@@ -55,7 +55,7 @@ std::string_view withoutPlusSign(std::string_view text) {
 
 } // namespace
 
-FieldReader::FieldReader(const std::string& line) : rest_(line) {}
+FieldReader::FieldReader(std::string_view line) : rest_(line) {}
 
 bool FieldReader::nextField(std::string_view& field) {
     const std::size_t start = rest_.find_first_not_of(kBlanks);

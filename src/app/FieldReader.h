@@ -11,7 +11,9 @@ namespace rollbite {
 // garbled field is reported instead of being half read.
 class FieldReader {
 public:
-    explicit FieldReader(const std::string& line);
+    // The reader keeps a view of the line, which must outlive it.
+    explicit FieldReader(std::string_view line);
+    explicit FieldReader(std::string&& line) = delete;
 
     // False when the line has no more fields or the next field is not a whole number (the value is then
     // left untouched).
