@@ -28,6 +28,10 @@ std::filesystem::path testDataFolder() {
     return ROLLBITE_TEST_DATA;
 }
 
+std::filesystem::path examplesFolder() {
+    return testDataFolder().parent_path() / "examples";
+}
+
 Workspace::Workspace(const std::string& name)
     : folder_(std::filesystem::temp_directory_path() /
               ("rollbite-" + name + "-" + std::to_string(getpid()))) {
@@ -51,6 +55,11 @@ void Workspace::write(const std::string& file, const std::string& content) const
 
 void Workspace::copyReference(const std::string& file) const {
     std::filesystem::copy_file(testDataFolder() / "reference" / file, path(file),
+                               std::filesystem::copy_options::overwrite_existing);
+}
+
+void Workspace::copyExample(const std::string& file) const {
+    std::filesystem::copy_file(examplesFolder() / file, path(file),
                                std::filesystem::copy_options::overwrite_existing);
 }
 
