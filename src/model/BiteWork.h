@@ -3,6 +3,7 @@
 #include "Numerics.h"
 
 #include <array>
+#include <cmath>
 
 namespace rollbite {
 
@@ -35,6 +36,27 @@ struct BiteWork {
     double exitPressureStart = 0.0;  // the same at the exit
     SwitchPoint entrySwitch;
     SwitchPoint exitSwitch;
+
+    // sin, cos and c(phi) of each grid angle, tabulated once per bite for the slab steps.
+    Profile sine;
+    Profile cosine;
+    Profile angleFactor;
+};
+
+// c(phi) = 1/phi - 1/tan(phi): the geometric factor of the friction term in the slab relation.
+inline double frictionAngleFactor(double angle) {
+    return 1.0 / angle - 1.0 / std::tan(angle);
+}
+
+// What the roll pressure at the entry or the exit point must satisfy.
+struct EndCondition {
+    double angle;       // rad
+    double angleFactor; // c(angle)
+    double force;       // horizontal force per unit width, N/mm
+    double thickness;   // mm
+    double friction;
+    double shearYield; // MPa
+    double side;       // +1 at the entry, -1 at the exit
 };
 
 // Shear ratio s = min(1, mu p / k) and friction factor w at each point of one slab pass.

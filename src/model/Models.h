@@ -60,11 +60,11 @@ private:
     bool setUpBite(Rheology& rheology, double entryThickness, double exitThickness, double entryTension,
                    double exitTension, double offsetYieldStress, BiteWork& work);
     void layGrid(double biteAngle, double entryThickness);
+    void tabulateAngles(BiteWork& work) const;
     bool sweepFlowStress(Rheology& rheology, double offsetYieldStress);
 
     double solveEndPressure(double angle, double force, double& pressure, double thickness, double friction);
-    double endPressureResidual(double pressure, double angle, double force, double thickness, double friction,
-                               double shearYield, double side);
+    double endPressureResidual(double pressure, const EndCondition& end);
     bool integrateFromEntry(Rheology& rheology, double friction, double offsetYieldStress, BiteWork& work);
     void startEntryPass(double friction, BiteWork& work, PassFriction& pass);
     void entryStep(int i, double friction, BiteWork& work, PassFriction& pass);

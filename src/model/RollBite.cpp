@@ -84,6 +84,7 @@ bool Models::setUpBite(Rheology& rheology, double entryThickness, double exitThi
     Alpha_Max = biteAngle;
     Angle_Step = biteAngle / 500.0;
     layGrid(biteAngle, entryThickness);
+    tabulateAngles(work);
 
     rheology.setThicknessProfile(Thicknesses);
     rheology.Angle_profile.assign(Angles.begin(), Angles.end());
@@ -114,6 +115,14 @@ void Models::layGrid(double biteAngle, double entryThickness) {
     // The exit point sits at epsilon, never exactly 0, so that 1/phi stays finite.
     Angles[kLastPoint] = kEpsilon;
     Thicknesses[kLastPoint] = Exit_thickness;
+}
+
+void Models::tabulateAngles(BiteWork& work) const {
+    for (int i = 0; i <= kLastPoint; ++i) {
+        work.sine[i] = std::sin(Angles[i]);
+        work.cosine[i] = std::cos(Angles[i]);
+        work.angleFactor[i] = frictionAngleFactor(Angles[i]);
+    }
 }
 
 bool Models::sweepFlowStress(Rheology& rheology, double offsetYieldStress) {

@@ -21,11 +21,6 @@ constexpr double kPressureProbe = 0.0001; // MPa, half the bracket of the end-pr
 constexpr double kPressureFloor = 1e-6;   // MPa, an iterate this close to 0 is taken as 0
 constexpr int kEndPressureSteps = 20;
 
-// Geometric factor of the friction term in the slab relation.
-double frictionAngleFactor(double angle) {
-    return 1.0 / angle - 1.0 / std::tan(angle);
-}
-
 double shearYieldFrom(double flowStress) {
     return flowStress / std::sqrt(3.0);
 }
@@ -36,31 +31,27 @@ double Models::shearRatio(double friction, double pressure, double shearYield) c
     return std::min(1.0, friction * pressure / shearYield);
 }
 
-double Models::endPressureResidual(double pressure, double angle, double force, double thickness,
-                                   double friction, double shearYield, double side) {
+double Models::endPressureResidual(double pressure, const EndCondition& end) {
     // The friction term uses mu p uncapped; only the factor w sees the capped shear ratio.
-    const double factor = frictionFactor(shearRatio(friction, pressure, shearYield), angle);
-    return thickness * pressure - 2.0 * shearYield * thickness * factor -
-           side * friction * pressure * thickness * frictionAngleFactor(angle) - force;
+    const double factor = frictionFactor(shearRatio(end.friction, pressure, end.shearYield), end.angle);
+    return end.thickness * pressure - 2.0 * end.shearYield * end.thickness * factor -
+           end.side * end.friction * pressure * end.thickness * end.angleFactor - end.force;
 }
 
 double Models::solveEndPressure(double angle, double force, double& pressure, double thickness,
                                 double friction) {
-    double side = 0.0;
-    double shearYield = 0.0;
+    EndCondition end{angle, frictionAngleFactor(angle), force, thickness, friction, 0.0, 0.0};
     if (isZero(angle - kEpsilon)) {
-        side = -1.0;
-        shearYield = Shear_Yields[kLastPoint];
+        end.side = -1.0;
+        end.shearYield = Shear_Yields[kLastPoint];
     } else if (isZero(angle - Alpha_Max)) {
-        side = 1.0;
-        shearYield = Shear_Yields[0];
+        end.side = 1.0;
+        end.shearYield = Shear_Yields[0];
     } else {
         Has_Failed = 1;
         return pressure;
     }
-    const auto residual = [&](double trial) {
-        return endPressureResidual(trial, angle, force, thickness, friction, shearYield, side);
-    };
+    const auto residual = [&](double trial) { return endPressureResidual(trial, end); };
     double upper = residual(pressure + kPressureProbe);
     double lower = residual(pressure - kPressureProbe);
     if (!(upper * lower > 0.0)) {
@@ -127,10 +118,9 @@ bool Models::integrateFromEntry(Rheology& rheology, double friction, double offs
             i = computed;
         }
         if (computed != kLastPoint) {
-            const double angle = Angles[computed];
             work.shear[computed] = work.entryShear[computed];
-            work.load[computed] =
-                work.entryPressure[computed] * std::cos(angle) + work.entryShear[computed] * std::sin(angle);
+            work.load[computed] = work.entryPressure[computed] * work.cosine[computed] +
+                                  work.entryShear[computed] * work.sine[computed];
         }
     }
     return true;
@@ -152,7 +142,7 @@ void Models::startEntryPass(double friction, BiteWork& work, PassFriction& pass)
         pass.factor[0] = frictionFactor(1.0, entryAngle);
         work.entryShear[0] = shearYield;
         rollPressure = work.entryForce[0] / Thicknesses[0] + 2.0 * shearYield * pass.factor[0] +
-                       shearYield * frictionAngleFactor(entryAngle);
+                       shearYield * work.angleFactor[0];
         work.entrySwitchCell = 0;
         angle_Tresca_Bw = entryAngle;
     }
@@ -160,18 +150,17 @@ void Models::startEntryPass(double friction, BiteWork& work, PassFriction& pass)
         return;
     }
     work.shear[0] = work.entryShear[0];
-    work.load[0] = rollPressure * std::cos(entryAngle) + work.entryShear[0] * std::sin(entryAngle);
+    work.load[0] = rollPressure * work.cosine[0] + work.entryShear[0] * work.sine[0];
 }
 
 void Models::entryStep(int i, double friction, BiteWork& work, PassFriction& pass) {
     const int prev = i - 1;
-    const double prevAngle = Angles[prev];
     const double frictionShear = work.entryShear[prev];
-    work.entryForce[i] = work.entryForce[prev] - Angle_Step * 2.0 * Roll_radius *
-                                                     (work.entryPressure[prev] * std::sin(prevAngle) -
-                                                      frictionShear * std::cos(prevAngle));
+    work.entryForce[i] = work.entryForce[prev] -
+                         Angle_Step * 2.0 * Roll_radius *
+                             (work.entryPressure[prev] * work.sine[prev] - frictionShear * work.cosine[prev]);
     work.entryPressure[i] = work.entryForce[i] / Thicknesses[i] + 2.0 * Shear_Yields[i] * pass.factor[prev] +
-                            frictionAngleFactor(Angles[i]) * frictionShear;
+                            work.angleFactor[i] * frictionShear;
     pass.shearRatio[i] = shearRatio(friction, work.entryPressure[i], Shear_Yields[i]);
     pass.factor[i] = frictionFactor(pass.shearRatio[i], Angles[i]);
     work.entryShear[i] = Shear_Yields[i] * pass.shearRatio[i];
@@ -204,11 +193,11 @@ void Models::entrySwitchToSticking(int j, Rheology& rheology, double friction, d
     work.entryForce[j] =
         work.entryForce[prev] -
         std::abs(switchAngle - prevAngle) * 2.0 * Roll_radius *
-            (work.entryPressure[prev] * std::sin(prevAngle) - work.entryShear[prev] * std::cos(prevAngle)) -
+            (work.entryPressure[prev] * work.sine[prev] - work.entryShear[prev] * work.cosine[prev]) -
         std::abs(Angles[j] - switchAngle) * 2.0 * Roll_radius *
             (sticking.pressure * std::sin(switchAngle) - switchShearYield * std::cos(switchAngle));
     work.entryPressure[j] = work.entryForce[j] / Thicknesses[j] + 2.0 * Shear_Yields[j] * pass.factor[prev] +
-                            frictionAngleFactor(Angles[j]) * work.entryShear[prev];
+                            work.angleFactor[j] * work.entryShear[prev];
     pass.factor[j] = frictionFactor(1.0, Angles[j]);
     pass.shearRatio[j] = 1.0;
     work.entryShear[j] = Shear_Yields[j];
@@ -265,8 +254,7 @@ void Models::startExitPass(double friction, BiteWork& work, PassFriction& pass) 
         pass.factor[kLastPoint] = frictionFactor(1.0, exitAngle);
         work.exitShear[kLastPoint] = shearYield;
         rollPressure = work.exitForce[kLastPoint] / Thicknesses[kLastPoint] +
-                       2.0 * shearYield * pass.factor[kLastPoint] -
-                       shearYield * frictionAngleFactor(exitAngle);
+                       2.0 * shearYield * pass.factor[kLastPoint] - shearYield * work.angleFactor[kLastPoint];
         work.exitSwitchCell = kLastPoint;
         angle_Tresca_Fw = exitAngle;
         work.exitSwitch.pressure = rollPressure;
@@ -276,7 +264,7 @@ void Models::startExitPass(double friction, BiteWork& work, PassFriction& pass) 
     }
     work.shear[kLastPoint] = -work.exitShear[kLastPoint];
     work.load[kLastPoint] =
-        rollPressure * std::cos(exitAngle) - work.exitShear[kLastPoint] * std::sin(exitAngle);
+        rollPressure * work.cosine[kLastPoint] - work.exitShear[kLastPoint] * work.sine[kLastPoint];
     if (sticking) {
         work.exitSwitch.load = work.load[kLastPoint];
         work.exitSwitch.shear = work.shear[kLastPoint];
@@ -285,19 +273,18 @@ void Models::startExitPass(double friction, BiteWork& work, PassFriction& pass) 
 
 void Models::exitStep(int m, double friction, BiteWork& work, PassFriction& pass) {
     const int next = m + 1;
-    const double nextAngle = Angles[next];
     const double frictionShear = work.exitShear[next];
     const double angle = Angles[m];
-    work.exitForce[m] = work.exitForce[next] + Angle_Step * 2.0 * Roll_radius *
-                                                   (work.exitPressure[next] * std::sin(nextAngle) +
-                                                    frictionShear * std::cos(nextAngle));
+    work.exitForce[m] = work.exitForce[next] +
+                        Angle_Step * 2.0 * Roll_radius *
+                            (work.exitPressure[next] * work.sine[next] + frictionShear * work.cosine[next]);
     work.exitPressure[m] = work.exitForce[m] / Thicknesses[m] + 2.0 * Shear_Yields[m] * pass.factor[next] -
-                           frictionAngleFactor(angle) * frictionShear;
+                           work.angleFactor[m] * frictionShear;
     pass.shearRatio[m] = shearRatio(friction, work.exitPressure[m], Shear_Yields[m]);
     pass.factor[m] = frictionFactor(pass.shearRatio[m], angle);
     work.exitShear[m] = Shear_Yields[m] * pass.shearRatio[m];
     work.shear[m] = -work.exitShear[m];
-    work.load[m] = work.exitPressure[m] * std::cos(angle) - work.exitShear[m] * std::sin(angle);
+    work.load[m] = work.exitPressure[m] * work.cosine[m] - work.exitShear[m] * work.sine[m];
 }
 
 void Models::exitSwitchToSticking(int j, Rheology& rheology, double friction, double offsetYieldStress,
@@ -326,18 +313,17 @@ void Models::exitSwitchToSticking(int j, Rheology& rheology, double friction, do
     work.exitForce[prev] =
         work.exitForce[j] +
         std::abs(switchAngle - angle) * 2.0 * Roll_radius *
-            (work.exitPressure[j] * std::sin(angle) + work.exitShear[j] * std::cos(angle)) +
+            (work.exitPressure[j] * work.sine[j] + work.exitShear[j] * work.cosine[j]) +
         std::abs(switchAngle - prevAngle) * 2.0 * Roll_radius *
             (sticking.pressure * std::sin(switchAngle) + switchShearYield * std::cos(switchAngle));
     work.exitPressure[prev] = work.exitForce[prev] / Thicknesses[prev] +
                               2.0 * Shear_Yields[prev] * pass.factor[j] -
-                              frictionAngleFactor(prevAngle) * work.exitShear[j];
+                              work.angleFactor[prev] * work.exitShear[j];
     pass.factor[prev] = frictionFactor(1.0, prevAngle);
     pass.shearRatio[prev] = 1.0;
     work.exitShear[prev] = Shear_Yields[prev];
     work.shear[prev] = -Shear_Yields[prev];
-    work.load[prev] =
-        work.exitPressure[prev] * std::cos(prevAngle) - Shear_Yields[prev] * std::sin(prevAngle);
+    work.load[prev] = work.exitPressure[prev] * work.cosine[prev] - Shear_Yields[prev] * work.sine[prev];
 }
 
 bool Models::findNeutralPoint(Rheology& rheology, double friction, double offsetYieldStress, BiteWork& work) {
@@ -350,8 +336,7 @@ bool Models::findNeutralPoint(Rheology& rheology, double friction, double offset
     const double prevAngle = Angles[prev];
     // Point n - 1 lies on the entry side: put back its entry-side integrands.
     work.shear[prev] = work.entryShear[prev];
-    work.load[prev] =
-        work.entryPressure[prev] * std::cos(prevAngle) + work.entryShear[prev] * std::sin(prevAngle);
+    work.load[prev] = work.entryPressure[prev] * work.cosine[prev] + work.entryShear[prev] * work.sine[prev];
 
     // Both pressure curves as straight segments across cell n; a segment ends at its side's switch
     // point when that side has turned to sticking inside this cell.

@@ -81,9 +81,11 @@ void WS18::interpolateTemperatures() {
     }
     const double temperaturePerStrain =
         (Temperature_profile[kLastPoint] - Temperature_profile[0]) / strainSpan;
+    double previousStrain = equivalentStrain(Thickness_profile[0]);
     for (int k = 1; k < kLastPoint && Has_Failed == 0; ++k) {
-        const double strainStep =
-            equivalentStrain(Thickness_profile[k]) - equivalentStrain(Thickness_profile[k - 1]);
+        const double strain = equivalentStrain(Thickness_profile[k]);
+        const double strainStep = strain - previousStrain;
+        previousStrain = strain;
         Temperature_profile[k] = strainStep * temperaturePerStrain + Temperature_profile[k - 1];
         if (strainStep < 0.0) {
             Has_Failed = 1;

@@ -63,7 +63,16 @@ private:
         double thickness;   // mm
         double speed;       // mm/s
     };
+    // Arrhenius factors of dislocation storage and recovery at a grid point's temperature.
+    struct ThermalFactors {
+        double storage;
+        double recovery;
+    };
     double evaluate(int index, const BitePosition& position, double offsetYieldStress, bool keepProfiles);
+    ThermalFactors thermalFactors(int index) const;
+    void advanceBothDensities(int index, double recrystallisedIncrement, double unrecrystallisedIncrement);
+    void advanceDensity(int index, double strain, double strainIncrement, double strainRate, double grainSize,
+                        std::vector<double>& density, const ThermalFactors& thermal) const;
     void startAtEntry();
     void partitionStrain(int index, double strainIncrement);
     void computeStrainRates(int index, const BitePosition& position, double strainIncrement);

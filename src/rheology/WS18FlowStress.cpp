@@ -156,6 +156,12 @@ void WS18::computeStrainRates(int index, const BitePosition& position, double st
     Eps_rate_unrec_profile[index] = (Eps_unrec_profile[index] - Eps_unrec_profile[prev]) / timeIncrement;
 }
 
+WS18::ThermalFactors WS18::thermalFactors(int index) const {
+    const double kelvin = Temperature_profile[index] + kCelsiusToKelvin;
+    return {std::exp(Storage_activation_energy / kGasConstant / kelvin),
+            std::exp(-Recovery_activation_energy / kGasConstant / kelvin)};
+}
+
 void WS18::updateDislocationDensity(int index, double strain, double strainIncrement, double strainRate,
                                     double grainSize, std::vector<double>& density, bool recrystallised) {
     if (index == 0) {
@@ -167,17 +173,41 @@ void WS18::updateDislocationDensity(int index, double strain, double strainIncre
         Has_Failed = 1;
         return;
     }
-    const double kelvin = Temperature_profile[index] + kCelsiusToKelvin;
-    const double storage = std::pow(strainRate, Storage_rate_exponent) * Storage_coefficient *
-                           std::exp(Storage_activation_energy / kGasConstant / kelvin);
-    const double recovery = std::pow(strainRate, -Recovery_rate_exponent) * Recovery_coefficient *
-                            std::exp(-Recovery_activation_energy / kGasConstant / kelvin);
+    advanceDensity(index, strain, strainIncrement, strainRate, grainSize, density, thermalFactors(index));
+}
+
+void WS18::advanceDensity(int index, double strain, double strainIncrement, double strainRate,
+                          double grainSize, std::vector<double>& density,
+                          const ThermalFactors& thermal) const {
+    const double storage =
+        std::pow(strainRate, Storage_rate_exponent) * Storage_coefficient * thermal.storage;
+    const double recovery =
+        std::pow(strainRate, -Recovery_rate_exponent) * Recovery_coefficient * thermal.recovery;
     // Storage at the grain boundaries, fading with strain, over the Burgers vector times the grain size.
     const double grainStorage =
         std::exp(strain * kGrainStorageDecay / kGrainStorageLength) / kBurgersVector / grainSize;
     const double previous = density[index - 1];
     density[index] =
         (grainStorage + (storage - previous * recovery)) * (strainIncrement * kTaylorFactor) + previous;
+}
+
+void WS18::advanceBothDensities(int index, double recrystallisedIncrement, double unrecrystallisedIncrement) {
+    const double recrystallisedGrain = WS18_inputs.D_rec / kMicrometresPerMetre;
+    const double unrecrystallisedGrain = WS18_inputs.D_unrec / kMicrometresPerMetre;
+    if (index == 0 || isZero(recrystallisedGrain) || isZero(unrecrystallisedGrain)) {
+        updateDislocationDensity(index, Eps_rec_profile[index], recrystallisedIncrement,
+                                 Eps_rate_rec_profile[index], recrystallisedGrain, Rho_rec_profile, true);
+        updateDislocationDensity(index, Eps_unrec_profile[index], unrecrystallisedIncrement,
+                                 Eps_rate_unrec_profile[index], unrecrystallisedGrain, Rho_unrec_profile,
+                                 false);
+        return;
+    }
+    // Both fractions see the same temperature: its storage and recovery factors are computed once.
+    const ThermalFactors thermal = thermalFactors(index);
+    advanceDensity(index, Eps_rec_profile[index], recrystallisedIncrement, Eps_rate_rec_profile[index],
+                   recrystallisedGrain, Rho_rec_profile, thermal);
+    advanceDensity(index, Eps_unrec_profile[index], unrecrystallisedIncrement, Eps_rate_unrec_profile[index],
+                   unrecrystallisedGrain, Rho_unrec_profile, thermal);
 }
 
 bool WS18::densitiesValid(int index) {
