@@ -45,7 +45,8 @@ std::string repeat(const std::string& text, int times) {
 TEST(Dialogue, WrongAnswersBringThePromptBackWithoutAMessage) {
     Workspace workspace("dialogue-wrong");
     workspace.write("entry.txt", kEntry);
-    // Upper case, a blank after or before, a doubled letter and an empty line are all wrong.
+    // Upper case, a blank after or before, a doubled letter and an empty line are all wrong. With the
+    // Constant rheology no coefficient file is asked for.
     const RunResult run =
         workspace.run(lines({"D", "d ", " d", "dd", "", "d", "C", "x", "c", "entry.txt", "exit.txt"}));
     EXPECT_EQ(run.exitStatus, 0);
@@ -151,12 +152,4 @@ TEST(Dialogue, FilesOfDifferentLengthsEndTheRunWithAMessage) {
         std::string::npos)
         << run.out;
     EXPECT_EQ(workspace.read("exit.txt"), "");
-}
-
-TEST(Dialogue, ConstantRheologyAsksForNoCoefficientFile) {
-    Workspace workspace("dialogue-constant");
-    workspace.write("entry.txt", kEntry);
-    const RunResult run = workspace.run(lines({"d", "c", "entry.txt", "exit.txt", "extra answer"}));
-    EXPECT_EQ(run.exitStatus, 0);
-    EXPECT_EQ(run.out.find(kCoefficientPrompt), std::string::npos);
 }

@@ -28,10 +28,6 @@ std::filesystem::path testDataFolder() {
     return ROLLBITE_TEST_DATA;
 }
 
-std::filesystem::path examplesFolder() {
-    return testDataFolder().parent_path() / "examples";
-}
-
 Workspace::Workspace(const std::string& name)
     : folder_(std::filesystem::temp_directory_path() /
               ("rollbite-" + name + "-" + std::to_string(getpid()))) {
@@ -53,13 +49,8 @@ void Workspace::write(const std::string& file, const std::string& content) const
     stream << content;
 }
 
-void Workspace::copyReference(const std::string& file) const {
-    std::filesystem::copy_file(testDataFolder() / "reference" / file, path(file),
-                               std::filesystem::copy_options::overwrite_existing);
-}
-
-void Workspace::copyExample(const std::string& file) const {
-    std::filesystem::copy_file(examplesFolder() / file, path(file),
+void Workspace::copyFrom(const std::string& folder, const std::string& file) const {
+    std::filesystem::copy_file(std::filesystem::path(folder) / file, path(file),
                                std::filesystem::copy_options::overwrite_existing);
 }
 

@@ -23,9 +23,8 @@ public:
 
     std::filesystem::path path(const std::string& file) const;
     void write(const std::string& file, const std::string& content) const;
-    // Copies a file of the tests' reference folder, or of the bundled examples, into the workspace.
-    void copyReference(const std::string& file) const;
-    void copyExample(const std::string& file) const;
+    // Copies a file of another folder into the workspace.
+    void copyFrom(const std::string& folder, const std::string& file) const;
     std::string read(const std::string& file) const;
     bool exists(const std::string& file) const;
     RunResult run(const std::string& answers) const;
@@ -34,8 +33,7 @@ private:
     std::filesystem::path folder_;
 };
 
-// The folder of the test data committed with the tests, and the folder of the bundled examples.
+// The folder of the test data committed with the tests.
 std::filesystem::path testDataFolder();
-std::filesystem::path examplesFolder();
 
 } // namespace rollbite::test

@@ -1,0 +1,98 @@
+// Whole runs of the real executable compared row by row with an exit file, naming the row, the column and
+// both values on a difference:
+// - the six runs of the reference cases, results computed independently from the same model, to their
+//   printed digits (one unit of the last digit allowed);
+// - the six runs of the bundled examples, against their gold exit files to the last digit. A gold file
+//   changes only when scripts/update-gold.sh regenerates it on purpose.
+#include "support/ExitFile.h"
+#include "support/Workspace.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+
+using rollbite::test::compareExitFiles;
+using rollbite::test::RunResult;
+using rollbite::test::testDataFolder;
+using rollbite::test::Workspace;
+
+namespace {
+
+struct Run {
+    const char* name;
+    const char* answers; // mode and rheology
+    const char* entry;
+    const char* coefficients;
+    const char* expected; // exit file to reproduce
+};
+
+void PrintTo(const Run& run, std::ostream* stream) {
+    *stream << run.name;
+}
+
+void runAndCompare(const Run& run, const std::string& inputFolder, const std::string& expectedFolder,
+                   bool lastDigit) {
+    Workspace workspace(std::string("run-") + run.name);
+    workspace.copyFrom(inputFolder, run.entry);
+    std::string answers = std::string(run.answers) + run.entry + "\nexit.txt\n";
+    if (*run.coefficients != '\0') {
+        workspace.copyFrom(inputFolder, run.coefficients);
+        answers += std::string(run.coefficients) + "\n";
+    }
+    const RunResult result = workspace.run(answers);
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    workspace.copyFrom(expectedFolder, run.expected);
+    const std::string expected = workspace.read(run.expected);
+    ASSERT_FALSE(expected.empty()) << run.expected;
+    for (const std::string& difference : compareExitFiles(workspace.read("exit.txt"), expected, lastDigit)) {
+        ADD_FAILURE() << difference;
+    }
+}
+
+std::string runName(const testing::TestParamInfo<Run>& info) {
+    return info.param.name;
+}
+
+class ReferenceRuns : public testing::TestWithParam<Run> {};
+class GoldRuns : public testing::TestWithParam<Run> {};
+
+} // namespace
+
+TEST_P(ReferenceRuns, ReproduceEveryRow) {
+    const std::string reference = (testDataFolder() / "reference").string();
+    runAndCompare(GetParam(), reference, reference, true);
+}
+
+TEST_P(GoldRuns, MatchTheirGoldExitFile) {
+    runAndCompare(GetParam(), (testDataFolder().parent_path() / "examples").string(),
+                  (testDataFolder() / "regression").string(), false);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SixRuns, ReferenceRuns,
+    testing::Values(
+        Run{"DirectConstant", "d\nc\n", "direct_entry.txt", "", "results_direct_constant.txt"},
+        Run{"DirectSmatch", "d\ns\n", "direct_entry.txt", "smatch_direct.txt", "results_direct_smatch.txt"},
+        Run{"DirectWS18", "d\nw\n", "direct_entry.txt", "ws18_direct.txt", "results_direct_ws18.txt"},
+        Run{"InverseConstant", "i\nc\n", "inverse_constant_entry.txt", "", "results_inverse_constant.txt"},
+        Run{"InverseSmatch", "i\ns\n", "inverse_smatch_entry.txt", "smatch_inverse.txt",
+            "results_inverse_smatch.txt"},
+        Run{"InverseWS18", "i\nw\n", "inverse_ws18_entry.txt", "ws18_inverse.txt",
+            "results_inverse_ws18.txt"}),
+    runName);
+
+INSTANTIATE_TEST_SUITE_P(SixExampleRuns, GoldRuns,
+                         testing::Values(Run{"DirectConstant", "d\nc\n", "direct_constant_entry.txt", "",
+                                             "results_direct_constant.txt"},
+                                         Run{"DirectSmatch", "d\ns\n", "direct_smatch_entry.txt",
+                                             "smatch_direct.txt", "results_direct_smatch.txt"},
+                                         Run{"DirectWS18", "d\nw\n", "direct_ws18_entry.txt",
+                                             "ws18_direct.txt", "results_direct_ws18.txt"},
+                                         Run{"InverseConstant", "i\nc\n", "inverse_constant_entry.txt", "",
+                                             "results_inverse_constant.txt"},
+                                         Run{"InverseSmatch", "i\ns\n", "inverse_smatch_entry.txt",
+                                             "smatch_inverse.txt", "results_inverse_smatch.txt"},
+                                         Run{"InverseWS18", "i\nw\n", "inverse_ws18_entry.txt",
+                                             "ws18_inverse.txt", "results_inverse_ws18.txt"}),
+                         runName);
