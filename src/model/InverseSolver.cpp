@@ -132,12 +132,7 @@ double ModelHandler::entryFlowStressWithoutOffset(double startOffset, int& statu
         return stress;
     }
     default:
-        if (startOffset <= 0.0) {
-            status = 1;
-            return 1.0;
-        }
-        status = 0;
-        return startOffset;
+        return constantFlowStress(startOffset, status);
     }
 }
 

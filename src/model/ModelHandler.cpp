@@ -71,12 +71,16 @@ double ModelHandler::exitFlowStress(double exitThickness, double offsetYieldStre
         return flowStress;
     }
     default:
-        if (offsetYieldStress <= 0.0) {
-            status = 1;
-            return 1.0;
-        }
-        return offsetYieldStress;
+        return constantFlowStress(offsetYieldStress, status);
     }
+}
+
+double ModelHandler::constantFlowStress(double offsetYieldStress, int& status) {
+    if (offsetYieldStress <= 0.0) {
+        status = 1; // the offset is the whole flow stress: it must be a stress
+        return 1.0;
+    }
+    return offsetYieldStress;
 }
 
 int ModelHandler::flattenRollFor(const Rolling& record, double offsetYieldStress, double load) {

@@ -58,6 +58,7 @@ private:
     int flattenRollFor(const Rolling& record, double offsetYieldStress, double load);
     // Flow stress at the exit plane of the current rheology, with the offset; sets status on failure.
     double exitFlowStress(double exitThickness, double offsetYieldStress, int& status);
+    static double constantFlowStress(double offsetYieldStress, int& status);
     int integrateFor(const Rolling& record, double friction, double offsetYieldStress);
     // The empirical corrections of the model force (N/mm) and slip (percent) towards measured values.
     int correctForceAndSlip(const Rolling& record, double offsetYieldStress, double& force, double& slip);

@@ -69,6 +69,8 @@ private:
         double recovery;
     };
     double evaluate(int index, const BitePosition& position, double offsetYieldStress, bool keepProfiles);
+    // The entry point (index 0) from the entry state; any index off the grid fails.
+    double evaluateEntryOrFail(int index, double offsetYieldStress, bool keepProfiles);
     ThermalFactors thermalFactors(int index) const;
     void advanceBothDensities(int index, double recrystallisedIncrement, double unrecrystallisedIncrement);
     void advanceDensity(int index, double strain, double strainIncrement, double strainRate, double grainSize,

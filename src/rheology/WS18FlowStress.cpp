@@ -41,13 +41,8 @@ double strainRate(double angle, double speed, double thickness) {
 
 double WS18::flowStress(int index, double offsetYieldStress) {
     Has_Failed = 0;
-    if (index == 0) {
-        return evaluate(0, {equivalentStrain(Entry_thickness), WS18_inputs.TemperatureIn, 0.0, 0.0, 0.0},
-                        offsetYieldStress, true);
-    }
-    if (!onGrid(index)) {
-        Has_Failed = 1;
-        return 1.0;
+    if (index == 0 || !onGrid(index)) {
+        return evaluateEntryOrFail(index, offsetYieldStress, true);
     }
     const double thickness = Thickness_profile[index];
     return evaluate(index,
@@ -58,18 +53,23 @@ double WS18::flowStress(int index, double offsetYieldStress) {
 
 double WS18::flowStressAt(int index, double angle, double thickness, double offsetYieldStress) {
     Has_Failed = 0;
-    if (index == 0) {
-        return evaluate(0, {equivalentStrain(Entry_thickness), WS18_inputs.TemperatureIn, 0.0, 0.0, 0.0},
-                        offsetYieldStress, false);
+    if (index == 0 || !onGrid(index)) {
+        return evaluateEntryOrFail(index, offsetYieldStress, false);
     }
-    if (!onGrid(index)) {
-        Has_Failed = 1;
-        return 1.0;
-    }
+    // Between grid points: the exit temperature at the last cell, the mass-flow speed at this thickness.
     const double temperature = index == kLastPoint ? WS18_inputs.TemperatureOut : Temperature_profile[index];
     const double speed = (Exit_thickness / thickness) * (WS18_inputs.Strip_speed * kMillimetresPerMetre);
     return evaluate(index, {equivalentStrain(thickness), temperature, angle, thickness, speed},
                     offsetYieldStress, false);
+}
+
+double WS18::evaluateEntryOrFail(int index, double offsetYieldStress, bool keepProfiles) {
+    if (index != 0) {
+        Has_Failed = 1; // off the grid
+        return 1.0;
+    }
+    return evaluate(0, {equivalentStrain(Entry_thickness), WS18_inputs.TemperatureIn, 0.0, 0.0, 0.0},
+                    offsetYieldStress, keepProfiles);
 }
 
 double WS18::evaluate(int index, const BitePosition& position, double offsetYieldStress, bool keepProfiles) {
