@@ -1,16 +1,27 @@
 #!/usr/bin/env bash
-# Installs what the build and the tests need (compiler, CMake, GoogleTest, Google Benchmark) when it is
-# missing. Uses apt-get as root (or through sudo); does nothing when everything is present.
+# Installs what the build, the tests and the project's scripts need when it is missing: compiler, CMake,
+# GoogleTest, Google Benchmark; clang with its fuzzer runtime (scripts/fuzz.sh); GNU parallel
+# (scripts/rollbite-batch); gnuplot (rollbite-profile --plot). Uses apt-get as root (or through sudo); does nothing when everything is present.
 set -euo pipefail
 
 missing=()
 command -v cmake >/dev/null 2>&1 || missing+=(cmake)
 command -v g++ >/dev/null 2>&1 || missing+=(g++)
 command -v make >/dev/null 2>&1 || missing+=(make)
+[ -x /usr/bin/time ] || missing+=(time)
 have_package() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 for package in libgtest-dev libgmock-dev libbenchmark-dev; do
     have_package "$package" || missing+=("$package")
 done
+command -v parallel >/dev/null 2>&1 || missing+=(parallel)
+command -v gnuplot >/dev/null 2>&1 || missing+=(gnuplot-nox)
+if ! command -v clang++ >/dev/null 2>&1; then
+    missing+=(clang libclang-rt-dev)
+elif [ ! -e "$(clang++ -print-file-name=libclang_rt.fuzzer-x86_64.a)" ] &&
+    [ ! -e "$(clang++ -print-resource-dir)/lib/linux/libclang_rt.fuzzer-x86_64.a" ]; then
+    version=$(clang++ -dumpversion | cut -d. -f1)
+    missing+=("libclang-rt-$version-dev")
+fi
 
 if [ ${#missing[@]} -eq 0 ]; then
     exit 0

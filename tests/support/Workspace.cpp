@@ -1,9 +1,11 @@
 #include "support/Workspace.h"
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -73,6 +75,37 @@ RunResult Workspace::run(const std::string& answers) const {
     result.out = read(".stdout");
     result.err = read(".stderr");
     return result;
+}
+
+pid_t Workspace::start(const std::string& answers) const {
+    write(".answers", answers);
+    const std::string answersPath = path(".answers").string();
+    const pid_t process = fork();
+    if (process == 0) {
+        const int in = open(answersPath.c_str(), O_RDONLY);
+        const int out = open("/dev/null", O_WRONLY);
+        if (in < 0 || out < 0 || chdir(folder_.c_str()) != 0) {
+            _exit(127);
+        }
+        dup2(in, STDIN_FILENO);
+        dup2(out, STDOUT_FILENO);
+        execl(ROLLBITE_EXECUTABLE, ROLLBITE_EXECUTABLE, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    if (process < 0) {
+        throw std::runtime_error("cannot start rollbite");
+    }
+    return process;
+}
+
+int Workspace::wait(pid_t process, long& peakResidentKilobytes) {
+    int status = 0;
+    rusage usage{};
+    if (wait4(process, &status, 0, &usage) != process) {
+        throw std::runtime_error("lost a started rollbite");
+    }
+    peakResidentKilobytes = usage.ru_maxrss;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 } // namespace rollbite::test

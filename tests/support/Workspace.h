@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <sys/types.h>
 
 namespace rollbite::test {
 
@@ -28,6 +29,10 @@ public:
     std::string read(const std::string& file) const;
     bool exists(const std::string& file) const;
     RunResult run(const std::string& answers) const;
+    // Starts rollbite in the background with its console output discarded; finish it with `wait`.
+    pid_t start(const std::string& answers) const;
+    // Waits for a started run: its exit status (-1 when a signal ended it) and its peak resident size.
+    static int wait(pid_t process, long& peakResidentKilobytes);
 
 private:
     std::filesystem::path folder_;

@@ -1,0 +1,160 @@
+#include "RunCheck.h"
+
+#include "app/Console.h"
+#include "app/ConsoleDriver.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string_view>
+#include <unistd.h>
+#include <vector>
+
+namespace rollbite::fuzz {
+
+namespace {
+
+constexpr std::size_t kDirectColumns = 21;
+constexpr std::size_t kInverseColumns = 12;
+
+[[noreturn]] void fail(const std::string& what) {
+    std::fprintf(stderr, "rollbite fuzz check failed: %s\n", what.c_str());
+    std::abort();
+}
+
+void writeFile(const std::string& path, const std::string& content) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << content;
+    if (!file) {
+        fail("cannot write " + path);
+    }
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// Lines as std::getline sees them: split at line feeds, a last piece without one counts when not empty.
+std::size_t getlineCount(std::string_view text) {
+    std::size_t lines = 0;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find('\n', start);
+        ++lines;
+        if (end == std::string_view::npos) {
+            break;
+        }
+        start = end + 1;
+    }
+    return lines;
+}
+
+std::vector<std::string_view> splitTabs(std::string_view row) {
+    std::vector<std::string_view> fields;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t end = row.find('\t', start);
+        fields.push_back(row.substr(start, end == std::string_view::npos ? row.npos : end - start));
+        if (end == std::string_view::npos) {
+            return fields;
+        }
+        start = end + 1;
+    }
+}
+
+bool isErrorClass(std::string_view field) {
+    return field == "VOID" || field == "INPUTS" || field == "INTERNAL" || field == "OUTPUTS";
+}
+
+// A written value is a number or one of the flags and convergence words, never nan or inf.
+bool isSound(std::string_view field) {
+    return field.find("nan") == std::string_view::npos && field.find("inf") == std::string_view::npos &&
+           !field.empty();
+}
+
+// Every case file this run reads or writes lives in one folder per fuzzing process.
+std::string processFolder() {
+    const char* shared = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
+    const std::string folder = std::string(shared) + "/rollbite-fuzz-" + std::to_string(getpid());
+    std::filesystem::create_directories(folder);
+    return folder;
+}
+
+} // namespace
+
+RunCheck::RunCheck(unsigned combination, std::string entryText, std::string coefficientText)
+    : mode_(combination % 6 < 3 ? 'd' : 'i'), rheology_("csw"[combination % 3]),
+      entryText_(std::move(entryText)), coefficientText_(std::move(coefficientText)),
+      folder_(processFolder()) {}
+
+std::string RunCheck::folderFile(const char* name) const {
+    return folder_ + "/" + name;
+}
+
+void RunCheck::runAndCheck() const {
+    const bool withCoefficients = rheology_ != 'c';
+    writeFile(folderFile("entry.txt"), entryText_);
+    std::string answers = std::string(1, mode_) + "\n" + rheology_ + "\n" + folderFile("entry.txt") + "\n" +
+                          folderFile("exit.txt") + "\n";
+    if (withCoefficients) {
+        writeFile(folderFile("coefficients.txt"), coefficientText_);
+        answers += folderFile("coefficients.txt") + "\n";
+    }
+    std::istringstream in(answers);
+    std::ostringstream out;
+    std::ostringstream err;
+    const Console console{in, out, err};
+    const int status = ConsoleDriver(console).run();
+    checkExitFile(status, out.str());
+}
+
+void RunCheck::checkExitFile(int status, const std::string& consoleOut) const {
+    const std::string exitText = readFile(folderFile("exit.txt"));
+    const bool withCoefficients = rheology_ != 'c';
+    if (withCoefficients && std::count(entryText_.begin(), entryText_.end(), '\n') !=
+                                std::count(coefficientText_.begin(), coefficientText_.end(), '\n')) {
+        // Files with different numbers of line feeds are refused as a whole, with a message and status 1.
+        if (status != 1 || consoleOut.find("don't have the same number of lines") == std::string::npos ||
+            !exitText.empty()) {
+            fail("files of different lengths were not refused");
+        }
+        return;
+    }
+    if (status != 0) {
+        fail("status " + std::to_string(status) + " for a run whose files were all named");
+    }
+    const std::size_t caseLines = entryText_.empty() ? 0 : getlineCount(entryText_) - 1;
+    const std::size_t columns = mode_ == 'd' ? kDirectColumns : kInverseColumns;
+    std::string_view rest(exitText);
+    std::size_t rows = 0;
+    while (!rest.empty()) {
+        const std::size_t end = rest.find('\n');
+        if (end == std::string_view::npos) {
+            fail("the exit file ends inside a row");
+        }
+        const std::vector<std::string_view> fields = splitTabs(rest.substr(0, end));
+        rest.remove_prefix(end + 1);
+        if (rows++ == 0) {
+            continue; // the header row
+        }
+        if (fields.size() != columns || !isErrorClass(fields[1])) {
+            fail("row " + std::to_string(rows - 1) + " is malformed");
+        }
+        for (const std::string_view field : fields) {
+            if (!isSound(field)) {
+                fail("row " + std::to_string(rows - 1) + " holds a value that is not a number");
+            }
+        }
+    }
+    if (rows != caseLines + 1) {
+        fail(std::to_string(rows) + " rows (with the header) for " + std::to_string(caseLines) +
+             " case lines");
+    }
+}
+
+} // namespace rollbite::fuzz
