@@ -14,6 +14,7 @@ for package in libgtest-dev libgmock-dev libbenchmark-dev; do
     have_package "$package" || missing+=("$package")
 done
 command -v parallel >/dev/null 2>&1 || missing+=(parallel)
+command -v rsync >/dev/null 2>&1 || missing+=(rsync) # parallel sends pieces to other hosts with it
 command -v gnuplot >/dev/null 2>&1 || missing+=(gnuplot-nox)
 if ! command -v clang++ >/dev/null 2>&1; then
     missing+=(clang libclang-rt-dev)

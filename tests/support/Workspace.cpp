@@ -64,11 +64,23 @@ bool Workspace::exists(const std::string& file) const {
     return std::filesystem::exists(path(file));
 }
 
+std::filesystem::path sourceFolder() {
+    return testDataFolder().parent_path();
+}
+
+std::filesystem::path executable() {
+    return ROLLBITE_EXECUTABLE;
+}
+
 RunResult Workspace::run(const std::string& answers) const {
     write(".answers", answers);
     // A time limit guards against a dialogue that would loop for ever on a closed input.
-    const std::string command = "cd " + quoted(folder_) + " && timeout 300 " + quoted(ROLLBITE_EXECUTABLE) +
-                                " < .answers > .stdout 2> .stderr";
+    return shell("timeout 300 " + quoted(ROLLBITE_EXECUTABLE) + " < .answers");
+}
+
+RunResult Workspace::shell(const std::string& commandLine) const {
+    const std::string command =
+        "cd " + quoted(folder_) + " && { " + commandLine + " ; } > .stdout 2> .stderr";
     const int status = std::system(command.c_str());
     RunResult result;
     result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

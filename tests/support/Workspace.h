@@ -29,6 +29,8 @@ public:
     std::string read(const std::string& file) const;
     bool exists(const std::string& file) const;
     RunResult run(const std::string& answers) const;
+    // Runs a shell command line inside the workspace.
+    RunResult shell(const std::string& commandLine) const;
     // Starts rollbite in the background with its console output discarded; finish it with `wait`.
     pid_t start(const std::string& answers) const;
     // Waits for a started run: its exit status (-1 when a signal ended it) and its peak resident size.
@@ -40,5 +42,9 @@ private:
 
 // The folder of the test data committed with the tests.
 std::filesystem::path testDataFolder();
+// The root of the source tree (scripts/, examples/).
+std::filesystem::path sourceFolder();
+// The rollbite executable under test.
+std::filesystem::path executable();
 
 } // namespace rollbite::test
