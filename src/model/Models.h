@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/BiteProfile.h"
 #include "model/BiteWork.h"
 #include "rheology/Rheology.h"
 
@@ -55,6 +56,8 @@ public:
     double Exit_thickness; // mm, loaded exit thickness set by the owner
     double Roll_radius;    // mm, set by the owner
     int Has_Failed;
+    // When set, every computation records its arc of contact there (for inspection only).
+    BiteProfile* profileRecord = nullptr;
 
 private:
     bool setUpBite(Rheology& rheology, double entryThickness, double exitThickness, double entryTension,
@@ -84,6 +87,7 @@ private:
     double shearRatio(double friction, double pressure, double shearYield) const;
     void zeroOutputs();
     void writeOutputs(double rollDiameter);
+    void recordProfile(const Rheology& rheology, const BiteWork& work, double rollDiameter) const;
 };
 
 } // namespace rollbite

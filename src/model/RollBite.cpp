@@ -34,6 +34,9 @@ int Models::computeRollBite(Rheology& rheology, double entryThickness, double ex
                             double entryTension, double exitTension, double friction,
                             double offsetYieldStress, double rollDiameter) {
     BiteWork work;
+    if (profileRecord != nullptr) {
+        profileRecord->complete = false;
+    }
     if (!setUpBite(rheology, entryThickness, exitThickness, entryTension, exitTension, offsetYieldStress,
                    work)) {
         Has_Failed = 1;
@@ -65,6 +68,9 @@ int Models::computeRollBite(Rheology& rheology, double entryThickness, double ex
         return Has_Failed;
     }
     writeOutputs(rollDiameter);
+    if (profileRecord != nullptr) {
+        recordProfile(rheology, work, rollDiameter);
+    }
     return Has_Failed;
 }
 
@@ -213,6 +219,44 @@ void Models::writeOutputs(double rollDiameter) {
     X_Tresca_Bw = -Roll_radius * std::sin(angle_Tresca_Bw);
     // The torque arm is the undeformed roll radius, half the diameter, even on a flattened roll.
     Rolling_Torque = 0.5 * rollDiameter * Roll_radius * Angle_Step * Shear_Integral;
+}
+
+void Models::recordProfile(const Rheology& rheology, const BiteWork& work, double rollDiameter) const {
+    BiteProfile& record = *profileRecord;
+    for (int i = 0; i <= kLastPoint; ++i) {
+        record.angle[i] = Angles[i];
+        record.thickness[i] = Thicknesses[i];
+        record.flowStress[i] = rheology.Flow_stress_profile[i];
+        record.shearYield[i] = Shear_Yields[i];
+    }
+    record.entryPressure = work.entryPressure;
+    record.exitPressure = work.exitPressure;
+    record.shear = work.shear;
+    record.load = work.load;
+    record.firstExitPoint = work.point - 1;
+    record.neutralCell = Neutral_Index;
+    record.neutralAngle = Neutral_Angle;
+    // Both sides share the pressure at the neutral point; only the sign of the shear differs.
+    record.neutralPressure = (Neutral_Load_Entry + Neutral_Load_Exit) / (2.0 * std::cos(Neutral_Angle));
+    record.neutralLoadEntry = Neutral_Load_Entry;
+    record.neutralLoadExit = Neutral_Load_Exit;
+    record.neutralShearEntry = Neutral_Shear_Entry;
+    record.neutralShearExit = Neutral_Shear_Exit;
+    record.entrySticks = work.entryCoulomb == 0;
+    record.exitSticks = work.exitCoulomb == 0;
+    record.entrySwitchCell = work.entrySwitchCell;
+    record.exitSwitchCell = work.exitSwitchCell;
+    record.entrySwitchAngle = angle_Tresca_Bw;
+    record.exitSwitchAngle = angle_Tresca_Fw;
+    record.entrySwitch = work.entrySwitch;
+    record.exitSwitch = work.exitSwitch;
+    record.angleStep = Angle_Step;
+    record.rollRadius = Roll_radius;
+    record.rollDiameter = rollDiameter;
+    record.force = Rolling_Force;
+    record.torque = Rolling_Torque;
+    record.contactLength = Contact_Length;
+    record.complete = true;
 }
 
 } // namespace rollbite
