@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cmath>
+#include <limits>
 
 namespace rollbite {
 
@@ -14,18 +15,25 @@ struct SwitchPoint {
     double shear = 0.0;    // signed friction shear, MPa (+ entry side, - exit side)
 };
 
-// Work arrays and shared scalars of one roll-bite computation. They live for one call only.
+// Shear ratio s = min(1, mu p / k) and friction factor w at each point of one slab pass.
+struct PassFriction {
+    std::array<double, kGridPoints> shearRatio;
+    std::array<double, kGridPoints> factor;
+};
+
+// Work arrays and shared scalars of a roll-bite computation. One workspace serves call after call: every
+// computation starts it again, and reads only the points it has written itself.
 struct BiteWork {
     using Profile = std::array<double, kGridPoints>;
 
-    Profile entryPressure{}; // p^E, roll pressure integrated from the entry, MPa
-    Profile entryForce{};    // F^E, horizontal force per unit width, N/mm
-    Profile entryShear{};    // tau^E, friction shear magnitude, MPa
-    Profile exitPressure{};  // p^X, integrated from the exit
-    Profile exitForce{};     // F^X
-    Profile exitShear{};     // tau^X
-    Profile load{};          // L, vertical load integrand over the whole arc
-    Profile shear{};         // T, signed shear integrand over the whole arc
+    Profile entryPressure; // p^E, roll pressure integrated from the entry, MPa
+    Profile entryForce;    // F^E, horizontal force per unit width, N/mm
+    Profile entryShear;    // tau^E, friction shear magnitude, MPa
+    Profile exitPressure;  // p^X, integrated from the exit
+    Profile exitForce;     // F^X
+    Profile exitShear;     // tau^X
+    Profile load;          // L, vertical load integrand over the whole arc
+    Profile shear;         // T, signed shear integrand over the whole arc
 
     int point = 0;                   // running point index; the neutral cell once the exit pass has ended
     int entryCoulomb = 1;            // 1 while the entry side has only Coulomb friction, 0 once it sticks
@@ -41,7 +49,37 @@ struct BiteWork {
     Profile sine;
     Profile cosine;
     Profile angleFactor;
+
+    PassFriction pass; // of the entry pass, then of the exit pass
+
+    // The scalars of a new computation. In a debug build every point is also poisoned with NaN, so that
+    // a read of a point this computation has not written shows in the results.
+    void startBite() {
+        point = 0;
+        entryCoulomb = 1;
+        exitCoulomb = 1;
+        entrySwitchCell = 0;
+        exitSwitchCell = kLastPoint;
+        entryPressureStart = 0.0;
+        exitPressureStart = 0.0;
+        entrySwitch = SwitchPoint();
+        exitSwitch = SwitchPoint();
+#ifndef NDEBUG
+        constexpr double kPoison = std::numeric_limits<double>::quiet_NaN();
+        for (Profile* profile :
+             {&entryPressure, &entryForce, &entryShear, &exitPressure, &exitForce, &exitShear, &load, &shear,
+              &sine, &cosine, &angleFactor, &pass.shearRatio, &pass.factor}) {
+            profile->fill(kPoison);
+        }
+#endif
+    }
 };
+
+// sin and cos of one angle. glibc's sincos runs the very code of its sin and cos (one shared argument
+// reduction), so the values are those of std::sin and std::cos, for half the work.
+inline void sineAndCosine(double angle, double& sine, double& cosine) {
+    ::sincos(angle, &sine, &cosine);
+}
 
 // c(phi) = 1/phi - 1/tan(phi): the geometric factor of the friction term in the slab relation.
 inline double frictionAngleFactor(double angle) {
@@ -57,12 +95,6 @@ struct EndCondition {
     double friction;
     double shearYield; // MPa
     double side;       // +1 at the entry, -1 at the exit
-};
-
-// Shear ratio s = min(1, mu p / k) and friction factor w at each point of one slab pass.
-struct PassFriction {
-    std::array<double, kGridPoints> shearRatio{};
-    std::array<double, kGridPoints> factor{};
 };
 
 } // namespace rollbite

@@ -156,6 +156,13 @@ void Models::fillFrictionTables() {
         W0_Table[row] = kFrictionTableRows[row].factorAtZero;
         W30_Table[row] = kFrictionTableRows[row].factorAtPiOverSix;
     }
+    W0_Slope.assign(kStickingRow, 0.0);
+    W30_Slope.assign(kStickingRow, 0.0);
+    for (int row = 0; row <= kLastInterpolationRow; ++row) {
+        const double ratioStep = Shear_Ratio_Table[row + 1] - Shear_Ratio_Table[row];
+        W0_Slope[row] = (W0_Table[row + 1] - W0_Table[row]) / ratioStep;
+        W30_Slope[row] = (W30_Table[row + 1] - W30_Table[row]) / ratioStep;
+    }
 }
 
 double Models::frictionFactor(double shearRatio, double angle) {
@@ -172,13 +179,9 @@ double Models::frictionFactor(double shearRatio, double angle) {
         const double rowPosition = std::min(static_cast<double>(kLastInterpolationRow),
                                             std::floor(-std::log(1.0 - shearRatio) / std::log(1.1)));
         const int row = static_cast<int>(rowPosition);
-        const double lowRatio = Shear_Ratio_Table[row];
-        const double highRatio = Shear_Ratio_Table[row + 1];
-        const double factorAtZero = W0_Table[row] + (W0_Table[row + 1] - W0_Table[row]) /
-                                                        (highRatio - lowRatio) * (shearRatio - lowRatio);
-        const double factorAtPiOverSix = W30_Table[row] + (W30_Table[row + 1] - W30_Table[row]) /
-                                                              (highRatio - lowRatio) *
-                                                              (shearRatio - lowRatio);
+        const double aboveRow = shearRatio - Shear_Ratio_Table[row];
+        const double factorAtZero = W0_Table[row] + W0_Slope[row] * aboveRow;
+        const double factorAtPiOverSix = W30_Table[row] + W30_Slope[row] * aboveRow;
         // Not clamped: angles beyond pi/6 or below 0 extrapolate along the same line.
         return factorAtZero + (factorAtPiOverSix - factorAtZero) / kPiOverSix * angle;
     }

@@ -51,6 +51,9 @@ public:
     std::vector<double> Shear_Ratio_Table;
     std::vector<double> W0_Table;
     std::vector<double> W30_Table;
+    // Per table row r up to 120: the slopes (W(r + 1) - W(r)) / (s(r + 1) - s(r)) of both columns.
+    std::vector<double> W0_Slope;
+    std::vector<double> W30_Slope;
     double Load_Integral;  // trapezoid sum in units of the angle step
     double Shear_Integral; // trapezoid sum in units of the angle step
     double Exit_thickness; // mm, loaded exit thickness set by the owner
@@ -60,9 +63,11 @@ public:
     BiteProfile* profileRecord = nullptr;
 
 private:
+    BiteWork work_; // reused from computation to computation
+
     bool setUpBite(Rheology& rheology, double entryThickness, double exitThickness, double entryTension,
                    double exitTension, double offsetYieldStress, BiteWork& work);
-    void layGrid(double biteAngle, double entryThickness);
+    void layGrid(double biteAngle, double entryThickness, BiteWork& work);
     void tabulateAngles(BiteWork& work) const;
     bool sweepFlowStress(Rheology& rheology, double offsetYieldStress);
 

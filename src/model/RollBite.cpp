@@ -25,15 +25,17 @@ Models::Models()
       Contact_Length(0.0), Alpha_Max(0.0), Neutral_Load_Entry(0.0), Neutral_Load_Exit(0.0),
       Neutral_Shear_Entry(0.0), Neutral_Shear_Exit(0.0), Neutral_Force(0.0), Angle_Step(0.0),
       Angles(kGridPoints, 0.0), Thicknesses(kGridPoints, 0.0), Shear_Yields(kGridPoints, 0.0),
-      Shear_Ratio_Table(kTableRows, 0.0), W0_Table(kTableRows, 0.0), W30_Table(kTableRows, 0.0),
-      Load_Integral(0.0), Shear_Integral(0.0), Exit_thickness(0.0), Roll_radius(0.0), Has_Failed(0) {
+      Shear_Ratio_Table(kTableRows, 0.0), W0_Table(kTableRows, 0.0), W30_Table(kTableRows, 0.0), W0_Slope(),
+      W30_Slope(), Load_Integral(0.0), Shear_Integral(0.0), Exit_thickness(0.0), Roll_radius(0.0),
+      Has_Failed(0) {
     fillFrictionTables();
 }
 
 int Models::computeRollBite(Rheology& rheology, double entryThickness, double exitThickness,
                             double entryTension, double exitTension, double friction,
                             double offsetYieldStress, double rollDiameter) {
-    BiteWork work;
+    BiteWork& work = work_;
+    work.startBite();
     if (profileRecord != nullptr) {
         profileRecord->complete = false;
     }
@@ -89,8 +91,7 @@ bool Models::setUpBite(Rheology& rheology, double entryThickness, double exitThi
     }
     Alpha_Max = biteAngle;
     Angle_Step = biteAngle / 500.0;
-    layGrid(biteAngle, entryThickness);
-    tabulateAngles(work);
+    layGrid(biteAngle, entryThickness, work);
 
     rheology.setThicknessProfile(Thicknesses);
     rheology.Angle_profile.assign(Angles.begin(), Angles.end());
@@ -111,22 +112,25 @@ bool Models::setUpBite(Rheology& rheology, double entryThickness, double exitThi
     return true;
 }
 
-void Models::layGrid(double biteAngle, double entryThickness) {
+void Models::layGrid(double biteAngle, double entryThickness, BiteWork& work) {
     Angles[0] = biteAngle;
-    Thicknesses[0] = entryThickness;
     for (int i = 1; i < kLastPoint; ++i) {
         Angles[i] = biteAngle - i * Angle_Step;
-        Thicknesses[i] = thicknessAt(Angles[i]);
     }
     // The exit point sits at epsilon, never exactly 0, so that 1/phi stays finite.
     Angles[kLastPoint] = kEpsilon;
+    tabulateAngles(work);
+    // The arc of the roll: h = 2R (1 - cos(phi)) + h_out, with the cosine of the table.
+    Thicknesses[0] = entryThickness;
+    for (int i = 1; i < kLastPoint; ++i) {
+        Thicknesses[i] = 2.0 * Roll_radius * (1.0 - work.cosine[i]) + Exit_thickness;
+    }
     Thicknesses[kLastPoint] = Exit_thickness;
 }
 
 void Models::tabulateAngles(BiteWork& work) const {
     for (int i = 0; i <= kLastPoint; ++i) {
-        work.sine[i] = std::sin(Angles[i]);
-        work.cosine[i] = std::cos(Angles[i]);
+        sineAndCosine(Angles[i], work.sine[i], work.cosine[i]);
         work.angleFactor[i] = frictionAngleFactor(Angles[i]);
     }
 }

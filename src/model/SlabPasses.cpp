@@ -95,7 +95,7 @@ double Models::solveEndPressure(double angle, double force, double& pressure, do
 
 bool Models::integrateFromEntry(Rheology& rheology, double friction, double offsetYieldStress,
                                 BiteWork& work) {
-    PassFriction pass;
+    PassFriction& pass = work.pass;
     work.entryPressureStart =
         solveEndPressure(Angles[0], work.entryForce[0], work.entryPressureStart, Thicknesses[0], friction);
     work.entryPressure[0] = work.entryPressureStart;
@@ -205,7 +205,7 @@ void Models::entrySwitchToSticking(int j, Rheology& rheology, double friction, d
 
 bool Models::integrateFromExit(Rheology& rheology, double friction, double offsetYieldStress,
                                BiteWork& work) {
-    PassFriction pass;
+    PassFriction& pass = work.pass;
     work.exitPressureStart = solveEndPressure(Angles[kLastPoint], work.exitForce[kLastPoint],
                                               work.exitPressureStart, Thicknesses[kLastPoint], friction);
     work.exitPressure[kLastPoint] = work.exitPressureStart;
