@@ -20,7 +20,8 @@ WS18::WS18() : WS18(WS18Inputs()) {}
 
 WS18::WS18(const WS18Inputs& inputs)
     : WS18_inputs(inputs), Exit_thickness(0.0), Lattice_stress_profile(kGridPoints, 0.0),
-      Temperature_profile(kGridPoints, 0.0), Speed_profile(kGridPoints, 0.0), Lattice_stress_coefficient(0.0),
+      Temperature_profile(kGridPoints, 0.0), Speed_profile(kGridPoints, 0.0),
+      Grid_strain_profile(kGridPoints, 0.0), Lattice_stress_coefficient(0.0),
       Storage_coefficient(0.0), Storage_rate_exponent(0.0), Storage_activation_energy(0.0),
       Recovery_coefficient(0.0), Recovery_rate_exponent(0.0), Recovery_activation_energy(0.0),
       Eps_rec_profile(kGridPoints, 0.0), Sigma_rec_profile(kGridPoints, 0.0),
@@ -53,6 +54,7 @@ void WS18::storeThicknessProfile(const std::vector<double>& profile) {
     for (int k = 0; k <= kLastPoint; ++k) {
         Speed_profile[k] =
             (Exit_thickness / Thickness_profile[k]) * (WS18_inputs.Strip_speed * kMillimetresPerMetre);
+        Grid_strain_profile[k] = equivalentStrain(Thickness_profile[k]);
     }
 }
 
@@ -73,17 +75,16 @@ void WS18::setThicknessProfile(const std::vector<double>& profile) {
 void WS18::interpolateTemperatures() {
     // The temperature moves linearly with the equivalent strain from the entry to the exit value, so the
     // strain must grow along the bite.
-    double strainSpan =
-        equivalentStrain(Thickness_profile[kLastPoint]) - equivalentStrain(Thickness_profile[0]);
+    double strainSpan = Grid_strain_profile[kLastPoint] - Grid_strain_profile[0];
     if (isZero(strainSpan) || strainSpan < 0.0) {
         strainSpan = 1.0;
         Has_Failed = 1;
     }
     const double temperaturePerStrain =
         (Temperature_profile[kLastPoint] - Temperature_profile[0]) / strainSpan;
-    double previousStrain = equivalentStrain(Thickness_profile[0]);
+    double previousStrain = Grid_strain_profile[0];
     for (int k = 1; k < kLastPoint && Has_Failed == 0; ++k) {
-        const double strain = equivalentStrain(Thickness_profile[k]);
+        const double strain = Grid_strain_profile[k];
         const double strainStep = strain - previousStrain;
         previousStrain = strain;
         Temperature_profile[k] = strainStep * temperaturePerStrain + Temperature_profile[k - 1];

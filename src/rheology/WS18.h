@@ -38,6 +38,7 @@ public:
     std::vector<double> Lattice_stress_profile; // MPa
     std::vector<double> Temperature_profile;    // degrees Celsius
     std::vector<double> Speed_profile;          // mm/s
+    std::vector<double> Grid_strain_profile;    // equivalent strain of each grid thickness
     double Lattice_stress_coefficient;          // MPa at 27 degrees Celsius
     double Storage_coefficient;
     double Storage_rate_exponent;

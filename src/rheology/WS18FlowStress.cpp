@@ -46,7 +46,7 @@ double WS18::flowStress(int index, double offsetYieldStress) {
     }
     const double thickness = Thickness_profile[index];
     return evaluate(index,
-                    {equivalentStrain(thickness), Temperature_profile[index], Angle_profile[index], thickness,
+                    {Grid_strain_profile[index], Temperature_profile[index], Angle_profile[index], thickness,
                      Speed_profile[index]},
                     offsetYieldStress, true);
 }
@@ -95,12 +95,7 @@ double WS18::evaluate(int index, const BitePosition& position, double offsetYiel
         recrystallisedIncrement = Eps_rec_profile[index] - Eps_rec_profile[index - 1];
         unrecrystallisedIncrement = Eps_unrec_profile[index] - Eps_unrec_profile[index - 1];
     }
-    updateDislocationDensity(index, Eps_rec_profile[index], recrystallisedIncrement,
-                             Eps_rate_rec_profile[index], WS18_inputs.D_rec / kMicrometresPerMetre,
-                             Rho_rec_profile, true);
-    updateDislocationDensity(index, Eps_unrec_profile[index], unrecrystallisedIncrement,
-                             Eps_rate_unrec_profile[index], WS18_inputs.D_unrec / kMicrometresPerMetre,
-                             Rho_unrec_profile, false);
+    advanceBothDensities(index, recrystallisedIncrement, unrecrystallisedIncrement);
     // A zero grain size has set the failure flag by now, yet the value is still computed and returned.
     if (!densitiesValid(index)) {
         Has_Failed = 1;
