@@ -58,7 +58,11 @@ Grid biteGrid() {
 WS18 preparedModel(const WS18Inputs& steel, const Grid& grid = biteGrid()) {
     WS18 model = modelOf(steel);
     model.setThicknessProfile(grid.thickness);
-    model.Angle_profile = grid.angle;
+    std::vector<double> tangents;
+    for (const double angle : grid.angle) {
+        tangents.push_back(std::tan(angle));
+    }
+    model.setAngleProfile(grid.angle, tangents);
     return model;
 }
 

@@ -45,9 +45,11 @@ struct BiteWork {
     SwitchPoint entrySwitch;
     SwitchPoint exitSwitch;
 
-    // sin, cos and c(phi) of each grid angle, tabulated once per bite for the slab steps.
+    // sin, cos, tan and c(phi) of each grid angle, tabulated once per bite for the slab steps (and the
+    // tangents for the strain rates of the rheology).
     Profile sine;
     Profile cosine;
+    Profile tangent;
     Profile angleFactor;
 
     PassFriction pass; // of the entry pass, then of the exit pass
@@ -82,8 +84,12 @@ inline void sineAndCosine(double angle, double& sine, double& cosine) {
 }
 
 // c(phi) = 1/phi - 1/tan(phi): the geometric factor of the friction term in the slab relation.
+inline double frictionAngleFactor(double angle, double tangent) {
+    return 1.0 / angle - 1.0 / tangent;
+}
+
 inline double frictionAngleFactor(double angle) {
-    return 1.0 / angle - 1.0 / std::tan(angle);
+    return frictionAngleFactor(angle, std::tan(angle));
 }
 
 // What the roll pressure at the entry or the exit point must satisfy.

@@ -94,7 +94,7 @@ bool Models::setUpBite(Rheology& rheology, double entryThickness, double exitThi
     layGrid(biteAngle, entryThickness, work);
 
     rheology.setThicknessProfile(Thicknesses);
-    rheology.Angle_profile.assign(Angles.begin(), Angles.end());
+    rheology.setAngleProfile(Angles, work.tangent);
     Has_Failed = (!angleComputed || rheology.Has_Failed != 0) ? 1 : 0;
     if (!sweepFlowStress(rheology, offsetYieldStress)) {
         return false;
@@ -131,7 +131,8 @@ void Models::layGrid(double biteAngle, double entryThickness, BiteWork& work) {
 void Models::tabulateAngles(BiteWork& work) const {
     for (int i = 0; i <= kLastPoint; ++i) {
         sineAndCosine(Angles[i], work.sine[i], work.cosine[i]);
-        work.angleFactor[i] = frictionAngleFactor(Angles[i]);
+        work.tangent[i] = std::tan(Angles[i]);
+        work.angleFactor[i] = frictionAngleFactor(Angles[i], work.tangent[i]);
     }
 }
 

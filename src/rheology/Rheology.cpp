@@ -9,7 +9,8 @@ namespace rollbite {
 
 Rheology::Rheology()
     : Entry_thickness(0.0), Thickness_profile(kGridPoints, 0.0), Strain_profile(kGridPoints, 0.0),
-      Flow_stress_profile(kGridPoints, 0.0), Angle_profile(kGridPoints, 0.0), Has_Failed(0) {}
+      Flow_stress_profile(kGridPoints, 0.0), Angle_profile(kGridPoints, 0.0),
+      Tangent_profile(kGridPoints, 0.0), Has_Failed(0) {}
 
 double Rheology::logarithmicStrain(double thickness) const {
     if (isZero(Entry_thickness - thickness)) {

@@ -29,7 +29,15 @@ public:
     std::vector<double> Strain_profile;      // equivalent strain
     std::vector<double> Flow_stress_profile; // MPa
     std::vector<double> Angle_profile;       // rad, written by the roll-bite integration
+    std::vector<double> Tangent_profile;     // tan of each angle, tabulated once by the integration
     int Has_Failed;
+
+    // The grid angles (rad) and their tangents, from the entry point to the exit point.
+    template <class Angles, class Tangents>
+    void setAngleProfile(const Angles& angles, const Tangents& tangents) {
+        Angle_profile.assign(angles.begin(), angles.end());
+        Tangent_profile.assign(tangents.begin(), tangents.end());
+    }
 
 protected:
     // Plane-strain logarithmic equivalent strain from Entry_thickness down to `thickness`.

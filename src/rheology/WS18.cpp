@@ -21,13 +21,13 @@ WS18::WS18() : WS18(WS18Inputs()) {}
 WS18::WS18(const WS18Inputs& inputs)
     : WS18_inputs(inputs), Exit_thickness(0.0), Lattice_stress_profile(kGridPoints, 0.0),
       Temperature_profile(kGridPoints, 0.0), Speed_profile(kGridPoints, 0.0),
-      Grid_strain_profile(kGridPoints, 0.0), Lattice_stress_coefficient(0.0),
-      Storage_coefficient(0.0), Storage_rate_exponent(0.0), Storage_activation_energy(0.0),
-      Recovery_coefficient(0.0), Recovery_rate_exponent(0.0), Recovery_activation_energy(0.0),
-      Eps_rec_profile(kGridPoints, 0.0), Sigma_rec_profile(kGridPoints, 0.0),
-      Rho_rec_profile(kGridPoints, 0.0), Eps_unrec_profile(kGridPoints, 0.0),
-      Sigma_unrec_profile(kGridPoints, 0.0), Rho_unrec_profile(kGridPoints, 0.0),
-      Eps_rate_rec_profile(kGridPoints, 0.0), Eps_rate_unrec_profile(kGridPoints, 0.0) {}
+      Grid_strain_profile(kGridPoints, 0.0), Lattice_stress_coefficient(0.0), Storage_coefficient(0.0),
+      Storage_rate_exponent(0.0), Storage_activation_energy(0.0), Recovery_coefficient(0.0),
+      Recovery_rate_exponent(0.0), Recovery_activation_energy(0.0), Eps_rec_profile(kGridPoints, 0.0),
+      Sigma_rec_profile(kGridPoints, 0.0), Rho_rec_profile(kGridPoints, 0.0),
+      Eps_unrec_profile(kGridPoints, 0.0), Sigma_unrec_profile(kGridPoints, 0.0),
+      Rho_unrec_profile(kGridPoints, 0.0), Eps_rate_rec_profile(kGridPoints, 0.0),
+      Eps_rate_unrec_profile(kGridPoints, 0.0) {}
 
 void WS18::computeChemistryCoefficients() {
     // Empirical regressions on the steel's contents (weight percent); N, V, P, Cu, Ni and B play no part.

@@ -60,7 +60,7 @@ private:
     struct BitePosition {
         double strain;
         double temperature; // degrees Celsius
-        double angle;       // rad
+        double tangent;     // tan of the angle of the point (rad)
         double thickness;   // mm
         double speed;       // mm/s
     };

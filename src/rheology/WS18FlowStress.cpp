@@ -33,8 +33,8 @@ double shearModulus(double celsius) {
 }
 
 // Equivalent strain rate of plane compression (1/s): (2/sqrt 3) 2 tan(phi) v / h, as dh/dx = 2 tan(phi).
-double strainRate(double angle, double speed, double thickness) {
-    return (std::tan(angle) * (-2.0) * speed / thickness) * (-(2.0 / std::sqrt(3.0)));
+double strainRate(double tangent, double speed, double thickness) {
+    return (tangent * (-2.0) * speed / thickness) * (-(2.0 / std::sqrt(3.0)));
 }
 
 } // namespace
@@ -46,8 +46,8 @@ double WS18::flowStress(int index, double offsetYieldStress) {
     }
     const double thickness = Thickness_profile[index];
     return evaluate(index,
-                    {Grid_strain_profile[index], Temperature_profile[index], Angle_profile[index], thickness,
-                     Speed_profile[index]},
+                    {Grid_strain_profile[index], Temperature_profile[index], Tangent_profile[index],
+                     thickness, Speed_profile[index]},
                     offsetYieldStress, true);
 }
 
@@ -59,7 +59,7 @@ double WS18::flowStressAt(int index, double angle, double thickness, double offs
     // Between grid points: the exit temperature at the last cell, the mass-flow speed at this thickness.
     const double temperature = index == kLastPoint ? WS18_inputs.TemperatureOut : Temperature_profile[index];
     const double speed = (Exit_thickness / thickness) * (WS18_inputs.Strip_speed * kMillimetresPerMetre);
-    return evaluate(index, {equivalentStrain(thickness), temperature, angle, thickness, speed},
+    return evaluate(index, {equivalentStrain(thickness), temperature, std::tan(angle), thickness, speed},
                     offsetYieldStress, false);
 }
 
@@ -136,7 +136,7 @@ void WS18::partitionStrain(int index, double strainIncrement) {
 }
 
 void WS18::computeStrainRates(int index, const BitePosition& position, double strainIncrement) {
-    const double rate = strainRate(position.angle, position.speed, position.thickness);
+    const double rate = strainRate(position.tangent, position.speed, position.thickness);
     if (isZero(rate)) {
         Has_Failed = 1;
         return;
