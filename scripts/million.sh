@@ -12,8 +12,8 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 # Cycle through the example cases, renumbering them 1..COUNT.
-awk -v count="$count" 'NR == 1 { print; next } NF { cases[n++] = $0 }
-    END { for (i = 0; i < count; ++i) { line = cases[i % n]; sub(/^[^ \t]+/, i + 1, line); print line } }' \
+awk -v count="$count" 'NR == 1 { print; next } NF { rest[n++] = substr($0, index($0, $1) + length($1)) }
+    END { for (i = 0; i < count; ++i) printf "%d%s\n", i + 1, rest[i % n] }' \
     examples/direct_constant_entry.txt >"$work/entry.txt"
 
 start=$(date +%s.%N)
