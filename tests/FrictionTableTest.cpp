@@ -1,12 +1,15 @@
 #include "Numerics.h"
+#include "model/FrictionRows.h"
 #include "model/Models.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 using rollbite::kPiOverSix;
+using rollbite::FrictionRows;
 using rollbite::Models;
 
 namespace {
@@ -93,4 +96,37 @@ TEST(FrictionFactor, ShearRatioOutsideTheTableFailsWithInfinity) {
         EXPECT_EQ(model.frictionFactor(s, 0.1), std::numeric_limits<double>::infinity()) << s;
         EXPECT_EQ(model.Has_Failed, 1) << s;
     }
+}
+
+TEST(FrictionRows, FastRowIsTheFormulaRowEverywhere) {
+    const FrictionRows rows;
+    std::uint64_t state = 12345;
+    const auto uniform = [&state] {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        return static_cast<double>(state >> 11) / 9007199254740992.0;
+    };
+    int mismatches = 0;
+    const auto check = [&](double s) {
+        if (s >= 0.0 && s < 1.0 && rows.rowOf(s) != FrictionRows::formulaRow(s) && ++mismatches < 10) {
+            ADD_FAILURE() << "row of " << std::hexfloat << s;
+        }
+    };
+    for (int k = 0; k < 2000000; ++k) {
+        check(uniform());
+        check(1.0 - std::pow(10.0, -7.0 * uniform())); // crowding towards sticking, like the rows
+    }
+    // Every boundary and the doubles around it, where rounding decides.
+    for (int row = 1; row <= FrictionRows::kLastRow; ++row) {
+        double below = rows.boundary(row);
+        double above = below;
+        EXPECT_EQ(FrictionRows::formulaRow(below), row);
+        for (int step = 0; step < 3000; ++step) {
+            check(below = std::nextafter(below, 0.0));
+            check(above = std::nextafter(above, 1.0));
+        }
+    }
+    for (const double s : {0.0, -0.0, 5e-324, 1e-300, 1e-17, 0.5, std::nextafter(1.0, 0.0), 1.0 - 1e-6}) {
+        check(s);
+    }
+    EXPECT_EQ(mismatches, 0);
 }

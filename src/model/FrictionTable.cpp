@@ -176,9 +176,7 @@ double Models::frictionFactor(double shearRatio, double angle) {
     }
     if (shearRatio >= 0.0 && shearRatio < 1.0) {
         // The rows are spaced so that row i starts at 1 - (1/1.1)^i: the row follows without a search.
-        const double rowPosition = std::min(static_cast<double>(kLastInterpolationRow),
-                                            std::floor(-std::log(1.0 - shearRatio) / std::log(1.1)));
-        const int row = static_cast<int>(rowPosition);
+        const int row = Friction_rows.rowOf(shearRatio);
         const double aboveRow = shearRatio - Shear_Ratio_Table[row];
         const double factorAtZero = W0_Table[row] + W0_Slope[row] * aboveRow;
         const double factorAtPiOverSix = W30_Table[row] + W30_Slope[row] * aboveRow;

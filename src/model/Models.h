@@ -2,6 +2,7 @@
 
 #include "model/BiteProfile.h"
 #include "model/BiteWork.h"
+#include "model/FrictionRows.h"
 #include "rheology/Rheology.h"
 
 #include <vector>
@@ -54,10 +55,11 @@ public:
     // Per table row r up to 120: the slopes (W(r + 1) - W(r)) / (s(r + 1) - s(r)) of both columns.
     std::vector<double> W0_Slope;
     std::vector<double> W30_Slope;
-    double Load_Integral;  // trapezoid sum in units of the angle step
-    double Shear_Integral; // trapezoid sum in units of the angle step
-    double Exit_thickness; // mm, loaded exit thickness set by the owner
-    double Roll_radius;    // mm, set by the owner
+    FrictionRows Friction_rows; // the table row of a shear ratio
+    double Load_Integral;       // trapezoid sum in units of the angle step
+    double Shear_Integral;      // trapezoid sum in units of the angle step
+    double Exit_thickness;      // mm, loaded exit thickness set by the owner
+    double Roll_radius;         // mm, set by the owner
     int Has_Failed;
     // When set, every computation records its arc of contact there (for inspection only).
     BiteProfile* profileRecord = nullptr;
