@@ -4,12 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 
-using rollbite::kPiOverSix;
 using rollbite::FrictionRows;
+using rollbite::kPiOverSix;
 using rollbite::Models;
 
 namespace {
@@ -107,8 +108,16 @@ TEST(FrictionRows, FastRowIsTheFormulaRowEverywhere) {
     };
     int mismatches = 0;
     const auto check = [&](double s) {
-        if (s >= 0.0 && s < 1.0 && rows.rowOf(s) != FrictionRows::formulaRow(s) && ++mismatches < 10) {
-            ADD_FAILURE() << "row of " << std::hexfloat << s;
+        if (s < 0.0 || s >= 1.0) {
+            return;
+        }
+        const int row = FrictionRows::formulaRow(s);
+        // From a bucket, and walking from rows around it.
+        for (const int found : {rows.rowOf(s), rows.rowNear(s, row), rows.rowNear(s, std::max(0, row - 2)),
+                                rows.rowNear(s, std::min(FrictionRows::kLastRow, row + 3))}) {
+            if (found != row && ++mismatches < 10) {
+                ADD_FAILURE() << "row of " << std::hexfloat << s;
+            }
         }
     };
     for (int k = 0; k < 2000000; ++k) {
@@ -120,6 +129,7 @@ TEST(FrictionRows, FastRowIsTheFormulaRowEverywhere) {
         double below = rows.boundary(row);
         double above = below;
         EXPECT_EQ(FrictionRows::formulaRow(below), row);
+        EXPECT_LT(rows.boundary(row - 1), below);
         for (int step = 0; step < 3000; ++step) {
             check(below = std::nextafter(below, 0.0));
             check(above = std::nextafter(above, 1.0));

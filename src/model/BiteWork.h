@@ -19,6 +19,7 @@ struct SwitchPoint {
 struct PassFriction {
     std::array<double, kGridPoints> shearRatio;
     std::array<double, kGridPoints> factor;
+    int row = -1; // friction-table row of the last ratio, where the next search starts
 };
 
 // Work arrays and shared scalars of a roll-bite computation. One workspace serves call after call: every

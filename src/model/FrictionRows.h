@@ -19,6 +19,8 @@ public:
     FrictionRows();
 
     int rowOf(double shearRatio) const;
+    // The same row, searched from `hint` (0 to 120): quickest when the row is the hint or a neighbour.
+    int rowNear(double shearRatio, int hint) const;
     // The defining formula.
     static int formulaRow(double shearRatio);
     // The smallest shear ratio whose row is `row` or more (1 to 120).
@@ -33,6 +35,7 @@ private:
     static constexpr double kSafetyBand = 1e-12; // in s: some ten thousand units in the last place
 
     static int bucketOf(double oneMinusRatio);
+    int settled(double shearRatio, int row) const;
     double findBoundary(int row) const;
 
     std::array<double, kLastRow + 2> boundary_{};

@@ -166,6 +166,11 @@ void Models::fillFrictionTables() {
 }
 
 double Models::frictionFactor(double shearRatio, double angle) {
+    int row = -1;
+    return frictionFactor(shearRatio, angle, row);
+}
+
+double Models::frictionFactor(double shearRatio, double angle, int& rowHint) {
     if (isZero(shearRatio - 1.0)) {
         // Sticking: the last row, linear in the angle. The exit point of the grid lies at epsilon.
         if (isZero(angle) || isZero(angle - kEpsilon)) {
@@ -176,7 +181,10 @@ double Models::frictionFactor(double shearRatio, double angle) {
     }
     if (shearRatio >= 0.0 && shearRatio < 1.0) {
         // The rows are spaced so that row i starts at 1 - (1/1.1)^i: the row follows without a search.
-        const int row = Friction_rows.rowOf(shearRatio);
+        // Along a slab pass the ratio moves little from point to point: the previous row is the guess.
+        const int row =
+            rowHint < 0 ? Friction_rows.rowOf(shearRatio) : Friction_rows.rowNear(shearRatio, rowHint);
+        rowHint = row;
         const double aboveRow = shearRatio - Shear_Ratio_Table[row];
         const double factorAtZero = W0_Table[row] + W0_Slope[row] * aboveRow;
         const double factorAtPiOverSix = W30_Table[row] + W30_Slope[row] * aboveRow;

@@ -27,6 +27,8 @@ public:
     // Orowan's factor w(s, phi) for the shear ratio s in [0, 1] and the angle phi (rad), interpolated
     // in s, then linearly in phi. Outside the table: Has_Failed = 1 and +infinity.
     double frictionFactor(double shearRatio, double angle);
+    // The same, starting the row search from `rowHint` (a row, or -1 for none), which it then updates.
+    double frictionFactor(double shearRatio, double angle, int& rowHint);
 
     double Rolling_Force;  // N/mm of width
     double Rolling_Torque; // N mm/mm of width, one roll

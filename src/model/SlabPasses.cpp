@@ -96,6 +96,7 @@ double Models::solveEndPressure(double angle, double force, double& pressure, do
 bool Models::integrateFromEntry(Rheology& rheology, double friction, double offsetYieldStress,
                                 BiteWork& work) {
     PassFriction& pass = work.pass;
+    pass.row = -1;
     work.entryPressureStart =
         solveEndPressure(Angles[0], work.entryForce[0], work.entryPressureStart, Thicknesses[0], friction);
     work.entryPressure[0] = work.entryPressureStart;
@@ -162,7 +163,7 @@ void Models::entryStep(int i, double friction, BiteWork& work, PassFriction& pas
     work.entryPressure[i] = work.entryForce[i] / Thicknesses[i] + 2.0 * Shear_Yields[i] * pass.factor[prev] +
                             work.angleFactor[i] * frictionShear;
     pass.shearRatio[i] = shearRatio(friction, work.entryPressure[i], Shear_Yields[i]);
-    pass.factor[i] = frictionFactor(pass.shearRatio[i], Angles[i]);
+    pass.factor[i] = frictionFactor(pass.shearRatio[i], Angles[i], pass.row);
     work.entryShear[i] = Shear_Yields[i] * pass.shearRatio[i];
 }
 
@@ -206,6 +207,7 @@ void Models::entrySwitchToSticking(int j, Rheology& rheology, double friction, d
 bool Models::integrateFromExit(Rheology& rheology, double friction, double offsetYieldStress,
                                BiteWork& work) {
     PassFriction& pass = work.pass;
+    pass.row = -1;
     work.exitPressureStart = solveEndPressure(Angles[kLastPoint], work.exitForce[kLastPoint],
                                               work.exitPressureStart, Thicknesses[kLastPoint], friction);
     work.exitPressure[kLastPoint] = work.exitPressureStart;
@@ -281,7 +283,7 @@ void Models::exitStep(int m, double friction, BiteWork& work, PassFriction& pass
     work.exitPressure[m] = work.exitForce[m] / Thicknesses[m] + 2.0 * Shear_Yields[m] * pass.factor[next] -
                            work.angleFactor[m] * frictionShear;
     pass.shearRatio[m] = shearRatio(friction, work.exitPressure[m], Shear_Yields[m]);
-    pass.factor[m] = frictionFactor(pass.shearRatio[m], angle);
+    pass.factor[m] = frictionFactor(pass.shearRatio[m], angle, pass.row);
     work.exitShear[m] = Shear_Yields[m] * pass.shearRatio[m];
     work.shear[m] = -work.exitShear[m];
     work.load[m] = work.exitPressure[m] * work.cosine[m] - work.exitShear[m] * work.sine[m];
