@@ -93,6 +93,7 @@ private:
     void splitSwitchCell(int cell, double switchAngle, const SwitchPoint& switchPoint, const BiteWork& work);
 
     double thicknessAt(double angle) const;
+    double thicknessFromCosine(double cosine) const;
     double shearRatio(double friction, double pressure, double shearYield) const;
     void zeroOutputs();
     void writeOutputs(double rollDiameter);

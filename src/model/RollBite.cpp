@@ -120,10 +120,9 @@ void Models::layGrid(double biteAngle, double entryThickness, BiteWork& work) {
     // The exit point sits at epsilon, never exactly 0, so that 1/phi stays finite.
     Angles[kLastPoint] = kEpsilon;
     tabulateAngles(work);
-    // The arc of the roll: h = 2R (1 - cos(phi)) + h_out, with the cosine of the table.
     Thicknesses[0] = entryThickness;
     for (int i = 1; i < kLastPoint; ++i) {
-        Thicknesses[i] = 2.0 * Roll_radius * (1.0 - work.cosine[i]) + Exit_thickness;
+        Thicknesses[i] = thicknessFromCosine(work.cosine[i]);
     }
     Thicknesses[kLastPoint] = Exit_thickness;
 }
@@ -206,7 +205,12 @@ void Models::splitSwitchCell(int cell, double switchAngle, const SwitchPoint& sw
 }
 
 double Models::thicknessAt(double angle) const {
-    return 2.0 * Roll_radius * (1.0 - std::cos(angle)) + Exit_thickness;
+    return thicknessFromCosine(std::cos(angle));
+}
+
+double Models::thicknessFromCosine(double cosine) const {
+    // The arc of the roll: h = 2R (1 - cos(phi)) + h_out.
+    return 2.0 * Roll_radius * (1.0 - cosine) + Exit_thickness;
 }
 
 void Models::zeroOutputs() {
