@@ -11,7 +11,7 @@ seconds=${1:-60}
 scripts/install-deps.sh
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DROLLBITE_FUZZ=ON \
     -DROLLBITE_TESTS=OFF -DROLLBITE_BENCHMARKS=OFF >/dev/null
-cmake --build build-fuzz --parallel 2
+cmake --build build-fuzz --parallel 2 --target CaseLineFuzz RunFuzz
 
 mkdir -p build-fuzz/artifacts
 status=0
