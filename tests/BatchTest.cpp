@@ -1,38 +1,20 @@
 // scripts/rollbite-batch: a run cut into pieces, run in parallel and joined must be byte for byte the
 // exit file of one rollbite run; what cannot be cut safely, and a failing piece, leave no exit file.
+#include "support/ExampleRuns.h"
 #include "support/Workspace.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
+using rollbite::test::ExampleRun;
 using rollbite::test::executable;
+using rollbite::test::kExampleRuns;
 using rollbite::test::RunResult;
 using rollbite::test::sourceFolder;
 using rollbite::test::Workspace;
 
 namespace {
-
-struct ExampleRun {
-    const char* name;
-    const char* mode;
-    const char* rheology;
-    const char* entry;
-    const char* coefficients; // empty for Constant
-};
-
-const ExampleRun kExampleRuns[] = {
-    {"direct_constant", "d", "c", "direct_constant_entry.txt", ""},
-    {"direct_smatch", "d", "s", "direct_smatch_entry.txt", "smatch_direct.txt"},
-    {"direct_ws18", "d", "w", "direct_ws18_entry.txt", "ws18_direct.txt"},
-    {"inverse_constant", "i", "c", "inverse_constant_entry.txt", ""},
-    {"inverse_smatch", "i", "s", "inverse_smatch_entry.txt", "smatch_inverse.txt"},
-    {"inverse_ws18", "i", "w", "inverse_ws18_entry.txt", "ws18_inverse.txt"},
-};
-
-void PrintTo(const ExampleRun& run, std::ostream* out) {
-    *out << run.name;
-}
 
 std::string batchCommand(const std::string& options, const std::string& arguments,
                          const std::string& rollbite = executable().string()) {
@@ -41,13 +23,8 @@ std::string batchCommand(const std::string& options, const std::string& argument
 }
 
 // The exit file of one plain rollbite run.
-std::string singleRun(const Workspace& workspace, const std::string& mode, const std::string& rheology,
-                      const std::string& entry, const std::string& coefficients) {
-    std::string answers = mode + "\n" + rheology + "\n" + entry + "\nsingle.txt\n";
-    if (!coefficients.empty()) {
-        answers += coefficients + "\n";
-    }
-    const RunResult run = workspace.run(answers);
+std::string singleRun(const Workspace& workspace, const ExampleRun& example) {
+    const RunResult run = workspace.run(example.answers("single.txt"));
     EXPECT_EQ(run.exitStatus, 0) << run.err;
     return workspace.read("single.txt");
 }
@@ -65,7 +42,7 @@ TEST_P(ExampleBatch, JoinedPiecesAreTheSingleRunByteForByte) {
     if (!coefficients.empty()) {
         workspace.copyFrom(examples, coefficients);
     }
-    const std::string expected = singleRun(workspace, run.mode, run.rheology, run.entry, coefficients);
+    const std::string expected = singleRun(workspace, run);
     // Pieces of 4 cases: every example run is cut into several, some ending inside a schedule.
     const RunResult batch = workspace.shell(
         batchCommand("-j 2 --cases-per-piece 4", std::string(run.mode) + " " + run.rheology + " " +
@@ -89,7 +66,7 @@ TEST(Batch, TenThousandGeneratedDirectCasesJoinByteForByte) {
                  std::to_string(friction) + "\n";
     }
     workspace.write("entry.txt", entry);
-    const std::string expected = singleRun(workspace, "d", "c", "entry.txt", "");
+    const std::string expected = singleRun(workspace, {"generated", "d", "c", "entry.txt", ""});
     const RunResult batch = workspace.shell(batchCommand("-j 2", "d c entry.txt batch.txt"));
     ASSERT_EQ(batch.exitStatus, 0) << batch.err;
     EXPECT_EQ(workspace.read("batch.txt"), expected);

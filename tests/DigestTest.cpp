@@ -5,6 +5,7 @@
 #include "app/Console.h"
 #include "app/DirectOrowan.h"
 #include "app/InverseOrowan.h"
+#include "support/ExampleRuns.h"
 
 #include <gtest/gtest.h>
 
@@ -160,17 +161,17 @@ TEST(Digest, EveryOutputToTheLastBitIsUnchanged) {
     Collected collected;
     Runner runner;
     // The six example runs.
-    runMode<DirectDigest>(runner, kConstantRheology, collected, readExample("direct_constant_entry.txt"), "");
-    runMode<DirectDigest>(runner, kSmatchRheology, collected, readExample("direct_smatch_entry.txt"),
-                          readExample("smatch_direct.txt"));
-    runMode<DirectDigest>(runner, kWS18Rheology, collected, readExample("direct_ws18_entry.txt"),
-                          readExample("ws18_direct.txt"));
-    runMode<InverseDigest>(runner, kConstantRheology, collected, readExample("inverse_constant_entry.txt"),
-                           "");
-    runMode<InverseDigest>(runner, kSmatchRheology, collected, readExample("inverse_smatch_entry.txt"),
-                           readExample("smatch_inverse.txt"));
-    runMode<InverseDigest>(runner, kWS18Rheology, collected, readExample("inverse_ws18_entry.txt"),
-                           readExample("ws18_inverse.txt"));
+    for (const test::ExampleRun& example : test::kExampleRuns) {
+        const int kind = *example.rheology == 's'   ? kSmatchRheology
+                         : *example.rheology == 'w' ? kWS18Rheology
+                                                    : kConstantRheology;
+        const std::string coefficients = example.withCoefficients() ? readExample(example.coefficients) : "";
+        if (*example.mode == 'd') {
+            runMode<DirectDigest>(runner, kind, collected, readExample(example.entry), coefficients);
+        } else {
+            runMode<InverseDigest>(runner, kind, collected, readExample(example.entry), coefficients);
+        }
+    }
 
     // Generated passes: thicknesses 2 to 40 mm, reductions 5 to 50 %, tensions up to 25 MPa, rolls 500 to
     // 900 mm, frictions 0.1 to 0.45, flow stresses 40 to 350 MPa.

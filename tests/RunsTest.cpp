@@ -4,6 +4,7 @@
 //   printed digits (one unit of the last digit allowed);
 // - the six runs of the bundled examples, against their gold exit files to the last digit. A gold file
 //   changes only when scripts/update-gold.sh regenerates it on purpose.
+#include "support/ExampleRuns.h"
 #include "support/ExitFile.h"
 #include "support/Workspace.h"
 
@@ -13,6 +14,8 @@
 #include <string>
 
 using rollbite::test::compareExitFiles;
+using rollbite::test::ExampleRun;
+using rollbite::test::kExampleRuns;
 using rollbite::test::RunResult;
 using rollbite::test::testDataFolder;
 using rollbite::test::Workspace;
@@ -55,7 +58,7 @@ std::string runName(const testing::TestParamInfo<Run>& info) {
 }
 
 class ReferenceRuns : public testing::TestWithParam<Run> {};
-class GoldRuns : public testing::TestWithParam<Run> {};
+class GoldRuns : public testing::TestWithParam<ExampleRun> {};
 
 } // namespace
 
@@ -65,7 +68,11 @@ TEST_P(ReferenceRuns, ReproduceEveryRow) {
 }
 
 TEST_P(GoldRuns, MatchTheirGoldExitFile) {
-    runAndCompare(GetParam(), (testDataFolder().parent_path() / "examples").string(),
+    const ExampleRun& example = GetParam();
+    const std::string expected = std::string("results_") + example.name + ".txt";
+    const std::string answers = std::string(example.mode) + "\n" + example.rheology + "\n";
+    runAndCompare(::Run{example.name, answers.c_str(), example.entry, example.coefficients, expected.c_str()},
+                  (testDataFolder().parent_path() / "examples").string(),
                   (testDataFolder() / "regression").string(), false);
 }
 
@@ -82,17 +89,5 @@ INSTANTIATE_TEST_SUITE_P(
             "results_inverse_ws18.txt"}),
     runName);
 
-INSTANTIATE_TEST_SUITE_P(SixExampleRuns, GoldRuns,
-                         testing::Values(Run{"DirectConstant", "d\nc\n", "direct_constant_entry.txt", "",
-                                             "results_direct_constant.txt"},
-                                         Run{"DirectSmatch", "d\ns\n", "direct_smatch_entry.txt",
-                                             "smatch_direct.txt", "results_direct_smatch.txt"},
-                                         Run{"DirectWS18", "d\nw\n", "direct_ws18_entry.txt",
-                                             "ws18_direct.txt", "results_direct_ws18.txt"},
-                                         Run{"InverseConstant", "i\nc\n", "inverse_constant_entry.txt", "",
-                                             "results_inverse_constant.txt"},
-                                         Run{"InverseSmatch", "i\ns\n", "inverse_smatch_entry.txt",
-                                             "smatch_inverse.txt", "results_inverse_smatch.txt"},
-                                         Run{"InverseWS18", "i\nw\n", "inverse_ws18_entry.txt",
-                                             "ws18_inverse.txt", "results_inverse_ws18.txt"}),
-                         runName);
+INSTANTIATE_TEST_SUITE_P(SixExampleRuns, GoldRuns, testing::ValuesIn(kExampleRuns),
+                         [](const testing::TestParamInfo<ExampleRun>& info) { return info.param.name; });
