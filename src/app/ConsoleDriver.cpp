@@ -6,7 +6,8 @@
 
 namespace rollbite {
 
-ConsoleDriver::ConsoleDriver(const Console& console) : console_(console) {}
+ConsoleDriver::ConsoleDriver(const Console& console, int threadCount)
+    : console_(console), threadCount_(threadCount) {}
 
 bool ConsoleDriver::ask(const char* prompt, const char* question, const std::string& accepted, char& answer) {
     std::string line;
@@ -44,9 +45,11 @@ int ConsoleDriver::run() {
     }
     if (mode == 'd') {
         DirectOrowan computation(kind, console_);
+        computation.threadCount = threadCount_;
         return computation.run();
     }
     InverseOrowan computation(kind, console_);
+    computation.threadCount = threadCount_;
     return computation.run();
 }
 

@@ -4,7 +4,8 @@
 
 #include <array>
 #include <cmath>
-#include <ostream>
+#include <memory>
+#include <sstream>
 
 namespace rollbite {
 
@@ -140,16 +141,19 @@ bool DirectOrowan::checkOutputs() {
     return valid;
 }
 
-int DirectOrowan::writeRow() {
-    std::ofstream& out = fileHandler.exitFile;
+std::unique_ptr<Orowan> DirectOrowan::makeWorker() const {
+    return std::make_unique<DirectOrowan>(modelHandler.Rheology_kind, console_);
+}
+
+std::string DirectOrowan::formatRow() const {
+    std::ostringstream out;
     out << std::scientific << modelHandler.Direct_inputs.Case_id << '\t' << errorClass << '\t'
         << Rolling_Force << '\t' << Forward_Slip << '\t' << Rolling_Torque << '\t' << Sigma_Moy << '\t'
         << Sigma_Ini << '\t' << Sigma_Out << '\t' << Sigma_Max << '\t' << Neutral_X << '\t' << U_Forward_Slip
         << '\t' << Contact_Length << '\t' << Neutral_H << '\t' << angle_Tresca_Bw << '\t' << Neutral_Angle
         << '\t' << angle_Tresca_Fw << '\t' << U_Rolling_Force << '\t' << Tresca_Presence << '\t'
-        << Total_Tresca << '\t' << Alpha_Max << '\t' << hasConverged << '\n'
-        << std::flush;
-    return 0;
+        << Total_Tresca << '\t' << Alpha_Max << '\t' << hasConverged << '\n';
+    return out.str();
 }
 
 int DirectOrowan::inputCheckCode() {

@@ -157,12 +157,21 @@ bool FileHandler::readCoefficients(double* values, int count) {
     bool whole = true;
     std::string field;
     for (int k = 0; k < count; ++k) {
-        if (!(coefficientFile >> field)) {
+        if (!(*coefficientSource_ >> field)) {
             return false;
         }
         whole = FieldReader::parseDouble(field, values[k]) && whole;
     }
     return whole;
+}
+
+void FileHandler::shareFilesOf(FileHandler& reader) {
+    coefficientSource_ = &reader.coefficientFile;
+    rowSink_ = &reader.exitFile;
+}
+
+void FileHandler::writeRow(const std::string& row) {
+    *rowSink_ << row << std::flush;
 }
 
 } // namespace rollbite

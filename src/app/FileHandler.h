@@ -3,6 +3,8 @@
 #include "app/Console.h"
 
 #include <fstream>
+#include <istream>
+#include <ostream>
 #include <string>
 
 namespace rollbite {
@@ -26,6 +28,11 @@ public:
     // Reads the next `count` whitespace-separated numbers of the coefficient file. False when one of
     // them is not a number or the file ends first.
     bool readCoefficients(double* values, int count);
+    // From now on coefficients are read from the coefficient file of `reader`, which has the files open,
+    // and rows go to its exit file: the handler of a computation that works on cases for it.
+    void shareFilesOf(FileHandler& reader);
+    // Writes one result row and flushes it, so that a run stopped at any point leaves whole rows.
+    void writeRow(const std::string& row);
 
     std::ofstream exitFile;
     std::ifstream entryFile;
@@ -44,6 +51,8 @@ private:
     bool isInputFile(const std::string& name, bool withCoefficients) const;
 
     Console console_;
+    std::istream* coefficientSource_ = &coefficientFile;
+    std::ostream* rowSink_ = &exitFile;
 };
 
 } // namespace rollbite

@@ -4,7 +4,8 @@
 
 #include <array>
 #include <cmath>
-#include <ostream>
+#include <memory>
+#include <sstream>
 
 namespace rollbite {
 
@@ -100,14 +101,17 @@ bool InverseOrowan::checkOutputs() {
     return valid;
 }
 
-int InverseOrowan::writeRow() {
-    std::ofstream& out = fileHandler.exitFile;
+std::unique_ptr<Orowan> InverseOrowan::makeWorker() const {
+    return std::make_unique<InverseOrowan>(modelHandler.Rheology_kind, console_);
+}
+
+std::string InverseOrowan::formatRow() const {
+    std::ostringstream out;
     out << std::scientific << modelHandler.Back_inputs.Case_id << '\t' << errorClass << '\t' << OffsetYield
         << '\t' << Friction << '\t' << Rolling_Torque << '\t' << Sigma_Moy << '\t' << Sigma_Ini << '\t'
         << Sigma_Out << '\t' << Sigma_Max << '\t' << forceError << '\t' << slipError << '\t' << hasConverged
-        << '\n'
-        << std::flush;
-    return 0;
+        << '\n';
+    return out.str();
 }
 
 int InverseOrowan::inputCheckCode() {

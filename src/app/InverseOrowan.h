@@ -19,7 +19,8 @@ public:
     void postProcess(int status) override;
     void resetOutputs() override;
     bool checkOutputs() override;
-    int writeRow() override;
+    std::string formatRow() const override;
+    std::unique_ptr<Orowan> makeWorker() const override;
     void spareOperation1() override {}
     void spareOperation2(int /*value*/) override {}
     void onInputError() override {}

@@ -1,5 +1,7 @@
 #include "app/Orowan.h"
 
+#include "app/CasePipeline.h"
+
 #include "inputs/SmatchInputs.h"
 
 #include <array>
@@ -26,7 +28,7 @@ const char* errorClassName(ErrorClass error) {
 Orowan::Orowan(int rheologyKind, const Console& console)
     : fileHandler(console), modelHandler(rheologyKind), Sigma_Ini(0.0), Sigma_Out(0.0), Sigma_Moy(0.0),
       Sigma_Max(0.0), Rolling_Torque(0.0), Tresca_Presence(false), Total_Tresca(false), hasConverged("?"),
-      errorCode(VOID), errorClass("VOID"), caseReadable(true), console_(console) {}
+      errorCode(VOID), errorClass("VOID"), caseReadable(true), threadCount(1), console_(console) {}
 
 void Orowan::resetOutputs() {
     Sigma_Ini = 0.0;
@@ -59,8 +61,12 @@ int Orowan::runCases(int mode) {
         return 1;
     }
     fileHandler.writeHeader(mode);
-    while (std::getline(fileHandler.entryFile, fileHandler.line)) {
-        processCase(mode);
+    if (threadCount > 1) {
+        CasePipeline(*this, mode, threadCount).run();
+    } else {
+        while (std::getline(fileHandler.entryFile, fileHandler.line)) {
+            processCase(mode);
+        }
     }
     fileHandler.closeAll();
     return 0;
@@ -68,6 +74,11 @@ int Orowan::runCases(int mode) {
 
 void Orowan::processCase(int mode) {
     parseCase();
+    computeCase(mode);
+    writeRow();
+}
+
+void Orowan::computeCase(int mode) {
     if (!caseReadable || !modelHandler.checkCaseInputs(mode)) {
         setErrorClass(INPUTS);
         resetOutputs();
@@ -79,7 +90,11 @@ void Orowan::processCase(int mode) {
         setErrorClass(OUTPUTS);
         resetOutputs();
     }
-    writeRow();
+}
+
+int Orowan::writeRow() {
+    fileHandler.writeRow(formatRow());
+    return 0;
 }
 
 void Orowan::setErrorClass(ErrorClass error) {

@@ -7,6 +7,7 @@
 #include "inputs/Rolling.h"
 #include "model/ModelHandler.h"
 
+#include <memory>
 #include <string>
 
 namespace rollbite {
@@ -29,13 +30,21 @@ public:
     virtual void postProcess(int status) = 0;
     virtual void resetOutputs();
     virtual bool checkOutputs() = 0;
-    virtual int writeRow() = 0;
+    // Writes the row of the current case to the exit file.
+    virtual int writeRow();
+    // The result row of the current case, with its line feed.
+    virtual std::string formatRow() const = 0;
+    // A computation of the same mode and rheology that parses and solves cases for this one, which
+    // reads and writes the files (see CasePipeline).
+    virtual std::unique_ptr<Orowan> makeWorker() const = 0;
     virtual void spareOperation1() = 0;
     virtual void spareOperation2(int value) = 0;
     virtual void onInputError();
     virtual int inputCheckCode() = 0;
 
     void parseCase();
+    // Checks, solves and classifies the parsed case, leaving its outputs ready for the row.
+    void computeCase(int mode);
     void computeFlowStressStatistics();
 
     FileHandler fileHandler;
@@ -53,6 +62,8 @@ public:
     // False when the case line or its coefficient record could not be read whole: the case is then an
     // input failure, never computed from values left over from an earlier case.
     bool caseReadable;
+    // Threads solving cases at once; above 1 the rows are still written in the order of the entry file.
+    int threadCount;
 
 protected:
     int runCases(int mode);
