@@ -5,9 +5,9 @@
 
 namespace rollbite {
 
-CasePipeline::CasePipeline(Orowan& reader, int mode, int workerCount)
-    : reader_(reader), mode_(mode), workerCount_(workerCount) {
-    const std::size_t slotCount = static_cast<std::size_t>(workerCount) * kSlotsPerWorker;
+CasePipeline::CasePipeline(Orowan& reader, int mode, int threadCount)
+    : reader_(reader), mode_(mode), threadCount_(threadCount) {
+    const std::size_t slotCount = static_cast<std::size_t>(threadCount) * kSlotsPerThread;
     for (std::size_t k = 0; k < slotCount; ++k) {
         slots_.push_back(reader.makeWorker());
         slots_.back()->fileHandler.shareFilesOf(reader.fileHandler);
@@ -28,8 +28,9 @@ bool CasePipeline::parseNext(Orowan& slot) {
 }
 
 void CasePipeline::run() {
+    // The calling thread is one of the solvers: it reads and writes when it can, and solves otherwise.
     std::vector<std::thread> workers;
-    for (int k = 0; k < workerCount_; ++k) {
+    for (int k = 1; k < threadCount_; ++k) {
         workers.emplace_back([this] { solveCases(); });
     }
     const long long capacity = static_cast<long long>(slots_.size());
@@ -45,7 +46,7 @@ void CasePipeline::run() {
             solved_[slotOf(written_)] = 0;
             ++written_;
         } else if (moreLines && parsed_ - written_ < capacity) {
-            // Only this thread parses, and no worker touches a slot before it is counted as parsed.
+            // Only this thread parses, and no solver touches a slot before it is counted as parsed.
             Orowan& slot = *slots_[slotOf(parsed_)];
             lock.unlock();
             moreLines = parseNext(slot);
@@ -54,6 +55,8 @@ void CasePipeline::run() {
                 ++parsed_;
                 caseParsed_.notify_one();
             }
+        } else if (taken_ < parsed_) {
+            solveNext(lock);
         } else {
             caseSolved_.wait(lock);
         }
@@ -66,6 +69,16 @@ void CasePipeline::run() {
     }
 }
 
+void CasePipeline::solveNext(std::unique_lock<std::mutex>& lock) {
+    const std::size_t slot = slotOf(taken_);
+    ++taken_;
+    lock.unlock();
+    slots_[slot]->computeCase(mode_);
+    lock.lock();
+    solved_[slot] = 1;
+    caseSolved_.notify_one();
+}
+
 void CasePipeline::solveCases() {
     std::unique_lock<std::mutex> lock(mutex_);
     while (true) {
@@ -73,13 +86,7 @@ void CasePipeline::solveCases() {
         if (taken_ >= parsed_) {
             return; // stopping, and nothing left
         }
-        const std::size_t slot = slotOf(taken_);
-        ++taken_;
-        lock.unlock();
-        slots_[slot]->computeCase(mode_);
-        lock.lock();
-        solved_[slot] = 1;
-        caseSolved_.notify_one();
+        solveNext(lock);
     }
 }
 

@@ -10,29 +10,34 @@
 namespace rollbite {
 
 // Solves the cases of a run on several threads and still writes one row per case line, in the order of
-// the entry file. The calling thread reads: it parses each case line (and its coefficient record) into a
-// free slot, and writes the rows of solved slots as soon as every earlier row is written. Worker threads
-// solve the parsed slots. Each slot is a whole computation of the mode, so the workers share nothing but
-// the queue. A slot reads the coefficient file and writes the exit file of the reader, but only ever on
-// the reading thread. The ring of slots is bounded, so memory stays flat however long the entry file is.
+// the entry file. The calling thread is the only one to touch the files: it parses each case line (and
+// its coefficient record) into a free slot, and writes the rows of solved slots as soon as every earlier
+// row is written; when it can do neither, it solves a parsed case, as the worker threads do. Each slot
+// is a whole computation of the mode, so the solvers share nothing but the queue. A slot reads the
+// coefficient file and writes the exit file of the reader, but only ever on the calling thread. The ring
+// of slots is bounded, so memory stays flat however long the entry file is.
 class CasePipeline {
 public:
-    // `reader` has its files open and its header written; `workerCount` threads solve.
-    CasePipeline(Orowan& reader, int mode, int workerCount);
+    // `reader` has its files open and its header written; `threadCount` threads solve, the calling one
+    // among them.
+    CasePipeline(Orowan& reader, int mode, int threadCount);
 
     // Until the entry file is read and every row written.
     void run();
 
 private:
-    static constexpr int kSlotsPerWorker = 4; // parsed cases waiting per worker, so none idles
+    static constexpr int kSlotsPerThread = 8; // cases in flight per thread, so that none idles
 
     std::size_t slotOf(long long caseIndex) const;
     bool parseNext(Orowan& slot);
+    // Takes the next parsed case and solves it, with the lock released meanwhile.
+    void solveNext(std::unique_lock<std::mutex>& lock);
+    // The loop of a worker thread.
     void solveCases();
 
     Orowan& reader_;
     int mode_;
-    int workerCount_;
+    int threadCount_;
     std::vector<std::unique_ptr<Orowan>> slots_;
     std::vector<char> solved_; // per slot, guarded by mutex_
 

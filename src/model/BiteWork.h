@@ -37,6 +37,7 @@ struct BiteWork {
     Profile shear;         // T, signed shear integrand over the whole arc
 
     int point = 0;                   // running point index; the neutral cell once the exit pass has ended
+    int pointsLaid = 0;              // inner grid points 1 to pointsLaid are laid (all: kLastPoint)
     int entryCoulomb = 1;            // 1 while the entry side has only Coulomb friction, 0 once it sticks
     int exitCoulomb = 1;             // the same for the exit side
     int entrySwitchCell = 0;         // cell holding the entry-side switch to sticking
@@ -59,6 +60,7 @@ struct BiteWork {
     // a read of a point this computation has not written shows in the results.
     void startBite() {
         point = 0;
+        pointsLaid = 0;
         entryCoulomb = 1;
         exitCoulomb = 1;
         entrySwitchCell = 0;
@@ -71,7 +73,7 @@ struct BiteWork {
         constexpr double kPoison = std::numeric_limits<double>::quiet_NaN();
         for (Profile* profile :
              {&entryPressure, &entryForce, &entryShear, &exitPressure, &exitForce, &exitShear, &load, &shear,
-              &sine, &cosine, &angleFactor, &pass.shearRatio, &pass.factor}) {
+              &sine, &cosine, &tangent, &angleFactor, &pass.shearRatio, &pass.factor}) {
             profile->fill(kPoison);
         }
 #endif

@@ -71,8 +71,16 @@ private:
 
     bool setUpBite(Rheology& rheology, double entryThickness, double exitThickness, double entryTension,
                    double exitTension, double offsetYieldStress, BiteWork& work);
-    void layGrid(double biteAngle, double entryThickness, BiteWork& work);
-    void tabulateAngles(BiteWork& work) const;
+    void layAngles(double biteAngle);
+    // The whole grid: sin, cos, tan and c(phi) of every angle, then the thicknesses.
+    void layGrid(double entryThickness, BiteWork& work);
+    // One point of the grid and its shear yield stress, for a pointwise rheology. False when the flow
+    // stress fails (Has_Failed is then set).
+    bool layPoint(Rheology& rheology, int i, double entryThickness, double offsetYieldStress, BiteWork& work);
+    // Lays the inner points after the last one laid, up to `last`.
+    bool layPointsUpTo(int last, Rheology& rheology, double offsetYieldStress, BiteWork& work);
+    void tabulateAngle(int i, BiteWork& work) const;
+    double thicknessOfPoint(int i, double entryThickness, const BiteWork& work) const;
     bool sweepFlowStress(Rheology& rheology, double offsetYieldStress);
 
     double solveEndPressure(double angle, double force, double& pressure, double thickness, double friction);

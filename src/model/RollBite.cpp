@@ -91,13 +91,25 @@ bool Models::setUpBite(Rheology& rheology, double entryThickness, double exitThi
     }
     Alpha_Max = biteAngle;
     Angle_Step = biteAngle / 500.0;
-    layGrid(biteAngle, entryThickness, work);
-
-    rheology.setThicknessProfile(Thicknesses);
-    rheology.setAngleProfile(Angles, work.tangent);
-    Has_Failed = (!angleComputed || rheology.Has_Failed != 0) ? 1 : 0;
-    if (!sweepFlowStress(rheology, offsetYieldStress)) {
-        return false;
+    layAngles(biteAngle);
+    if (!rheology.isPointwise()) {
+        work.pointsLaid = kLastPoint;
+        layGrid(entryThickness, work);
+        rheology.setThicknessProfile(Thicknesses);
+        rheology.setAngleProfile(Angles, work.tangent);
+        Has_Failed = (!angleComputed || rheology.Has_Failed != 0) ? 1 : 0;
+        if (!sweepFlowStress(rheology, offsetYieldStress)) {
+            return false;
+        }
+    } else {
+        // Only the two end points now; the entry pass lays the others as it reaches them, so that their
+        // trigonometry and flow stress are computed while the slab march waits on its divisions.
+        work.pointsLaid = 0;
+        Has_Failed = angleComputed ? 0 : 1;
+        if (Has_Failed != 0 || !layPoint(rheology, 0, entryThickness, offsetYieldStress, work) ||
+            !layPoint(rheology, kLastPoint, entryThickness, offsetYieldStress, work)) {
+            return false;
+        }
     }
 
     // Plane-strain yield stress less the tension: the start values of the two end pressures.
@@ -112,27 +124,55 @@ bool Models::setUpBite(Rheology& rheology, double entryThickness, double exitThi
     return true;
 }
 
-void Models::layGrid(double biteAngle, double entryThickness, BiteWork& work) {
+void Models::layAngles(double biteAngle) {
     Angles[0] = biteAngle;
     for (int i = 1; i < kLastPoint; ++i) {
         Angles[i] = biteAngle - i * Angle_Step;
     }
     // The exit point sits at epsilon, never exactly 0, so that 1/phi stays finite.
     Angles[kLastPoint] = kEpsilon;
-    tabulateAngles(work);
-    Thicknesses[0] = entryThickness;
-    for (int i = 1; i < kLastPoint; ++i) {
-        Thicknesses[i] = thicknessFromCosine(work.cosine[i]);
-    }
-    Thicknesses[kLastPoint] = Exit_thickness;
 }
 
-void Models::tabulateAngles(BiteWork& work) const {
+void Models::layGrid(double entryThickness, BiteWork& work) {
     for (int i = 0; i <= kLastPoint; ++i) {
-        sineAndCosine(Angles[i], work.sine[i], work.cosine[i]);
-        work.tangent[i] = std::tan(Angles[i]);
-        work.angleFactor[i] = frictionAngleFactor(Angles[i], work.tangent[i]);
+        tabulateAngle(i, work);
     }
+    for (int i = 0; i <= kLastPoint; ++i) {
+        Thicknesses[i] = thicknessOfPoint(i, entryThickness, work);
+    }
+}
+
+bool Models::layPoint(Rheology& rheology, int i, double entryThickness, double offsetYieldStress,
+                      BiteWork& work) {
+    tabulateAngle(i, work);
+    Thicknesses[i] = thicknessOfPoint(i, entryThickness, work);
+    rheology.setThicknessAt(i, Thicknesses[i]);
+    Shear_Yields[i] = rheology.flowStress(i, offsetYieldStress) / std::sqrt(3.0);
+    Has_Failed = rheology.Has_Failed;
+    return Has_Failed == 0;
+}
+
+bool Models::layPointsUpTo(int last, Rheology& rheology, double offsetYieldStress, BiteWork& work) {
+    while (work.pointsLaid < last) {
+        ++work.pointsLaid;
+        if (!layPoint(rheology, work.pointsLaid, Thicknesses[0], offsetYieldStress, work)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void Models::tabulateAngle(int i, BiteWork& work) const {
+    sineAndCosine(Angles[i], work.sine[i], work.cosine[i]);
+    work.tangent[i] = std::tan(Angles[i]);
+    work.angleFactor[i] = frictionAngleFactor(Angles[i], work.tangent[i]);
+}
+
+double Models::thicknessOfPoint(int i, double entryThickness, const BiteWork& work) const {
+    if (i == 0) {
+        return entryThickness;
+    }
+    return i == kLastPoint ? Exit_thickness : thicknessFromCosine(work.cosine[i]);
 }
 
 bool Models::sweepFlowStress(Rheology& rheology, double offsetYieldStress) {

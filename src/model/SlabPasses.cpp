@@ -108,6 +108,10 @@ bool Models::integrateFromEntry(Rheology& rheology, double friction, double offs
         return false;
     }
     for (int i = 1; i <= kLastPoint && Has_Failed == 0; ++i) {
+        // A grid still being laid stays a point ahead of the march.
+        if (!layPointsUpTo(std::min(i + 1, kLastPoint - 1), rheology, offsetYieldStress, work)) {
+            break;
+        }
         int computed = i;
         if (work.entryCoulomb != 1 || !isZero(pass.shearRatio[i - 1] - 1.0)) {
             entryStep(i, friction, work, pass);

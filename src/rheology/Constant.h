@@ -17,6 +17,7 @@ public:
     double equivalentStrain(double thickness) override;
     void setThicknessProfile(const std::vector<double>& profile) override;
     void storeThicknessProfile(const std::vector<double>& profile) override;
+    bool isPointwise() const override { return true; }
     void printInputs() override {}
     void spareOperation() override {}
 

@@ -23,6 +23,10 @@ void Rheology::copyThicknessProfile(const std::vector<double>& profile) {
     Thickness_profile.assign(profile.begin(), profile.end());
 }
 
+void Rheology::setThicknessAt(int index, double thickness) {
+    Thickness_profile[index] = thickness;
+}
+
 bool Rheology::onGrid(int index) {
     return index >= 0 && index <= kLastPoint;
 }

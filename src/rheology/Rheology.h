@@ -21,6 +21,12 @@ public:
     // Clears Has_Failed, stores the 501 thicknesses (mm) and prepares what the model derives from them.
     virtual void setThicknessProfile(const std::vector<double>& profile) = 0;
     virtual void storeThicknessProfile(const std::vector<double>& profile) = 0;
+    // True when the flow stress at a grid point depends on that point's thickness alone, not on the
+    // points before it: the grid can then be laid point by point, each just before it is needed.
+    virtual bool isPointwise() const { return false; }
+    // For a pointwise rheology: stores the thickness (mm) of one grid point, as setThicknessProfile does
+    // for all of them.
+    void setThicknessAt(int index, double thickness);
     virtual void printInputs() = 0;
     virtual void spareOperation() = 0;
 
