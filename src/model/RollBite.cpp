@@ -3,6 +3,7 @@
 
 #include "Numerics.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -36,6 +37,11 @@ int Models::computeRollBite(Rheology& rheology, double entryThickness, double ex
                             double offsetYieldStress, double rollDiameter) {
     BiteWork& work = work_;
     work.startBite();
+#ifndef NDEBUG
+    // As the work arrays: a point the grid has not laid in this computation must not look laid.
+    std::fill(Thicknesses.begin(), Thicknesses.end(), std::numeric_limits<double>::quiet_NaN());
+    std::fill(Shear_Yields.begin(), Shear_Yields.end(), std::numeric_limits<double>::quiet_NaN());
+#endif
     if (profileRecord != nullptr) {
         profileRecord->complete = false;
     }
