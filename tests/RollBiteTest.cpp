@@ -1,11 +1,14 @@
 #include "Numerics.h"
 #include "model/Models.h"
 #include "rheology/Constant.h"
+#include "rheology/Smatch.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <initializer_list>
 #include <vector>
 
 using rollbite::Constant;
@@ -33,11 +36,15 @@ Pass withFriction(double friction, double entryTension = 0.0, double exitTension
     return pass;
 }
 
-int computeBite(Models& model, const Pass& pass, rollbite::Rheology&& rheology = Constant()) {
+int computeBite(Models& model, const Pass& pass, rollbite::Rheology& rheology) {
     model.Exit_thickness = pass.exitThickness;
     model.Roll_radius = pass.rollDiameter / 2.0;
     return model.computeRollBite(rheology, pass.entryThickness, pass.exitThickness, pass.entryTension,
                                  pass.exitTension, pass.friction, pass.flowStress, pass.rollDiameter);
+}
+
+int computeBite(Models& model, const Pass& pass, rollbite::Rheology&& rheology = Constant()) {
+    return computeBite(model, pass, rheology);
 }
 
 // Orowan's slab equations integrated independently with 20000 second-order steps, the pressure solved
@@ -275,5 +282,140 @@ TEST(RollBite, FailureAtTheNeutralPointZeroesTheOutputs) {
     for (double output : {model.Rolling_Force, model.Rolling_Torque, model.Contact_Length, model.X_Tresca_Bw,
                           model.X_Tresca_Fw}) {
         EXPECT_EQ(output, 0.0);
+    }
+}
+
+namespace {
+
+// The Smatch rheology with its grid laid whole before the slab passes: the plain order of the
+// computation, against which the grid laid point by point along the entry pass is checked.
+class SmatchLaidWhole : public rollbite::Smatch {
+public:
+    using Smatch::Smatch;
+    bool isPointwise() const override { return false; }
+};
+
+// A Smatch law whose flow stress fails at one grid point, laid point by point or whole.
+template <bool Pointwise> class SmatchFailingAt : public rollbite::Smatch {
+public:
+    SmatchFailingAt(const rollbite::SmatchInputs& law, int failingPoint)
+        : Smatch(law), failingPoint_(failingPoint) {}
+    bool isPointwise() const override { return Pointwise; }
+    double flowStress(int index, double offsetYieldStress) override {
+        const double flowStress = Smatch::flowStress(index, offsetYieldStress);
+        if (index == failingPoint_) {
+            Has_Failed = 1;
+        }
+        return flowStress;
+    }
+
+private:
+    int failingPoint_;
+};
+
+// Everything a bite leaves for its callers, as the bits of each value.
+std::vector<double> biteOutcome(const Models& model, const rollbite::Rheology& rheology) {
+    std::vector<double> outcome{static_cast<double>(model.Has_Failed),
+                                model.Rolling_Force,
+                                model.Rolling_Torque,
+                                model.Neutral_X,
+                                model.Neutral_H,
+                                model.Neutral_Angle,
+                                static_cast<double>(model.Neutral_Index),
+                                model.angle_Tresca_Bw,
+                                model.angle_Tresca_Fw,
+                                model.Neutral_Load_Entry,
+                                model.Neutral_Load_Exit,
+                                model.Neutral_Force,
+                                model.Contact_Length,
+                                model.Alpha_Max};
+    if (model.Has_Failed == 0) {
+        outcome.insert(outcome.end(), rheology.Flow_stress_profile.begin(),
+                       rheology.Flow_stress_profile.end());
+    }
+    return outcome;
+}
+
+} // namespace
+
+TEST(RollBite, AGridLaidPointByPointChangesNoBit) {
+    // Passes from light to heavy, from low to sticking friction, with tensions up to the flow stress and
+    // offsets down to where the flow stress fails; each bite computed both ways, one after the other
+    // in the same two models, as the solvers call them.
+    Models pointByPoint;
+    Models laidWhole;
+    std::uint64_t state = 12345;
+    const auto uniform = [&state](double low, double high) {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        return low + (high - low) * static_cast<double>(state >> 11) / 9007199254740992.0;
+    };
+    int failures = 0;
+    int sticking = 0;
+    for (int k = 0; k < 3000; ++k) {
+        Pass pass;
+        pass.entryThickness = uniform(1.0, 50.0);
+        pass.exitThickness = pass.entryThickness * (1.0 - uniform(0.02, 0.6));
+        pass.entryTension = uniform(0.0, 80.0);
+        pass.exitTension = uniform(0.0, 80.0);
+        pass.friction = uniform(0.02, k % 4 == 0 ? 3.0 : 0.9);
+        pass.flowStress = uniform(-150.0, 60.0); // the offset on the hardening law
+        pass.rollDiameter = uniform(200.0, 1200.0);
+        // A negative C makes the law dip inside the bite: some passes fail there and not at their ends.
+        const rollbite::SmatchInputs law(uniform(50.0, 200.0), uniform(0.0, 120.0),
+                                         k % 3 == 0 ? uniform(-4.0, 0.0) : uniform(0.0, 0.3),
+                                         uniform(0.0, 40.0));
+        rollbite::Smatch pointwise(law);
+        SmatchLaidWhole whole(law);
+        pointwise.Entry_thickness = pass.entryThickness;
+        whole.Entry_thickness = pass.entryThickness;
+        pointByPoint.Exit_thickness = laidWhole.Exit_thickness = pass.exitThickness;
+        pointByPoint.Roll_radius = laidWhole.Roll_radius = pass.rollDiameter / 2.0;
+        const auto compute = [&pass](Models& model, rollbite::Rheology& rheology) {
+            model.computeRollBite(rheology, pass.entryThickness, pass.exitThickness, pass.entryTension,
+                                  pass.exitTension, pass.friction, pass.flowStress, pass.rollDiameter);
+        };
+        compute(pointByPoint, pointwise);
+        compute(laidWhole, whole);
+        const std::vector<double> expected = biteOutcome(laidWhole, whole);
+        const std::vector<double> actual = biteOutcome(pointByPoint, pointwise);
+        ASSERT_EQ(actual.size(), expected.size()) << "bite " << k;
+        for (std::size_t v = 0; v < actual.size(); ++v) {
+            ASSERT_TRUE(actual[v] == expected[v] || (std::isnan(actual[v]) && std::isnan(expected[v])))
+                << "bite " << k << ", value " << v << ": " << actual[v] << " against " << expected[v];
+        }
+        failures += laidWhole.Has_Failed;
+        sticking += laidWhole.Has_Failed == 0 && laidWhole.angle_Tresca_Bw > laidWhole.angle_Tresca_Fw;
+    }
+    // Both kinds of bite are well represented.
+    EXPECT_GT(failures, 300);
+    EXPECT_GT(sticking, 300);
+}
+
+TEST(RollBite, AFlowStressFailingInsideTheBiteFailsItAsAGridLaidWholeDoes) {
+    // Whichever point fails, and whichever pass lays it, the bite fails and leaves what the previous
+    // bite left, as when the grid is laid whole before the passes.
+    const rollbite::SmatchInputs law(140.0, 30.0, 0.1, 5.0);
+    for (const double friction : {0.15, 0.6}) {
+        for (const int failingPoint : {1, 2, 100, 248, 249, 250, 251, 252, 300, 420, 498, 499}) {
+            Models pointByPoint;
+            Models laidWhole;
+            Pass pass = withFriction(friction, 5.0, 10.0);
+            pass.flowStress = 20.0;
+            rollbite::Smatch soundPointwise(law);
+            SmatchLaidWhole soundWhole(law);
+            SmatchFailingAt<true> failingPointwise(law, failingPoint);
+            SmatchFailingAt<false> failingWhole(law, failingPoint);
+            for (rollbite::Rheology* rheology : std::initializer_list<rollbite::Rheology*>{
+                     &soundPointwise, &soundWhole, &failingPointwise, &failingWhole}) {
+                rheology->Entry_thickness = pass.entryThickness;
+            }
+            ASSERT_EQ(computeBite(pointByPoint, pass, soundPointwise), 0);
+            ASSERT_EQ(computeBite(laidWhole, pass, soundWhole), 0);
+            pass.friction = friction * 1.1; // another bite, as a solver's next one
+            EXPECT_EQ(computeBite(pointByPoint, pass, failingPointwise), 1);
+            EXPECT_EQ(computeBite(laidWhole, pass, failingWhole), 1);
+            EXPECT_EQ(biteOutcome(pointByPoint, soundPointwise), biteOutcome(laidWhole, soundWhole))
+                << "point " << failingPoint << ", friction " << friction;
+        }
     }
 }

@@ -37,7 +37,7 @@ struct BiteWork {
     Profile shear;         // T, signed shear integrand over the whole arc
 
     int point = 0;                   // running point index; the neutral cell once the exit pass has ended
-    int pointsLaid = 0;              // inner grid points 1 to pointsLaid are laid (all: kLastPoint)
+    int pointsLaid = 0;              // grid points up to pointsLaid are laid (all: kLastPoint)
     int entryCoulomb = 1;            // 1 while the entry side has only Coulomb friction, 0 once it sticks
     int exitCoulomb = 1;             // the same for the exit side
     int entrySwitchCell = 0;         // cell holding the entry-side switch to sticking

@@ -79,6 +79,9 @@ private:
     bool layPoint(Rheology& rheology, int i, double entryThickness, double offsetYieldStress, BiteWork& work);
     // Lays the inner points after the last one laid, up to `last`.
     bool layPointsUpTo(int last, Rheology& rheology, double offsetYieldStress, BiteWork& work);
+    // After a failed pass: lays the points not laid yet. False when one of them fails, as the grid,
+    // laid whole, would have done before the passes ran.
+    bool layRestOfGrid(Rheology& rheology, double offsetYieldStress, BiteWork& work);
     void tabulateAngle(int i, BiteWork& work) const;
     double thicknessOfPoint(int i, double entryThickness, const BiteWork& work) const;
     bool sweepFlowStress(Rheology& rheology, double offsetYieldStress);

@@ -51,8 +51,13 @@ int Models::computeRollBite(Rheology& rheology, double entryThickness, double ex
         return Has_Failed;
     }
     Has_Failed = 0;
+    const double entrySwitchAngleBefore = angle_Tresca_Bw;
     if (!integrateFromEntry(rheology, friction, offsetYieldStress, work) || Has_Failed != 0 ||
         !integrateFromExit(rheology, friction, offsetYieldStress, work) || Has_Failed != 0) {
+        if (!layRestOfGrid(rheology, offsetYieldStress, work)) {
+            // A grid laid whole would have failed before the entry pass: as if it had never run.
+            angle_Tresca_Bw = entrySwitchAngleBefore;
+        }
         Has_Failed = 1;
         return Has_Failed;
     }
@@ -160,12 +165,20 @@ bool Models::layPoint(Rheology& rheology, int i, double entryThickness, double o
 
 bool Models::layPointsUpTo(int last, Rheology& rheology, double offsetYieldStress, BiteWork& work) {
     while (work.pointsLaid < last) {
-        ++work.pointsLaid;
-        if (!layPoint(rheology, work.pointsLaid, Thicknesses[0], offsetYieldStress, work)) {
+        const int next = work.pointsLaid + 1;
+        if (!layPoint(rheology, next, Thicknesses[0], offsetYieldStress, work)) {
             return false;
         }
+        work.pointsLaid = next;
     }
     return true;
+}
+
+bool Models::layRestOfGrid(Rheology& rheology, double offsetYieldStress, BiteWork& work) {
+    Has_Failed = 0;
+    const bool laid = layPointsUpTo(kLastPoint - 1, rheology, offsetYieldStress, work);
+    Has_Failed = 0;
+    return laid;
 }
 
 void Models::tabulateAngle(int i, BiteWork& work) const {
