@@ -75,25 +75,6 @@ int FrictionRows::bucketOf(double oneMinusRatio) {
     return static_cast<int>(((exponent + kExponents - 1) << kMantissaBits) | mantissa);
 }
 
-int FrictionRows::rowNear(double shearRatio, int hint) const {
-    int row = hint;
-    while (row < kLastRow && shearRatio >= boundary_[row + 1]) {
-        ++row;
-    }
-    while (row > 0 && shearRatio < boundary_[row]) {
-        --row;
-    }
-    return settled(shearRatio, row);
-}
-
-int FrictionRows::settled(double shearRatio, int row) const {
-    // Close to a boundary the formula decides, rounding and all.
-    if (shearRatio - boundary_[row] < kSafetyBand || boundary_[row + 1] - shearRatio < kSafetyBand) {
-        return formulaRow(shearRatio);
-    }
-    return row;
-}
-
 int FrictionRows::rowOf(double shearRatio) const {
     const int bucket = bucketOf(1.0 - shearRatio);
     if (bucket < 0) {

@@ -42,4 +42,23 @@ private:
     std::array<std::uint8_t, kBuckets> bucketRow_{};
 };
 
+inline int FrictionRows::rowNear(double shearRatio, int hint) const {
+    int row = hint;
+    while (row < kLastRow && shearRatio >= boundary_[row + 1]) {
+        ++row;
+    }
+    while (row > 0 && shearRatio < boundary_[row]) {
+        --row;
+    }
+    return settled(shearRatio, row);
+}
+
+inline int FrictionRows::settled(double shearRatio, int row) const {
+    // Close to a boundary the formula decides, rounding and all.
+    if (shearRatio - boundary_[row] < kSafetyBand || boundary_[row + 1] - shearRatio < kSafetyBand) {
+        return formulaRow(shearRatio);
+    }
+    return row;
+}
+
 } // namespace rollbite

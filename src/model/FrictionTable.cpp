@@ -170,7 +170,7 @@ double Models::frictionFactor(double shearRatio, double angle) {
     return frictionFactor(shearRatio, angle, row);
 }
 
-double Models::frictionFactor(double shearRatio, double angle, int& rowHint) {
+double Models::frictionFactorOffTable(double shearRatio, double angle) {
     if (isZero(shearRatio - 1.0)) {
         // Sticking: the last row, linear in the angle. The exit point of the grid lies at epsilon.
         if (isZero(angle) || isZero(angle - kEpsilon)) {
@@ -178,18 +178,6 @@ double Models::frictionFactor(double shearRatio, double angle, int& rowHint) {
         }
         return W0_Table[kStickingRow] +
                (W30_Table[kStickingRow] - W0_Table[kStickingRow]) * angle / kPiOverSix;
-    }
-    if (shearRatio >= 0.0 && shearRatio < 1.0) {
-        // The rows are spaced so that row i starts at 1 - (1/1.1)^i: the row follows without a search.
-        // Along a slab pass the ratio moves little from point to point: the previous row is the guess.
-        const int row =
-            rowHint < 0 ? Friction_rows.rowOf(shearRatio) : Friction_rows.rowNear(shearRatio, rowHint);
-        rowHint = row;
-        const double aboveRow = shearRatio - Shear_Ratio_Table[row];
-        const double factorAtZero = W0_Table[row] + W0_Slope[row] * aboveRow;
-        const double factorAtPiOverSix = W30_Table[row] + W30_Slope[row] * aboveRow;
-        // Not clamped: angles beyond pi/6 or below 0 extrapolate along the same line.
-        return factorAtZero + (factorAtPiOverSix - factorAtZero) / kPiOverSix * angle;
     }
     Has_Failed = 1;
     return std::numeric_limits<double>::infinity();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Numerics.h"
 #include "model/BiteProfile.h"
 #include "model/BiteWork.h"
 #include "model/FrictionRows.h"
@@ -29,6 +30,8 @@ public:
     double frictionFactor(double shearRatio, double angle);
     // The same, starting the row search from `rowHint` (a row, or -1 for none), which it then updates.
     double frictionFactor(double shearRatio, double angle, int& rowHint);
+    // Sticking (s = 1) and ratios outside the table.
+    double frictionFactorOffTable(double shearRatio, double angle);
 
     double Rolling_Force;  // N/mm of width
     double Rolling_Torque; // N mm/mm of width, one roll
@@ -110,5 +113,23 @@ private:
     void writeOutputs(double rollDiameter);
     void recordProfile(const Rheology& rheology, const BiteWork& work, double rollDiameter) const;
 };
+
+// Asked at every point of the slab march, where the ratio nearly always lies inside the table: defined
+// here so that the march computes it without a call.
+inline double Models::frictionFactor(double shearRatio, double angle, int& rowHint) {
+    if (isZero(shearRatio - 1.0) || !(shearRatio >= 0.0 && shearRatio < 1.0)) {
+        return frictionFactorOffTable(shearRatio, angle);
+    }
+    // The rows are spaced so that row i starts at 1 - (1/1.1)^i: the row follows without a search.
+    // Along a slab pass the ratio moves little from point to point: the previous row is the guess.
+    const int row =
+        rowHint < 0 ? Friction_rows.rowOf(shearRatio) : Friction_rows.rowNear(shearRatio, rowHint);
+    rowHint = row;
+    const double aboveRow = shearRatio - Shear_Ratio_Table[row];
+    const double factorAtZero = W0_Table[row] + W0_Slope[row] * aboveRow;
+    const double factorAtPiOverSix = W30_Table[row] + W30_Slope[row] * aboveRow;
+    // Not clamped: angles beyond pi/6 or below 0 extrapolate along the same line.
+    return factorAtZero + (factorAtPiOverSix - factorAtZero) / kPiOverSix * angle;
+}
 
 } // namespace rollbite
