@@ -46,14 +46,25 @@ FrictionRows::FrictionRows() {
             (mantissa << (kMantissaShift - kMantissaBits)) |
             ((std::uint64_t{1} << (kMantissaShift - kMantissaBits)) - 1);
         const double largestOneMinus = std::min(1.0, doubleOf(lastBits));
-        bucketRow_[bucket] = static_cast<std::uint8_t>(formulaRow(1.0 - largestOneMinus));
+        // The formula's row, told by the boundaries it has just given: those at or below the ratio.
+        const double smallestRatio = 1.0 - largestOneMinus;
+        const double* const firstBoundary = boundary_.data() + 1;
+        bucketRow_[bucket] = static_cast<std::uint8_t>(
+            std::upper_bound(firstBoundary, firstBoundary + kLastRow, smallestRatio) - firstBoundary);
     }
 }
 
 double FrictionRows::findBoundary(int row) const {
-    // Bisection over the doubles of [0, 1), ordered as their bit patterns: the first one of the row.
-    std::uint64_t below = bitsOf(0.0);
-    std::uint64_t atOrAbove = bitsOf(1.0);
+    // Bisection over the doubles of [0, 1), ordered as their bit patterns: the first one of the row. It
+    // lies within rounding errors of 1 - 1.1^-row, so the search starts from a bracket around that value
+    // when the bracket holds it (else from the whole interval).
+    const double estimate = 1.0 - std::pow(1.1, -row);
+    std::uint64_t below = bitsOf(std::max(0.0, estimate - kBracket));
+    std::uint64_t atOrAbove = bitsOf(std::min(1.0, estimate + kBracket));
+    if (!(formulaRow(doubleOf(below)) < row && formulaRow(doubleOf(atOrAbove)) >= row)) {
+        below = bitsOf(0.0);
+        atOrAbove = bitsOf(1.0);
+    }
     while (atOrAbove - below > 1) {
         const std::uint64_t middle = below + (atOrAbove - below) / 2;
         if (formulaRow(doubleOf(middle)) >= row) {

@@ -33,6 +33,7 @@ private:
     static constexpr int kExponents = 18; // 2^-17 < (1/1.1)^120 = 1.07e-5
     static constexpr int kBuckets = kExponents << kMantissaBits;
     static constexpr double kSafetyBand = 1e-12; // in s: some ten thousand units in the last place
+    static constexpr double kBracket = 1e-9;     // in s, around the exact start of a row
 
     static int bucketOf(double oneMinusRatio);
     int settled(double shearRatio, int row) const;
