@@ -89,8 +89,8 @@ std::string processFolder() {
 
 RunCheck::RunCheck(unsigned combination, std::string entryText, std::string coefficientText)
     : mode_(combination % 6 < 3 ? 'd' : 'i'), rheology_("csw"[combination % 3]),
-      entryText_(std::move(entryText)), coefficientText_(std::move(coefficientText)),
-      folder_(processFolder()) {}
+      threads_(static_cast<int>(combination / 6 % 2) + 1), entryText_(std::move(entryText)),
+      coefficientText_(std::move(coefficientText)), folder_(processFolder()) {}
 
 std::string RunCheck::folderFile(const char* name) const {
     return folder_ + "/" + name;
@@ -109,7 +109,7 @@ void RunCheck::runAndCheck() const {
     std::ostringstream out;
     std::ostringstream err;
     const Console console{in, out, err};
-    const int status = ConsoleDriver(console).run();
+    const int status = ConsoleDriver(console, threads_).run();
     checkExitFile(status, out.str());
 }
 

@@ -10,7 +10,8 @@ namespace rollbite::fuzz {
 // promise aborts, which the fuzzer reports as a crash with its input.
 class RunCheck {
 public:
-    // `combination` picks the mode and the rheology (0 to 5: direct c, s, w, then inverse c, s, w).
+    // `combination` picks the mode and the rheology (0 to 5: direct c, s, w, then inverse c, s, w), and
+    // the threads solving the cases (1 below 6, 2 from 6 to 11, and so on round).
     RunCheck(unsigned combination, std::string entryText, std::string coefficientText);
 
     void runAndCheck() const;
@@ -21,6 +22,7 @@ private:
 
     char mode_;
     char rheology_;
+    int threads_;
     std::string entryText_;
     std::string coefficientText_;
     std::string folder_;
