@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <sched.h>
 #include <thread>
 
 namespace rollbite {
@@ -22,8 +23,17 @@ bool ThreadCount::parse(const char* text, int& count) {
 }
 
 int ThreadCount::ofMachine() {
-    const unsigned cores = std::thread::hardware_concurrency();
-    return std::clamp(static_cast<int>(cores), 1, kMax);
+    // The cores this process may run on (a container or taskset may allow fewer than the machine has).
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    int cores = 0;
+    if (sched_getaffinity(0, sizeof allowed, &allowed) == 0) {
+        cores = CPU_COUNT(&allowed);
+    }
+    if (cores <= 0) {
+        cores = static_cast<int>(std::thread::hardware_concurrency());
+    }
+    return std::clamp(cores, 1, kMax);
 }
 
 } // namespace rollbite

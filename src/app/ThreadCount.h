@@ -3,7 +3,7 @@
 namespace rollbite {
 
 // How many threads solve the cases of a run: the value of the environment variable ROLLBITE_THREADS
-// when it is set, else one per core of the machine.
+// when it is set, else one per core the process may run on.
 class ThreadCount {
 public:
     static constexpr int kMax = 256;
