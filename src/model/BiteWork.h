@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace rollbite {
@@ -48,11 +49,15 @@ struct BiteWork {
     SwitchPoint exitSwitch;
 
     // sin, cos, tan and c(phi) of each grid angle, tabulated once per bite for the slab steps (and the
-    // tangents for the strain rates of the rheology).
+    // tangents for the strain rates of the rheology). They depend on the bite angle alone, and a search
+    // in friction often computes bites of the same angle one after the other: the table of the last
+    // complete grid is kept for the next bite.
     Profile sine;
     Profile cosine;
     Profile tangent;
     Profile angleFactor;
+    double tabulatedBiteAngle = std::numeric_limits<double>::quiet_NaN(); // rad; NaN: no complete table
+    bool anglesTabulated = false; // this bite's grid has its table already
 
     PassFriction pass; // of the entry pass, then of the exit pass
 
@@ -71,10 +76,24 @@ struct BiteWork {
         exitSwitch = SwitchPoint();
 #ifndef NDEBUG
         constexpr double kPoison = std::numeric_limits<double>::quiet_NaN();
-        for (Profile* profile :
-             {&entryPressure, &entryForce, &entryShear, &exitPressure, &exitForce, &exitShear, &load, &shear,
-              &sine, &cosine, &tangent, &angleFactor, &pass.shearRatio, &pass.factor}) {
+        for (Profile* profile : {&entryPressure, &entryForce, &entryShear, &exitPressure, &exitForce,
+                                 &exitShear, &load, &shear, &pass.shearRatio, &pass.factor}) {
             profile->fill(kPoison);
+        }
+#endif
+    }
+
+    // A new grid of the given bite angle: keeps the angle table when it is that grid's, else forgets it
+    // (and, in a debug build, poisons it) until the new grid is tabulated whole.
+    void startGrid(double biteAngle) {
+        anglesTabulated = std::memcmp(&biteAngle, &tabulatedBiteAngle, sizeof biteAngle) == 0;
+        if (anglesTabulated) {
+            return;
+        }
+        tabulatedBiteAngle = std::numeric_limits<double>::quiet_NaN();
+#ifndef NDEBUG
+        for (Profile* profile : {&sine, &cosine, &tangent, &angleFactor}) {
+            profile->fill(std::numeric_limits<double>::quiet_NaN());
         }
 #endif
     }

@@ -4,7 +4,9 @@
 #include "Numerics.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace rollbite {
@@ -12,6 +14,10 @@ namespace rollbite {
 namespace {
 
 constexpr int kTableRows = 122;
+
+[[maybe_unused]] bool sameBits(double first, double second) {
+    return std::memcmp(&first, &second, sizeof first) == 0;
+}
 
 // Trapezoid piece of an integrand from angle `from` to angle `to`, in units of the angle step.
 double trapezoidPiece(double from, double valueFrom, double to, double valueTo, double angleStep) {
@@ -103,9 +109,11 @@ bool Models::setUpBite(Rheology& rheology, double entryThickness, double exitThi
     Alpha_Max = biteAngle;
     Angle_Step = biteAngle / 500.0;
     layAngles(biteAngle);
+    work.startGrid(biteAngle);
     if (!rheology.isPointwise()) {
         work.pointsLaid = kLastPoint;
         layGrid(entryThickness, work);
+        work.tabulatedBiteAngle = biteAngle;
         rheology.setThicknessProfile(Thicknesses);
         rheology.setAngleProfile(Angles, work.tangent);
         Has_Failed = (!angleComputed || rheology.Has_Failed != 0) ? 1 : 0;
@@ -171,6 +179,9 @@ bool Models::layPointsUpTo(int last, Rheology& rheology, double offsetYieldStres
         }
         work.pointsLaid = next;
     }
+    if (work.pointsLaid == kLastPoint - 1) {
+        work.tabulatedBiteAngle = Angles[0]; // the whole grid is laid, its two ends first
+    }
     return true;
 }
 
@@ -182,6 +193,18 @@ bool Models::layRestOfGrid(Rheology& rheology, double offsetYieldStress, BiteWor
 }
 
 void Models::tabulateAngle(int i, BiteWork& work) const {
+    if (work.anglesTabulated) {
+#ifndef NDEBUG
+        double sine = 0.0;
+        double cosine = 0.0;
+        sineAndCosine(Angles[i], sine, cosine);
+        const double tangent = std::tan(Angles[i]);
+        assert(sameBits(sine, work.sine[i]) && sameBits(cosine, work.cosine[i]) &&
+               sameBits(tangent, work.tangent[i]) &&
+               sameBits(frictionAngleFactor(Angles[i], tangent), work.angleFactor[i]));
+#endif
+        return;
+    }
     sineAndCosine(Angles[i], work.sine[i], work.cosine[i]);
     work.tangent[i] = std::tan(Angles[i]);
     work.angleFactor[i] = frictionAngleFactor(Angles[i], work.tangent[i]);
