@@ -86,6 +86,8 @@ private:
     // laid whole, would have done before the passes ran.
     bool layRestOfGrid(Rheology& rheology, double offsetYieldStress, BiteWork& work);
     void tabulateAngle(int i, BiteWork& work) const;
+    // True when the kept angle table holds at point i what tabulating it would give (a debug check).
+    bool angleTableHolds(int i, const BiteWork& work) const;
     double thicknessOfPoint(int i, double entryThickness, const BiteWork& work) const;
     bool sweepFlowStress(Rheology& rheology, double offsetYieldStress);
 

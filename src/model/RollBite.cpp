@@ -15,7 +15,7 @@ namespace {
 
 constexpr int kTableRows = 122;
 
-[[maybe_unused]] bool sameBits(double first, double second) {
+bool sameBits(double first, double second) {
     return std::memcmp(&first, &second, sizeof first) == 0;
 }
 
@@ -194,20 +194,22 @@ bool Models::layRestOfGrid(Rheology& rheology, double offsetYieldStress, BiteWor
 
 void Models::tabulateAngle(int i, BiteWork& work) const {
     if (work.anglesTabulated) {
-#ifndef NDEBUG
-        double sine = 0.0;
-        double cosine = 0.0;
-        sineAndCosine(Angles[i], sine, cosine);
-        const double tangent = std::tan(Angles[i]);
-        assert(sameBits(sine, work.sine[i]) && sameBits(cosine, work.cosine[i]) &&
-               sameBits(tangent, work.tangent[i]) &&
-               sameBits(frictionAngleFactor(Angles[i], tangent), work.angleFactor[i]));
-#endif
+        assert(angleTableHolds(i, work));
         return;
     }
     sineAndCosine(Angles[i], work.sine[i], work.cosine[i]);
     work.tangent[i] = std::tan(Angles[i]);
     work.angleFactor[i] = frictionAngleFactor(Angles[i], work.tangent[i]);
+}
+
+bool Models::angleTableHolds(int i, const BiteWork& work) const {
+    double sine = 0.0;
+    double cosine = 0.0;
+    sineAndCosine(Angles[i], sine, cosine);
+    const double tangent = std::tan(Angles[i]);
+    return sameBits(sine, work.sine[i]) && sameBits(cosine, work.cosine[i]) &&
+           sameBits(tangent, work.tangent[i]) &&
+           sameBits(frictionAngleFactor(Angles[i], tangent), work.angleFactor[i]);
 }
 
 double Models::thicknessOfPoint(int i, double entryThickness, const BiteWork& work) const {
