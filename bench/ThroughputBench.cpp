@@ -102,21 +102,16 @@ void BM_InverseWS18(benchmark::State& state) {
     runCases<InverseOrowan>(state, kWS18Rheology, "inverse_ws18_entry.txt", "ws18_inverse.txt");
 }
 
-BENCHMARK(BM_DirectConstant)
-    ->Unit(benchmark::kMillisecond)
-    ->ArgName("threads")
-    ->Arg(1)
-    ->Arg(2)
-    ->UseRealTime();
-BENCHMARK(BM_DirectSmatch)->Unit(benchmark::kMillisecond)->ArgName("threads")->Arg(1)->Arg(2)->UseRealTime();
-BENCHMARK(BM_DirectWS18)->Unit(benchmark::kMillisecond)->ArgName("threads")->Arg(1)->Arg(2)->UseRealTime();
-BENCHMARK(BM_InverseConstant)
-    ->Unit(benchmark::kMillisecond)
-    ->ArgName("threads")
-    ->Arg(1)
-    ->Arg(2)
-    ->UseRealTime();
-BENCHMARK(BM_InverseSmatch)->Unit(benchmark::kMillisecond)->ArgName("threads")->Arg(1)->Arg(2)->UseRealTime();
-BENCHMARK(BM_InverseWS18)->Unit(benchmark::kMillisecond)->ArgName("threads")->Arg(1)->Arg(2)->UseRealTime();
+// Each run on one thread and on two, timed by the wall clock.
+void onOneAndTwoThreads(benchmark::internal::Benchmark* run) {
+    run->Unit(benchmark::kMillisecond)->ArgName("threads")->Arg(1)->Arg(2)->UseRealTime();
+}
+
+BENCHMARK(BM_DirectConstant)->Apply(onOneAndTwoThreads);
+BENCHMARK(BM_DirectSmatch)->Apply(onOneAndTwoThreads);
+BENCHMARK(BM_DirectWS18)->Apply(onOneAndTwoThreads);
+BENCHMARK(BM_InverseConstant)->Apply(onOneAndTwoThreads);
+BENCHMARK(BM_InverseSmatch)->Apply(onOneAndTwoThreads);
+BENCHMARK(BM_InverseWS18)->Apply(onOneAndTwoThreads);
 
 } // namespace

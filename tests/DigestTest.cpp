@@ -6,6 +6,7 @@
 #include "app/DirectOrowan.h"
 #include "app/InverseOrowan.h"
 #include "support/ExampleRuns.h"
+#include "support/UniformNumbers.h"
 
 #include <gtest/gtest.h>
 
@@ -105,18 +106,6 @@ std::uint64_t checksum(const std::string& text) {
     return hash;
 }
 
-// A small linear congruential generator: the same cases on every machine.
-class Cases {
-public:
-    double uniform(double low, double high) {
-        state_ = state_ * 6364136223846793005ull + 1442695040888963407ull;
-        return low + (high - low) * static_cast<double>(state_ >> 11) / 9007199254740992.0;
-    }
-
-private:
-    std::uint64_t state_ = 20261206;
-};
-
 std::string number(double value) {
     char text[32];
     std::snprintf(text, sizeof text, "%.10g", value);
@@ -192,7 +181,7 @@ std::string digestOfRuns(int threads, bool withLeftovers = true) {
 
     // Generated passes: thicknesses 2 to 40 mm, reductions 5 to 50 %, tensions up to 25 MPa, rolls 500 to
     // 900 mm, frictions 0.1 to 0.45, flow stresses 40 to 350 MPa.
-    Cases cases;
+    test::UniformNumbers uniform(20261206);
     const int counts[3] = {2000, 1000, 150};
     const int kinds[3] = {kConstantRheology, kSmatchRheology, kWS18Rheology};
     for (int k = 0; k < 3; ++k) {
@@ -201,24 +190,21 @@ std::string digestOfRuns(int threads, bool withLeftovers = true) {
         std::string inverseEntry = "header\n";
         std::vector<std::string> rolling;
         for (int id = 1; id <= counts[k]; ++id) {
-            const double entryThickness = cases.uniform(2.0, 40.0);
-            const std::string pass =
-                number(entryThickness) + " " + number(entryThickness * (1.0 - cases.uniform(0.05, 0.5))) +
-                " " + number(cases.uniform(0.0, 25.0)) + " " + number(cases.uniform(0.0, 25.0)) + " " +
-                number(cases.uniform(500.0, 900.0)) + " 210000";
+            const double entryThickness = uniform(2.0, 40.0);
+            const std::string pass = number(entryThickness) + " " +
+                                     number(entryThickness * (1.0 - uniform(0.05, 0.5))) + " " +
+                                     number(uniform(0.0, 25.0)) + " " + number(uniform(0.0, 25.0)) + " " +
+                                     number(uniform(500.0, 900.0)) + " 210000";
             rolling.push_back(std::to_string(id) + " " + pass);
-            const double offset =
-                kinds[k] == kConstantRheology ? cases.uniform(40.0, 350.0) : cases.uniform(0.0, 30.0);
-            entry += rolling.back() + " " + number(offset) + " " + number(cases.uniform(0.1, 0.45)) + "\n";
+            const double offset = kinds[k] == kConstantRheology ? uniform(40.0, 350.0) : uniform(0.0, 30.0);
+            entry += rolling.back() + " " + number(offset) + " " + number(uniform(0.1, 0.45)) + "\n";
             if (kinds[k] == kSmatchRheology) {
-                coefficients += number(cases.uniform(60.0, 200.0)) + " " + number(cases.uniform(20.0, 80.0)) +
-                                " " + number(cases.uniform(0.05, 0.2)) + " " +
-                                number(cases.uniform(2.0, 8.0)) + "\n";
+                coefficients += number(uniform(60.0, 200.0)) + " " + number(uniform(20.0, 80.0)) + " " +
+                                number(uniform(0.05, 0.2)) + " " + number(uniform(2.0, 8.0)) + "\n";
             } else if (kinds[k] == kWS18Rheology) {
-                const double celsius = cases.uniform(900.0, 1150.0);
-                coefficients += kWS18Steel + number(celsius) + " " +
-                                number(celsius - cases.uniform(0.0, 20.0)) + " " +
-                                number(cases.uniform(0.5, 10.0)) + " 1 " + number(cases.uniform(20.0, 80.0)) +
+                const double celsius = uniform(900.0, 1150.0);
+                coefficients += kWS18Steel + number(celsius) + " " + number(celsius - uniform(0.0, 20.0)) +
+                                " " + number(uniform(0.5, 10.0)) + " 1 " + number(uniform(20.0, 80.0)) +
                                 " 1e+13 0 40 1e+13\n";
             }
         }

@@ -1,6 +1,7 @@
 #include "Numerics.h"
 #include "model/FrictionRows.h"
 #include "model/Models.h"
+#include "support/UniformNumbers.h"
 
 #include <gtest/gtest.h>
 
@@ -101,11 +102,7 @@ TEST(FrictionFactor, ShearRatioOutsideTheTableFailsWithInfinity) {
 
 TEST(FrictionRows, FastRowIsTheFormulaRowEverywhere) {
     const FrictionRows rows;
-    std::uint64_t state = 12345;
-    const auto uniform = [&state] {
-        state = state * 6364136223846793005ull + 1442695040888963407ull;
-        return static_cast<double>(state >> 11) / 9007199254740992.0;
-    };
+    rollbite::test::UniformNumbers uniform(12345);
     int mismatches = 0;
     const auto check = [&](double s) {
         if (s < 0.0 || s >= 1.0) {

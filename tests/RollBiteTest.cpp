@@ -2,6 +2,7 @@
 #include "model/Models.h"
 #include "rheology/Constant.h"
 #include "rheology/Smatch.h"
+#include "support/UniformNumbers.h"
 
 #include <gtest/gtest.h>
 
@@ -344,11 +345,7 @@ TEST(RollBite, AGridLaidPointByPointChangesNoBit) {
     // in the same two models, as the solvers call them.
     Models pointByPoint;
     Models laidWhole;
-    std::uint64_t state = 12345;
-    const auto uniform = [&state](double low, double high) {
-        state = state * 6364136223846793005ull + 1442695040888963407ull;
-        return low + (high - low) * static_cast<double>(state >> 11) / 9007199254740992.0;
-    };
+    rollbite::test::UniformNumbers uniform(12345);
     int failures = 0;
     int sticking = 0;
     for (int k = 0; k < 3000; ++k) {

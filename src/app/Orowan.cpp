@@ -1,7 +1,6 @@
 #include "app/Orowan.h"
 
 #include "app/CasePipeline.h"
-
 #include "inputs/SmatchInputs.h"
 
 #include <array>

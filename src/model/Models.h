@@ -80,6 +80,8 @@ private:
     // One point of the grid and its shear yield stress, for a pointwise rheology. False when the flow
     // stress fails (Has_Failed is then set).
     bool layPoint(Rheology& rheology, int i, double entryThickness, double offsetYieldStress, BiteWork& work);
+    // The shear yield stress k = sigma / sqrt(3) of point i from the rheology; false when it fails.
+    bool layShearYield(Rheology& rheology, int i, double offsetYieldStress);
     // Lays the inner points after the last one laid, up to `last`.
     bool layPointsUpTo(int last, Rheology& rheology, double offsetYieldStress, BiteWork& work);
     // After a failed pass: lays the points not laid yet. False when one of them fails, as the grid,

@@ -166,6 +166,10 @@ bool Models::layPoint(Rheology& rheology, int i, double entryThickness, double o
     tabulateAngle(i, work);
     Thicknesses[i] = thicknessOfPoint(i, entryThickness, work);
     rheology.setThicknessAt(i, Thicknesses[i]);
+    return layShearYield(rheology, i, offsetYieldStress);
+}
+
+bool Models::layShearYield(Rheology& rheology, int i, double offsetYieldStress) {
     Shear_Yields[i] = rheology.flowStress(i, offsetYieldStress) / std::sqrt(3.0);
     Has_Failed = rheology.Has_Failed;
     return Has_Failed == 0;
@@ -221,8 +225,7 @@ double Models::thicknessOfPoint(int i, double entryThickness, const BiteWork& wo
 
 bool Models::sweepFlowStress(Rheology& rheology, double offsetYieldStress) {
     for (int i = 0; i <= kLastPoint && Has_Failed == 0; ++i) {
-        Shear_Yields[i] = rheology.flowStress(i, offsetYieldStress) / std::sqrt(3.0);
-        Has_Failed = rheology.Has_Failed;
+        layShearYield(rheology, i, offsetYieldStress);
     }
     return Has_Failed == 0;
 }
