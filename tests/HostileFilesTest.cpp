@@ -205,6 +205,36 @@ TEST(HostileFiles, ARunKilledPartWayLeavesOnlyWholeRows) {
     }
 }
 
+TEST(HostileFiles, AnExitFileThatCannotTakeMoreStopsTheRunWithWholeRows) {
+    // A disk that fills up part-way, as a file-size limit makes it (the limit's signal ignored, so that
+    // the writes fail instead), on one thread and on two; then a device that is full from the start.
+    Workspace workspace("hostile-full");
+    workspace.write("entry.txt", manyCases(400));
+    ASSERT_EQ(workspace.run("d\nc\nentry.txt\nwhole.txt\n").exitStatus, 0);
+    const std::string whole = workspace.read("whole.txt");
+    for (const char* threads : {"1", "2"}) {
+        workspace.write(".answers", "d\nc\nentry.txt\nexit.txt\n");
+        const RunResult run =
+            workspace.shell(std::string("trap '' XFSZ; ulimit -f 64; ROLLBITE_THREADS=") + threads + " " +
+                            rollbite::test::executable().string() + " < .answers");
+        EXPECT_EQ(run.exitStatus, 1) << threads << " threads";
+        const std::string written = workspace.read("exit.txt");
+        const std::size_t rows = exitRows(written).size() - 1;
+        ASSERT_GT(rows, 10u) << threads << " threads";
+        ASSERT_LT(rows, 400u) << threads << " threads";
+        EXPECT_EQ(written, whole.substr(0, written.size())) << threads << " threads";
+        EXPECT_EQ(written.back(), '\n') << threads << " threads";
+        EXPECT_EQ(run.err, "rollbite: the exit file exit.txt could not be written (File too large); the run "
+                           "stopped after " +
+                               std::to_string(rows) + " rows, which the file holds whole\n")
+            << threads << " threads";
+    }
+    const RunResult full = workspace.run("d\nc\nentry.txt\n/dev/full\n");
+    EXPECT_EQ(full.exitStatus, 1);
+    EXPECT_NE(full.err.find("/dev/full could not be written (No space left on device)"), std::string::npos)
+        << full.err;
+}
+
 TEST(HostileFiles, MemoryStaysFlatInTheNumberOfCases) {
 #ifdef __SANITIZE_ADDRESS__
     GTEST_SKIP() << "AddressSanitizer keeps freed memory in quarantine: the resident size grows by design";

@@ -34,14 +34,17 @@ void CasePipeline::run() {
         workers.emplace_back([this] { solveCases(); });
     }
     const long long capacity = static_cast<long long>(slots_.size());
-    bool moreLines = true;
+    bool moreLines = !reader_.fileHandler.exitFileFailed();
     std::unique_lock<std::mutex> lock(mutex_);
     while (moreLines || written_ < parsed_) {
         if (written_ < parsed_ && solved_[slotOf(written_)] != 0) {
-            // The oldest row is ready: write it; its slot is free again.
+            // The oldest row is ready: write it; its slot is free again. Once the exit file has failed,
+            // no more lines are read, and the cases in flight are only let finish.
             Orowan& slot = *slots_[slotOf(written_)];
             lock.unlock();
-            slot.writeRow();
+            if (slot.writeRow() != 0) {
+                moreLines = false;
+            }
             lock.lock();
             solved_[slotOf(written_)] = 0;
             ++written_;

@@ -4,6 +4,8 @@
 #include "app/FieldReader.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <iterator>
 #include <system_error>
@@ -141,9 +143,9 @@ void FileHandler::writeHeader(int mode) {
     std::getline(entryFile, header);
     std::getline(coefficientFile, header);
     if (mode == kDirectMode) {
-        exitFile << kDirectHeader << '\n' << std::flush;
+        appendToExitFile(std::string(kDirectHeader) + '\n');
     } else if (mode == kInverseMode) {
-        exitFile << kInverseHeader << '\n' << std::flush;
+        appendToExitFile(std::string(kInverseHeader) + '\n');
     }
 }
 
@@ -167,11 +169,37 @@ bool FileHandler::readCoefficients(double* values, int count) {
 
 void FileHandler::shareFilesOf(FileHandler& reader) {
     coefficientSource_ = &reader.coefficientFile;
-    rowSink_ = &reader.exitFile;
+    rowWriter_ = &reader;
 }
 
-void FileHandler::writeRow(const std::string& row) {
-    *rowSink_ << row << std::flush;
+bool FileHandler::writeRow(const std::string& row) {
+    if (rowWriter_ != this) {
+        return rowWriter_->writeRow(row);
+    }
+    if (!appendToExitFile(row)) {
+        return false;
+    }
+    ++rowsWritten_;
+    return true;
+}
+
+bool FileHandler::appendToExitFile(const std::string& text) {
+    if (exitFailed_) {
+        return false;
+    }
+    errno = 0;
+    exitFile << text << std::flush;
+    if (exitFile) {
+        wholeBytes_ += text.size();
+        return true;
+    }
+    // Part of the text may have reached the file: cut it off, so that the file ends with a whole row.
+    exitFailed_ = true;
+    exitFailure_ = errno != 0 ? std::strerror(errno) : "";
+    exitFile.close();
+    std::error_code ignored; // the file is closed either way; the run reports the failure
+    std::filesystem::resize_file(exitFileName, wholeBytes_, ignored);
+    return false;
 }
 
 } // namespace rollbite

@@ -2,9 +2,9 @@
 
 #include "app/Console.h"
 
+#include <cstdint>
 #include <fstream>
 #include <istream>
-#include <ostream>
 #include <string>
 
 namespace rollbite {
@@ -31,8 +31,16 @@ public:
     // From now on coefficients are read from the coefficient file of `reader`, which has the files open,
     // and rows go to its exit file: the handler of a computation that works on cases for it.
     void shareFilesOf(FileHandler& reader);
-    // Writes one result row and flushes it, so that a run stopped at any point leaves whole rows.
-    void writeRow(const std::string& row);
+    // Writes one result row and flushes it, so that a run stopped at any point leaves whole rows. False
+    // when the exit file cannot take it (a full disk, a lost device): the file is then cut back to its
+    // last whole row and closed, and every later row is refused.
+    bool writeRow(const std::string& row);
+    // True once the header or a row could not be written.
+    bool exitFileFailed() const { return exitFailed_; }
+    // Rows in the exit file, after its header row.
+    long long rowsWritten() const { return rowsWritten_; }
+    // What the system said when the exit file failed, or an empty text.
+    const std::string& exitFailure() const { return exitFailure_; }
 
     std::ofstream exitFile;
     std::ifstream entryFile;
@@ -50,9 +58,16 @@ private:
     bool askCoefficientFile();
     bool isInputFile(const std::string& name, bool withCoefficients) const;
 
+    // Appends whole lines to the exit file; on failure cuts it back to what it held before and closes it.
+    bool appendToExitFile(const std::string& text);
+
     Console console_;
     std::istream* coefficientSource_ = &coefficientFile;
-    std::ostream* rowSink_ = &exitFile;
+    FileHandler* rowWriter_ = this; // the handler whose exit file takes the rows
+    std::uintmax_t wholeBytes_ = 0; // bytes of the exit file up to the end of its last whole line
+    long long rowsWritten_ = 0;
+    bool exitFailed_ = false;
+    std::string exitFailure_;
 };
 
 } // namespace rollbite

@@ -63,12 +63,24 @@ int Orowan::runCases(int mode) {
     if (threadCount > 1) {
         CasePipeline(*this, mode, threadCount).run();
     } else {
-        while (std::getline(fileHandler.entryFile, fileHandler.line)) {
+        while (!fileHandler.exitFileFailed() && std::getline(fileHandler.entryFile, fileHandler.line)) {
             processCase(mode);
         }
     }
     fileHandler.closeAll();
+    if (fileHandler.exitFileFailed()) {
+        reportExitFileFailure();
+        return 1;
+    }
     return 0;
+}
+
+void Orowan::reportExitFileFailure() {
+    // Rows that could not be written are not computed again: the run stops at the first one.
+    const std::string& reason = fileHandler.exitFailure();
+    console_.err << "rollbite: the exit file " << fileHandler.exitFileName << " could not be written"
+                 << (reason.empty() ? "" : " (" + reason + ")") << "; the run stopped after "
+                 << fileHandler.rowsWritten() << " rows, which the file holds whole\n";
 }
 
 void Orowan::processCase(int mode) {
@@ -92,8 +104,7 @@ void Orowan::computeCase(int mode) {
 }
 
 int Orowan::writeRow() {
-    fileHandler.writeRow(formatRow());
-    return 0;
+    return fileHandler.writeRow(formatRow()) ? 0 : 1;
 }
 
 void Orowan::setErrorClass(ErrorClass error) {

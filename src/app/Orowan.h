@@ -24,13 +24,14 @@ public:
     virtual int applyConstantRheology() = 0;
     virtual int readWS18Record() = 0;
     // The whole run. 0 when the entry file was processed; 1 when the console input ended before every
-    // file was named, or when entry and coefficient files differ in their number of lines.
+    // file was named, when entry and coefficient files differ in their number of lines, or when the exit
+    // file could not be written (the run then stops, and the file keeps the rows written whole).
     virtual int run() = 0;
     virtual int solve() = 0;
     virtual void postProcess(int status) = 0;
     virtual void resetOutputs();
     virtual bool checkOutputs() = 0;
-    // Writes the row of the current case to the exit file.
+    // Writes the row of the current case to the exit file: 0, or 1 when the exit file could not take it.
     virtual int writeRow();
     // The result row of the current case, with its line feed.
     virtual std::string formatRow() const = 0;
@@ -71,6 +72,7 @@ protected:
     bool readRollingFields(FieldReader& fields, Rolling& record);
     void processCase(int mode);
     void setErrorClass(ErrorClass error);
+    void reportExitFileFailure();
     Console console_;
 
 private:
