@@ -27,6 +27,14 @@ std::string readWhole(const std::string& path) {
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
+// False when the file could not be written whole (a full disk).
+bool writeWhole(const std::string& path, const std::string& text) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << text;
+    file.close();
+    return !file.fail();
+}
+
 int fieldCount(const std::string& line) {
     std::istringstream fields(line);
     int count = 0;
@@ -137,10 +145,13 @@ bool CaseProfile::computeAlone(const std::string& entryText, const std::string& 
     if (!folder.made()) {
         return fail("cannot make a temporary folder");
     }
-    std::ofstream(folder.file("entry.txt"), std::ios::binary) << entryText;
+    const bool withCoefficients = rheology_ != 'c';
+    if (!writeWhole(folder.file("entry.txt"), entryText) ||
+        (withCoefficients && !writeWhole(folder.file("coefficients.txt"), coefficientText))) {
+        return fail("cannot write the case into a temporary folder");
+    }
     std::string answers = folder.file("entry.txt") + "\n" + folder.file("exit.txt") + "\n";
-    if (rheology_ != 'c') {
-        std::ofstream(folder.file("coefficients.txt"), std::ios::binary) << coefficientText;
+    if (withCoefficients) {
         answers += folder.file("coefficients.txt") + "\n";
     }
     std::istringstream in(answers);
