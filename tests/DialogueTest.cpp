@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <string>
 
 using rollbite::test::RunResult;
@@ -70,16 +72,21 @@ TEST(Dialogue, InverseModeWithWS18AsksForTheCoefficientFile) {
 }
 
 TEST(Dialogue, MissingFilesAreAskedAgain) {
+    // A folder opens, but holds no lines: it is asked again as a file that is not there.
     Workspace workspace("dialogue-missing");
     workspace.write("entry.txt", kEntry);
     workspace.write("smatch.txt", kSmatch);
-    const RunResult run = workspace.run(lines(
-        {"d", "s", "nothere.txt", "not there.txt", "entry.txt", "exit.txt", "missing.txt", "smatch.txt"}));
+    std::filesystem::create_directory(workspace.path("folder"));
+    const RunResult run =
+        workspace.run(lines({"d", "s", "nothere.txt", "not there.txt", "folder", "entry.txt", "exit.txt",
+                             "missing.txt", "folder", "smatch.txt"}));
     EXPECT_EQ(run.exitStatus, 0);
     EXPECT_EQ(run.out, kModePrompt + kRheologyPrompt + "\n  Direct mode  with Smatch rheology \n " +
                            kEntryPrompt + "\t\t ---> File  nothere.txt doesn't exist !" + kEntryPrompt +
-                           "\t\t ---> File  not there.txt doesn't exist !" + kEntryPrompt + kExitPrompt +
+                           "\t\t ---> File  not there.txt doesn't exist !" + kEntryPrompt +
+                           "\t\t ---> File  folder doesn't exist !" + kEntryPrompt + kExitPrompt +
                            kCoefficientPrompt + "\t\t ---> File  missing.txt doesn't exist !\n" +
+                           kCoefficientPrompt + "\t\t ---> File  folder doesn't exist !\n" +
                            kCoefficientPrompt);
     EXPECT_EQ(workspace.read("exit.txt").size() > kDirectHeader.size(), true);
 }

@@ -205,9 +205,10 @@ TEST(HostileFiles, ARunKilledPartWayLeavesOnlyWholeRows) {
     }
 }
 
-TEST(HostileFiles, AnExitFileThatCannotTakeMoreStopsTheRunWithWholeRows) {
+TEST(HostileFiles, FilesThatFailDuringTheRunStopItWithAMessage) {
     // A disk that fills up part-way, as a file-size limit makes it (the limit's signal ignored, so that
-    // the writes fail instead), on one thread and on two; then a device that is full from the start.
+    // the writes fail instead), on one thread and on two; then a device that is full from the start, and
+    // an entry file whose reading fails (memory the process has not mapped).
     Workspace workspace("hostile-full");
     workspace.write("entry.txt", manyCases(400));
     ASSERT_EQ(workspace.run("d\nc\nentry.txt\nwhole.txt\n").exitStatus, 0);
@@ -233,6 +234,11 @@ TEST(HostileFiles, AnExitFileThatCannotTakeMoreStopsTheRunWithWholeRows) {
     EXPECT_EQ(full.exitStatus, 1);
     EXPECT_NE(full.err.find("/dev/full could not be written (No space left on device)"), std::string::npos)
         << full.err;
+    const RunResult unreadable = workspace.run("d\nc\n/proc/self/mem\nexit.txt\n");
+    EXPECT_EQ(unreadable.exitStatus, 1);
+    EXPECT_EQ(
+        unreadable.err,
+        "rollbite: the file /proc/self/mem could not be read to its end; the run stopped after 0 rows\n");
 }
 
 TEST(HostileFiles, MemoryStaysFlatInTheNumberOfCases) {

@@ -41,6 +41,16 @@ bool sameFile(const std::string& first, const std::string& second) {
     return !error && same;
 }
 
+// Opens an input file. A folder opens too, but reads as nothing: it is refused as a file that is not there.
+bool openInput(std::ifstream& file, const std::string& name) {
+    file.open(name);
+    std::error_code error;
+    if (file.is_open() && std::filesystem::is_directory(name, error)) {
+        file.close();
+    }
+    return file.is_open();
+}
+
 } // namespace
 
 FileHandler::FileHandler(const Console& console) : console_(console) {}
@@ -81,8 +91,7 @@ bool FileHandler::askEntryFile() {
         if (!askLine(kEntryPrompt, "entry file", entryFileName)) {
             return false;
         }
-        entryFile.open(entryFileName);
-        if (entryFile.is_open()) {
+        if (openInput(entryFile, entryFileName)) {
             return true;
         }
         console_.out << kMessageStart << entryFileName << " doesn't exist !";
@@ -115,8 +124,7 @@ bool FileHandler::askCoefficientFile() {
         if (!askLine(kCoefficientPrompt, "file containing rheology coefficients", coefficientFileName)) {
             return false;
         }
-        coefficientFile.open(coefficientFileName);
-        if (coefficientFile.is_open()) {
+        if (openInput(coefficientFile, coefficientFileName)) {
             return true;
         }
         console_.out << kMessageStart << coefficientFileName << " doesn't exist !\n";
@@ -165,6 +173,13 @@ bool FileHandler::readCoefficients(double* values, int count) {
         whole = FieldReader::parseDouble(field, values[k]) && whole;
     }
     return whole;
+}
+
+std::string FileHandler::unreadInput() const {
+    if (entryFile.bad()) {
+        return entryFileName;
+    }
+    return coefficientFile.bad() ? coefficientFileName : std::string();
 }
 
 void FileHandler::shareFilesOf(FileHandler& reader) {

@@ -39,6 +39,8 @@ public:
     bool exitFileFailed() const { return exitFailed_; }
     // Rows in the exit file, after its header row.
     long long rowsWritten() const { return rowsWritten_; }
+    // The input file that failed while it was read (an input/output error), or an empty name.
+    std::string unreadInput() const;
     // What the system said when the exit file failed, or an empty text.
     const std::string& exitFailure() const { return exitFailure_; }
 

@@ -67,9 +67,17 @@ int Orowan::runCases(int mode) {
             processCase(mode);
         }
     }
+    const std::string unreadInput = fileHandler.unreadInput();
     fileHandler.closeAll();
     if (fileHandler.exitFileFailed()) {
         reportExitFileFailure();
+        return 1;
+    }
+    if (!unreadInput.empty()) {
+        // A read error ends a file as its end would: the rows missing would go unnoticed.
+        console_.err << "rollbite: the file " << unreadInput
+                     << " could not be read to its end; the run stopped after " << fileHandler.rowsWritten()
+                     << " rows\n";
         return 1;
     }
     return 0;
