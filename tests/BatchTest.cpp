@@ -119,3 +119,19 @@ TEST(Batch, AFailingPieceFailsTheBatchAndLeavesNoExitFile) {
     const RunResult listing = workspace.shell("ls -A");
     EXPECT_EQ(listing.out, ".stderr\n.stdout\nentry.txt\nflaky-rollbite\n");
 }
+
+TEST(Batch, AJoinedFileThatCannotBeWrittenFailsTheBatchAndLeavesNoExitFile) {
+    // A file-size limit (its signal ignored) far above a piece's rows but below the joined file's.
+    Workspace workspace("batch-full-disk");
+    std::string entry = "header\n";
+    for (int id = 1; id <= 400; ++id) {
+        entry += std::to_string(id) + " 30 22 5 10 800 210000 150 0.3\n";
+    }
+    workspace.write("entry.txt", entry);
+    const RunResult batch = workspace.shell(
+        "trap '' XFSZ; ulimit -f 64; " + batchCommand("-j 2 --cases-per-piece 20", "d c entry.txt exit.txt"));
+    EXPECT_EQ(batch.exitStatus, 1);
+    EXPECT_NE(batch.err.find("exit.txt could not be written"), std::string::npos) << batch.err;
+    const RunResult listing = workspace.shell("ls -A");
+    EXPECT_EQ(listing.out, ".stderr\n.stdout\nentry.txt\n");
+}
