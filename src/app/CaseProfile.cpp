@@ -5,13 +5,13 @@
 #include "app/DirectOrowan.h"
 #include "app/FieldReader.h"
 #include "app/InverseOrowan.h"
+#include "app/TextFiles.h"
 #include "inputs/WS18Inputs.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <sstream>
 #include <unistd.h>
@@ -21,19 +21,6 @@ namespace rollbite {
 namespace {
 
 constexpr int kSmatchRecordNumbers = 4;
-
-std::string readWhole(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
-// False when the file could not be written whole (a full disk).
-bool writeWhole(const std::string& path, const std::string& text) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << text;
-    file.close();
-    return !file.fail();
-}
 
 int fieldCount(const std::string& line) {
     std::istringstream fields(line);
@@ -115,8 +102,8 @@ bool CaseProfile::findCase(const std::string& entryFile, std::int32_t caseId, st
 
 bool CaseProfile::findRecord(const std::string& entryFile, const std::string& coefficientFile, long long rank,
                              std::string& header, std::string& record) {
-    const std::string entryText = readWhole(entryFile);
-    const std::string coefficientText = readWhole(coefficientFile);
+    const std::string entryText = readWholeFile(entryFile);
+    const std::string coefficientText = readWholeFile(coefficientFile);
     if (coefficientText.empty() && !std::ifstream(coefficientFile)) {
         return fail("cannot read the coefficient file " + coefficientFile);
     }
@@ -146,8 +133,8 @@ bool CaseProfile::computeAlone(const std::string& entryText, const std::string& 
         return fail("cannot make a temporary folder");
     }
     const bool withCoefficients = rheology_ != 'c';
-    if (!writeWhole(folder.file("entry.txt"), entryText) ||
-        (withCoefficients && !writeWhole(folder.file("coefficients.txt"), coefficientText))) {
+    if (!writeWholeFile(folder.file("entry.txt"), entryText) ||
+        (withCoefficients && !writeWholeFile(folder.file("coefficients.txt"), coefficientText))) {
         return fail("cannot write the case into a temporary folder");
     }
     std::string answers = folder.file("entry.txt") + "\n" + folder.file("exit.txt") + "\n";
@@ -172,7 +159,7 @@ bool CaseProfile::computeAlone(const std::string& entryText, const std::string& 
     }
     forwardSlip_ = computation->modelHandler.Model_forward_slip;
 
-    std::istringstream exitRows(readWhole(folder.file("exit.txt")));
+    std::istringstream exitRows(readWholeFile(folder.file("exit.txt")));
     std::getline(exitRows, header_);
     std::getline(exitRows, row_);
     const std::string errorClass = computation->errorClass;

@@ -1,8 +1,9 @@
 #include "app/ProfileTable.h"
 
+#include "app/TextFiles.h"
+
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 
 namespace rollbite {
 
@@ -85,10 +86,7 @@ std::string ProfileTable::text() const {
 }
 
 bool ProfileTable::write(const std::string& path) const {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << text();
-    file.close();
-    return !file.fail();
+    return writeWholeFile(path, text());
 }
 
 } // namespace rollbite
