@@ -92,6 +92,7 @@ TEST(Dialogue, MissingFilesAreAskedAgain) {
 }
 
 TEST(Dialogue, InputThatEndsStopsTheProgramWithAMessage) {
+    // The run never starts: an exit file that was there is left as it was, one the dialogue created goes.
     struct Ending {
         std::string answers;
         std::string missing;
@@ -103,16 +104,55 @@ TEST(Dialogue, InputThatEndsStopsTheProgramWithAMessage) {
         {lines({"d", "c", "nothere.txt"}), "entry file"},
         {lines({"d", "c", "entry.txt"}), "exit file"},
         {lines({"d", "s", "entry.txt", "exit.txt"}), "rheology coefficients"},
+        {lines({"d", "s", "entry.txt", "new.txt"}), "rheology coefficients"},
     };
+    const std::string earlierRun = kDirectHeader + "1\tVOID\tkept\n";
     for (const Ending& ending : endings) {
         Workspace workspace("dialogue-ending");
         workspace.write("entry.txt", kEntry);
-        workspace.write("exit.txt", "kept\n");
+        workspace.write("exit.txt", earlierRun);
         const RunResult run = workspace.run(ending.answers);
         EXPECT_EQ(run.exitStatus, 1) << ending.missing;
         EXPECT_NE(run.err.find(ending.missing), std::string::npos) << run.err;
         EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << "one line: " << run.err;
-        EXPECT_EQ(workspace.read("exit.txt"), "kept\n") << ending.missing;
+        EXPECT_EQ(workspace.read("exit.txt"), earlierRun) << ending.missing;
+        EXPECT_FALSE(workspace.exists("new.txt")) << ending.missing;
+    }
+}
+
+TEST(Dialogue, AFileThatHoldsOtherDataIsNeverTakenAsTheExitFile) {
+    // The coefficient file named at the exit prompt by mistake, then notes: both refused and kept byte
+    // for byte. Exit files of either mode, an empty file, a new one and a device are taken as before.
+    Workspace workspace("dialogue-other-data");
+    workspace.write("entry.txt", kEntry);
+    workspace.write("smatch.txt", kSmatch);
+    const std::string notes = "measured on F3\r\nno header here";
+    workspace.write("notes.txt", notes);
+    const std::string inverseHeader = "case\tErrors\tOffsetYield\tFriction\tRolling_Torque\tSigma_Moy\t"
+                                      "Sigma_Ini\tSigma_Out\tSigma_Max\tForce_Error(%)\tSlip_Error(%)\t"
+                                      "Has_Converged\n";
+    workspace.write("inverse.txt", inverseHeader + "1001\tVOID\n");
+    RunResult run =
+        workspace.run(lines({"d", "s", "entry.txt", "smatch.txt", "notes.txt", "inverse.txt", "smatch.txt"}));
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(run.out, kModePrompt + kRheologyPrompt + "\n  Direct mode  with Smatch rheology \n " +
+                           kEntryPrompt + kExitPrompt + "\t\t ---> File  smatch.txt is not an exit file !\n" +
+                           kExitPrompt + "\t\t ---> File  notes.txt is not an exit file !\n" + kExitPrompt +
+                           kCoefficientPrompt);
+    EXPECT_EQ(workspace.read("smatch.txt"), kSmatch);
+    EXPECT_EQ(workspace.read("notes.txt"), notes);
+    const std::string rows = workspace.read("inverse.txt");
+    EXPECT_EQ(rows.substr(0, kDirectHeader.size()), kDirectHeader);
+
+    workspace.write("direct.txt", rows);
+    workspace.write("empty.txt", "");
+    for (const char* exitFile : {"direct.txt", "empty.txt", "new.txt", "/dev/null"}) {
+        run = workspace.run(lines({"d", "s", "entry.txt", exitFile, "smatch.txt"}));
+        EXPECT_EQ(run.exitStatus, 0) << exitFile;
+        EXPECT_EQ(run.out.find("---> File"), std::string::npos) << exitFile << ": " << run.out;
+        if (exitFile[0] != '/') {
+            EXPECT_EQ(workspace.read(exitFile), rows) << exitFile;
+        }
     }
 }
 
@@ -130,33 +170,39 @@ TEST(Dialogue, AnExitFileThatCannotBeWrittenIsAskedAgain) {
 }
 
 TEST(Dialogue, AnInputFileIsNeverTakenAsTheExitFile) {
+    // The entry file under another spelling; then an old exit file named as the exit file and, at the
+    // next prompt, as the coefficient file too.
     Workspace workspace("dialogue-input-as-exit");
     workspace.write("entry.txt", kEntry);
-    workspace.write("smatch.txt", kSmatch);
-    // The entry file under another spelling, then the coefficient file named before it is known.
+    const std::string oldRun = kDirectHeader + "1\tVOID\n";
+    workspace.write("old.txt", oldRun);
     const RunResult run =
-        workspace.run(lines({"d", "s", "entry.txt", "./entry.txt", "smatch.txt", "smatch.txt", "exit.txt"}));
-    EXPECT_EQ(run.exitStatus, 0);
+        workspace.run(lines({"d", "s", "entry.txt", "./entry.txt", "old.txt", "old.txt", "exit.txt"}));
     EXPECT_EQ(run.out, kModePrompt + kRheologyPrompt + "\n  Direct mode  with Smatch rheology \n " +
                            kEntryPrompt + kExitPrompt + "\t\t ---> File  ./entry.txt is an input file !\n" +
-                           kExitPrompt + kCoefficientPrompt +
-                           "\t\t ---> File  smatch.txt is an input file !\n" + kExitPrompt);
-    EXPECT_EQ(workspace.read("entry.txt"), kEntry);
-    EXPECT_EQ(workspace.read("smatch.txt"), kSmatch);
+                           kExitPrompt + kCoefficientPrompt + "\t\t ---> File  old.txt is an input file !\n" +
+                           kExitPrompt);
     EXPECT_EQ(workspace.read("exit.txt").substr(0, kDirectHeader.size()), kDirectHeader);
+    EXPECT_EQ(workspace.read("entry.txt"), kEntry);
+    EXPECT_EQ(workspace.read("old.txt"), oldRun);
 }
 
 TEST(Dialogue, FilesOfDifferentLengthsEndTheRunWithAMessage) {
+    // The run never starts: an earlier exit file is kept whole, and no new one is left behind.
     Workspace workspace("dialogue-line-count");
     workspace.write("entry.txt", "header\n1 30 22 5 10 800 210000 150 0.3\n2 30 22 5 10 800 210000 150 0.3\n"
                                  "3 30 22 5 10 800 210000 150 0.3\n");
     workspace.write("smatch.txt", "header\n140 60 0.1 5\n140 60 0.1 5\n140 60 0.1 5"); // no final line feed
-    workspace.write("exit.txt", "old rows\n");
-    const RunResult run = workspace.run(lines({"d", "s", "entry.txt", "exit.txt", "smatch.txt"}));
-    EXPECT_EQ(run.exitStatus, 1);
-    EXPECT_NE(
-        run.out.find("\t\t ---> Files  entry.txt and smatch.txt don't have the same number of lines !\n"),
-        std::string::npos)
-        << run.out;
-    EXPECT_EQ(workspace.read("exit.txt"), "");
+    const std::string earlierRun = kDirectHeader + "1\tVOID\tkept\n";
+    workspace.write("exit.txt", earlierRun);
+    for (const std::string exitFile : {"exit.txt", "new.txt"}) {
+        const RunResult run = workspace.run(lines({"d", "s", "entry.txt", exitFile, "smatch.txt"}));
+        EXPECT_EQ(run.exitStatus, 1);
+        EXPECT_NE(
+            run.out.find("\t\t ---> Files  entry.txt and smatch.txt don't have the same number of lines !\n"),
+            std::string::npos)
+            << run.out;
+    }
+    EXPECT_EQ(workspace.read("exit.txt"), earlierRun);
+    EXPECT_FALSE(workspace.exists("new.txt"));
 }

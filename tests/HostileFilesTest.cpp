@@ -1,6 +1,7 @@
 // Files a user can produce that no case file should hold: foreign line endings, blanks and binary
 // bytes, numbers at the edges of a double, lines of a megabyte, files cut short, a run killed part-way.
 // Whatever they hold, the run ends and writes exactly one well-formed row per case line.
+#include "support/ExampleRuns.h"
 #include "support/ExitFile.h"
 #include "support/Workspace.h"
 
@@ -8,11 +9,14 @@
 
 #include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
+using rollbite::test::ExampleRun;
 using rollbite::test::exitRows;
+using rollbite::test::kExampleRuns;
 using rollbite::test::RunResult;
 using rollbite::test::Workspace;
 
@@ -256,4 +260,46 @@ TEST(HostileFiles, MemoryStaysFlatInTheNumberOfCases) {
     }
     // Ten times the cases may not cost more than a megabyte more: nothing is kept from case to case.
     EXPECT_LE(peaks[1], peaks[0] + 1024) << peaks[0] << " kB for " << counts[0] << " cases";
+}
+
+TEST(HostileFiles, PipesGiveTheRowsOfRegularFiles) {
+    // Entry and coefficient files that can be read only once, as FIFOs and `<(zcat log.gz)` are: every run
+    // writes the exit file of its regular files, and its copies of them are gone when it ends. A copy
+    // that cannot be made stops the run before it starts.
+    for (const ExampleRun& example : kExampleRuns) {
+        Workspace workspace(std::string("hostile-pipes-") + example.name);
+        const std::string examples = (rollbite::test::sourceFolder() / "examples").string();
+        workspace.copyFrom(examples, example.entry);
+        std::string feeders =
+            "mkfifo entry.fifo && { cat " + std::string(example.entry) + " > entry.fifo & }";
+        std::string answers =
+            std::string(example.mode) + "\n" + example.rheology + "\nentry.fifo\nexit.txt\n";
+        if (example.withCoefficients()) {
+            workspace.copyFrom(examples, example.coefficients);
+            feeders += " && mkfifo coefficients.fifo && { cat " + std::string(example.coefficients) +
+                       " > coefficients.fifo & }";
+            answers += "coefficients.fifo\n";
+        }
+        workspace.write(".answers", answers);
+        std::filesystem::create_directory(workspace.path("spool"));
+        const std::string rollbite = "'" + rollbite::test::executable().string() + "' < .answers";
+        RunResult run = workspace.shell(feeders + " && TMPDIR=spool " + rollbite);
+        ASSERT_EQ(run.exitStatus, 0) << example.name << ": " << run.err;
+        workspace.copyFrom((rollbite::test::testDataFolder() / "regression").string(),
+                           std::string("results_") + example.name + ".txt");
+        EXPECT_EQ(workspace.read("exit.txt"), workspace.read(std::string("results_") + example.name + ".txt"))
+            << example.name;
+        EXPECT_TRUE(std::filesystem::is_empty(workspace.path("spool"))) << example.name;
+
+        if (example.withCoefficients()) {
+            std::filesystem::remove(workspace.path("exit.txt"));
+            run = workspace.shell("rm -f *.fifo && " + feeders + " && TMPDIR=no/such/folder " + rollbite);
+            EXPECT_EQ(run.exitStatus, 1) << example.name;
+            EXPECT_NE(run.err.find("cannot make a temporary file to read entry.fifo twice"),
+                      std::string::npos)
+                << run.err;
+            EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << "one line: " << run.err;
+            EXPECT_FALSE(workspace.exists("exit.txt")) << example.name;
+        }
+    }
 }

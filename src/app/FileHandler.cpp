@@ -5,10 +5,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <iterator>
 #include <system_error>
+#include <unistd.h>
 
 namespace rollbite {
 
@@ -39,6 +41,39 @@ bool sameFile(const std::string& first, const std::string& second) {
     std::error_code error;
     const bool same = std::filesystem::equivalent(first, second, error);
     return !error && same;
+}
+
+// The first line of a file, without its line feed (and a carriage return before it), read no further
+// than `limit` bytes. False when the file cannot be read.
+bool readFirstLine(const std::string& name, std::size_t limit, std::string& line) {
+    std::ifstream file(name, std::ios::binary);
+    if (!file) {
+        return false;
+    }
+    line.clear();
+    for (char c = 0; line.size() <= limit && file.get(c) && c != '\n';) {
+        line += c;
+    }
+    if (!line.empty() && line.back() == '\r') {
+        line.pop_back();
+    }
+    return !file.bad();
+}
+
+// Writes all of `size` bytes to a file descriptor. False when the disk takes less.
+bool writeAll(int descriptor, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(descriptor, data, size);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
 }
 
 // Opens an input file. A folder opens too, but reads as nothing: it is refused as a file that is not there.
@@ -80,10 +115,38 @@ bool FileHandler::askFileNames(bool withCoefficients) {
             }
         }
     }
-    // Only now that it cannot be an input is the exit file emptied.
-    exitFile.close();
-    exitFile.open(exitFileName, std::ios::out | std::ios::trunc);
     return true;
+}
+
+void FileHandler::startExitFile() {
+    // Only now that the run starts is the exit file emptied.
+    exitFile.close();
+    exitFile.clear();
+    exitFile.open(exitFileName, std::ios::out | std::ios::trunc);
+    exitFileCreated_ = false;
+}
+
+void FileHandler::abandonRun() {
+    closeAll();
+    if (exitFileCreated_) {
+        std::error_code ignored; // nothing more can be done about a file that cannot be removed
+        std::filesystem::remove(exitFileName, ignored);
+        exitFileCreated_ = false;
+    }
+}
+
+bool FileHandler::holdsOtherData(const std::string& name) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(name, error) || std::filesystem::file_size(name, error) == 0 ||
+        error) {
+        return false;
+    }
+    const std::string direct = kDirectHeader;
+    const std::string inverse = kInverseHeader;
+    std::string firstLine;
+    // A file that cannot be read cannot be shown to hold rows: it is kept.
+    return !readFirstLine(name, std::max(direct.size(), inverse.size()), firstLine) ||
+           (firstLine != direct && firstLine != inverse);
 }
 
 bool FileHandler::askEntryFile() {
@@ -107,12 +170,20 @@ bool FileHandler::askExitFile(bool withCoefficients) {
             console_.out << kMessageStart << exitFileName << " is an input file !\n";
             continue;
         }
+        // A name typed at the wrong prompt must not destroy the file it names.
+        if (holdsOtherData(exitFileName)) {
+            console_.out << kMessageStart << exitFileName << " is not an exit file !\n";
+            continue;
+        }
         // Opened for appending, which creates the file but destroys nothing, to learn that it can be
-        // written; it is emptied once every name is known.
+        // written; it is emptied once the run starts, and removed again if it never does.
+        std::error_code ignored;
+        const bool existed = std::filesystem::exists(exitFileName, ignored);
         exitFile.close();
         exitFile.clear();
         exitFile.open(exitFileName, std::ios::out | std::ios::app);
         if (exitFile.is_open()) {
+            exitFileCreated_ = !existed;
             return true;
         }
         console_.out << kMessageStart << exitFileName << " can't be written !\n";
@@ -135,14 +206,62 @@ bool FileHandler::isInputFile(const std::string& name, bool withCoefficients) co
     return sameFile(name, entryFileName) || (withCoefficients && sameFile(name, coefficientFileName));
 }
 
-bool FileHandler::sameLineCount() {
-    if (countLineFeeds(entryFile) != countLineFeeds(coefficientFile)) {
+bool FileHandler::spoolUnseekableInputs(std::string& failure) {
+    return spool(entryFile, entryFileName, failure) && spool(coefficientFile, coefficientFileName, failure);
+}
+
+bool FileHandler::spool(std::ifstream& file, const std::string& name, std::string& failure) {
+    std::error_code error;
+    if (!file.is_open() || std::filesystem::is_regular_file(name, error)) {
+        return true;
+    }
+    std::string path = (std::filesystem::temp_directory_path(error) / "rollbite-spool-XXXXXX").string();
+    const int descriptor = error ? -1 : mkstemp(path.data());
+    if (descriptor < 0) {
+        failure = "cannot make a temporary file to read " + name + " twice (" + std::strerror(errno) + ")";
         return false;
     }
-    entryFile.clear();
-    coefficientFile.clear();
-    entryFile.seekg(0);
-    coefficientFile.seekg(0);
+    // Opened for reading and removed from its folder before the copy: the copy disappears with the run,
+    // however the run ends.
+    std::ifstream copy(path, std::ios::binary);
+    ::unlink(path.c_str());
+    char buffer[1 << 16];
+    bool copied = copy.is_open();
+    while (copied && file.read(buffer, sizeof buffer).gcount() > 0) {
+        copied = writeAll(descriptor, buffer, static_cast<std::size_t>(file.gcount()));
+    }
+    const int writeError = errno;
+    copied = ::close(descriptor) == 0 && copied;
+    if (!copied || file.bad()) {
+        failure = file.bad()
+                      ? "the file " + name + " could not be read to its end"
+                      : "cannot copy " + name + " into a temporary file (" + std::strerror(writeError) + ")";
+        return false;
+    }
+    file.close();
+    file.clear();
+    file.swap(copy);
+    return true;
+}
+
+bool FileHandler::sameLineCount() {
+    return countLineFeeds(entryFile) == countLineFeeds(coefficientFile);
+}
+
+bool FileHandler::rewindInputs(std::string& failure) {
+    for (std::ifstream* file : {&entryFile, &coefficientFile}) {
+        if (file->bad()) {
+            failure = "the file " + (file == &entryFile ? entryFileName : coefficientFileName) +
+                      " could not be read to its end";
+            return false;
+        }
+        file->clear();
+        if (!file->seekg(0)) {
+            failure = "cannot go back to the start of " +
+                      (file == &entryFile ? entryFileName : coefficientFileName);
+            return false;
+        }
+    }
     return true;
 }
 

@@ -17,11 +17,26 @@ public:
     virtual ~FileHandler() = default;
 
     // Asks for the entry file, the exit file and, when asked, the coefficient file, until each can be
-    // used. An exit file is never one of the inputs, and it is created or emptied only once that is
-    // certain. False when the console input ended before every name was given.
+    // used. An exit file is never one of the inputs nor a file that holds other data; it is only probed
+    // here, and emptied by startExitFile. False when the console input ended before every name was given.
     bool askFileNames(bool withCoefficients);
-    // True when entry and coefficient files hold the same number of line feeds; both are then rewound.
+    // Copies an entry or coefficient file that cannot be read twice (a pipe, a FIFO) into a temporary
+    // file, which is removed from its folder before anything is written into it. False, with the reason
+    // in `failure`, when that copy cannot be made whole.
+    bool spoolUnseekableInputs(std::string& failure);
+    // True when entry and coefficient files hold the same number of line feeds.
     bool sameLineCount();
+    // Back to the start of both input files after counting. False, with the reason in `failure`, when a
+    // file cannot go back.
+    bool rewindInputs(std::string& failure);
+    // Empties the exit file for the run's rows, once the run is certain to start.
+    void startExitFile();
+    // The run never started: removes the exit file if the dialogue created it, and closes every file.
+    // A file that existed before is left as it was.
+    void abandonRun();
+    // True when `name` is a regular file that is not empty and whose first line is neither header row of
+    // an exit file: data of another kind, which a run must not overwrite.
+    static bool holdsOtherData(const std::string& name);
     // Skips the header lines of the input files and writes the header row of the mode.
     void writeHeader(int mode);
     void closeAll();
@@ -59,6 +74,7 @@ private:
     bool askExitFile(bool withCoefficients);
     bool askCoefficientFile();
     bool isInputFile(const std::string& name, bool withCoefficients) const;
+    bool spool(std::ifstream& file, const std::string& name, std::string& failure);
 
     // Appends whole lines to the exit file; on failure cuts it back to what it held before and closes it.
     bool appendToExitFile(const std::string& text);
@@ -70,6 +86,7 @@ private:
     long long rowsWritten_ = 0;
     bool exitFailed_ = false;
     std::string exitFailure_;
+    bool exitFileCreated_ = false; // the probe of the exit file created it
 };
 
 } // namespace rollbite

@@ -50,15 +50,26 @@ int Orowan::runCases(int mode) {
     }
     const bool withCoefficients = kind != kConstantRheology;
     if (!fileHandler.askFileNames(withCoefficients)) {
-        fileHandler.closeAll();
+        fileHandler.abandonRun();
         return 1;
     }
-    if (withCoefficients && !fileHandler.sameLineCount()) {
-        console_.out << "\t\t ---> Files  " << fileHandler.entryFileName << " and "
-                     << fileHandler.coefficientFileName << " don't have the same number of lines !\n";
-        fileHandler.closeAll();
-        return 1;
+    if (withCoefficients) {
+        // Counting the lines reads both files once: one that cannot be read twice is copied first.
+        std::string failure;
+        if (!fileHandler.spoolUnseekableInputs(failure)) {
+            return abandonRun(failure);
+        }
+        if (!fileHandler.sameLineCount()) {
+            console_.out << "\t\t ---> Files  " << fileHandler.entryFileName << " and "
+                         << fileHandler.coefficientFileName << " don't have the same number of lines !\n";
+            fileHandler.abandonRun();
+            return 1;
+        }
+        if (!fileHandler.rewindInputs(failure)) {
+            return abandonRun(failure);
+        }
     }
+    fileHandler.startExitFile();
     fileHandler.writeHeader(mode);
     if (threadCount > 1) {
         CasePipeline(*this, mode, threadCount).run();
@@ -81,6 +92,12 @@ int Orowan::runCases(int mode) {
         return 1;
     }
     return 0;
+}
+
+int Orowan::abandonRun(const std::string& failure) {
+    console_.err << "rollbite: " << failure << "; the run did not start\n";
+    fileHandler.abandonRun();
+    return 1;
 }
 
 void Orowan::reportExitFileFailure() {

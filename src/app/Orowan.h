@@ -73,6 +73,8 @@ protected:
     void processCase(int mode);
     void setErrorClass(ErrorClass error);
     void reportExitFileFailure();
+    // Ends a run that cannot start, with one line on the error stream: the exit status 1.
+    int abandonRun(const std::string& failure);
     Console console_;
 
 private:
