@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <map>
 #include <sstream>
 #include <string>
@@ -240,4 +241,32 @@ TEST(Profile, PlotsAreDrawnAsPngAndSvg) {
         EXPECT_GT(drawn.size(), 5000u) << image;
     }
     EXPECT_NE(workspace.read("hill.svg").find("friction hill"), std::string::npos);
+}
+
+TEST(Profile, APlotWithoutAWorkingGnuplotFailsWithAMessageAndNoFile) {
+    // No gnuplot on the PATH, and one that gives up at once (its pipe breaks under the writer): a message,
+    // status 1, and neither the table nor a picture cut short.
+    Workspace workspace("profile-no-gnuplot");
+    workspace.copyFrom((sourceFolder() / "examples").string(), "direct_constant_entry.txt");
+    std::filesystem::create_directory(workspace.path("failing"));
+    workspace.write("failing/gnuplot", "#!/bin/sh\nexit 3\n");
+    std::filesystem::permissions(workspace.path("failing/gnuplot"), std::filesystem::perms::owner_all);
+    const struct {
+        const char* path;
+        const char* message;
+    } setups[] = {
+        {"PATH=/no/such/folder", "--plot needs gnuplot, which is missing from the PATH"},
+        {"PATH=failing:$PATH", "gnuplot failed to draw hill.png; nothing was written"},
+    };
+    for (const auto& setup : setups) {
+        const RunResult run =
+            workspace.shell(std::string(setup.path) + " " +
+                            profileCommand("--plot hill.png d c direct_constant_entry.txt 101 out.csv"));
+        EXPECT_EQ(run.exitStatus, 1) << setup.path;
+        EXPECT_NE(run.err.find(setup.message), std::string::npos) << setup.path << ": " << run.err;
+        EXPECT_FALSE(workspace.exists("out.csv")) << setup.path;
+        for (const auto& entry : std::filesystem::directory_iterator(workspace.path("."))) {
+            EXPECT_EQ(entry.path().filename().string().find("hill"), std::string::npos) << entry.path();
+        }
+    }
 }

@@ -1,10 +1,15 @@
 #include "app/ProfilePlot.h"
 
+#include <cerrno>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace rollbite {
 
@@ -22,6 +27,21 @@ std::string quoted(const std::string& text) {
     }
     return out + "'";
 }
+
+// While it lives, a write to a pipe whose reader has gone fails with EPIPE instead of killing the process.
+class IgnoredBrokenPipes {
+public:
+    IgnoredBrokenPipes() { sigaction(SIGPIPE, &ignore_, &previous_); }
+    ~IgnoredBrokenPipes() { sigaction(SIGPIPE, &previous_, nullptr); }
+    IgnoredBrokenPipes(const IgnoredBrokenPipes&) = delete;
+    IgnoredBrokenPipes& operator=(const IgnoredBrokenPipes&) = delete;
+
+private:
+    struct sigaction ignore_ = {};
+    struct sigaction previous_ = {};
+};
+
+constexpr const char* kInstallHint = "(scripts/install-deps.sh installs it)";
 
 } // namespace
 
@@ -72,24 +92,58 @@ std::string ProfilePlot::script(const std::string& table, const std::string& ima
     return plot.str();
 }
 
-bool ProfilePlot::draw(const std::string& table, const std::string& image, std::string& message) const {
-    FILE* gnuplot = popen("gnuplot 2>&1", "w");
-    if (gnuplot == nullptr) {
-        message = "cannot start gnuplot (scripts/install-deps.sh installs it)";
-        return false;
-    }
-    const std::string commands = script(table, image);
-    std::fwrite(commands.data(), 1, commands.size(), gnuplot);
-    const int status = pclose(gnuplot);
-    if (status != 0 || !std::filesystem::exists(image)) {
+bool ProfilePlot::gnuplotFound() {
+    const char* path = std::getenv("PATH");
+    std::istringstream folders(path != nullptr ? path : "");
+    for (std::string folder; std::getline(folders, folder, ':');) {
+        const std::string candidate = (folder.empty() ? std::string(".") : folder) + "/gnuplot";
         std::error_code ignored;
-        std::filesystem::remove(image, ignored);
-        message = WIFEXITED(status) && WEXITSTATUS(status) == 127
-                      ? "gnuplot is missing (scripts/install-deps.sh installs it)"
-                      : "gnuplot failed to draw " + image;
+        if (std::filesystem::is_regular_file(candidate, ignored) && access(candidate.c_str(), X_OK) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ProfilePlot::draw(const std::string& table, const std::string& image, std::string& message) const {
+    if (!gnuplotFound()) {
+        message = std::string("gnuplot is missing from the PATH ") + kInstallHint;
         return false;
     }
-    return true;
+    // The picture is drawn beside its place under a hidden name with the same extension (which tells
+    // gnuplot's terminal), with the permissions a new file gets.
+    const std::filesystem::path target(image);
+    const std::string extension = target.extension().string();
+    std::string partial =
+        (target.parent_path() / ("." + target.stem().string() + "-XXXXXX" + extension)).string();
+    const int descriptor = mkstemps(partial.data(), static_cast<int>(extension.size()));
+    if (descriptor < 0) {
+        message = "cannot write into the folder of " + image;
+        return false;
+    }
+    const mode_t creationMask = umask(0);
+    umask(creationMask);
+    fchmod(descriptor, 0666 & ~creationMask);
+    close(descriptor);
+    const IgnoredBrokenPipes quietPipes;
+    bool drawn = false;
+    if (FILE* gnuplot = popen("gnuplot 2>&1", "w")) {
+        const std::string commands = script(table, partial);
+        const bool sent = std::fwrite(commands.data(), 1, commands.size(), gnuplot) == commands.size() &&
+                          std::fflush(gnuplot) == 0;
+        const int status = pclose(gnuplot);
+        drawn = sent && status == 0;
+    }
+    std::error_code error;
+    if (drawn && std::filesystem::file_size(partial, error) > 0 && !error) {
+        std::filesystem::rename(partial, image, error);
+        if (!error) {
+            return true;
+        }
+    }
+    std::filesystem::remove(partial, error);
+    message = "gnuplot failed to draw " + image;
+    return false;
 }
 
 } // namespace rollbite

@@ -16,10 +16,13 @@ public:
 
     // The gnuplot commands that draw `table` (the CSV of ProfileTable) into `image` (.png or .svg).
     std::string script(const std::string& table, const std::string& image) const;
-    // Runs gnuplot. False, with the image removed, when it fails.
+    // Runs gnuplot, which draws into a temporary file renamed to `image` only when it is whole. False, with
+    // no image left, when gnuplot fails or cannot be given the whole script.
     bool draw(const std::string& table, const std::string& image, std::string& message) const;
 
     static bool knownImageType(const std::string& image);
+    // True when a gnuplot executable is on the PATH.
+    static bool gnuplotFound();
 
 private:
     const CaseProfile& computed_;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -34,11 +35,21 @@ constexpr const char* kUsage =
     "  -h, --help    this text\n"
     "\n"
     "Exit status 0 when the table (and the plot) was written. 1, with a message and no file, when the\n"
-    "case is not in the file, fails its checks or its solve, or the arguments are wrong.\n";
+    "case is not in the file, fails its checks or its solve, the arguments are wrong, or --plot finds no\n"
+    "gnuplot or gnuplot fails.\n";
 
 int usageError(const std::string& message) {
     std::cerr << "rollbite-profile: " << message << "\n" << kUsage;
     return 1;
+}
+
+// A table cut short, or without its picture, is no result: it goes. Only a file is removed, never a
+// device such as /dev/stdout.
+void removeTable(const std::string& output) {
+    std::error_code ignored;
+    if (std::filesystem::is_regular_file(output, ignored)) {
+        std::filesystem::remove(output, ignored);
+    }
 }
 
 int failure(const std::string& message) {
@@ -94,16 +105,23 @@ int main(int argc, char** argv) {
     const std::string coefficients = expected == 6 ? positional[4] : std::string();
     const std::string& output = positional.back();
 
+    if (!image.empty() && !rollbite::ProfilePlot::gnuplotFound()) {
+        return failure("--plot needs gnuplot, which is missing from the PATH (scripts/install-deps.sh "
+                       "installs it); nothing was written");
+    }
+
     rollbite::CaseProfile computed(mode[0], rheology[0]);
     if (!computed.run(positional[2], coefficients, caseId)) {
         return failure(computed.message());
     }
     if (!rollbite::ProfileTable(computed, caseId).write(output)) {
+        removeTable(output);
         return failure("cannot write " + output);
     }
     std::string message;
     if (!image.empty() && !rollbite::ProfilePlot(computed, caseId).draw(output, image, message)) {
-        return failure(message);
+        removeTable(output);
+        return failure(message + "; nothing was written");
     }
     return 0;
 }
