@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Regenerates the gold exit files of the regression suite (tests/regression/) from the bundled examples.
+# Regenerates the gold exit files of the regression suite (tests/regression/) from the bundled examples,
+# and the digest's recorded values (tests/digest/).
 # Run it only on purpose, after a change of results that you have checked, and review the diff.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,3 +16,9 @@ for run in "${RUNS[@]}"; do
     echo "tests/regression/results_$name.txt"
 done
 git --no-pager diff --stat -- tests/regression || true
+
+# The digest's 17-digit values and the platform they were computed on.
+cmake --build build --parallel 2 --target rollbite_tests > /dev/null
+ROLLBITE_DIGEST_RECORD="$PWD/tests/digest" build/tests/rollbite_tests --gtest_filter='Digest.Every*' > /dev/null
+echo "tests/digest/values.txt tests/digest/platform.txt"
+git --no-pager diff --stat -- tests/digest || true
