@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <ostream>
 #include <string>
 
@@ -91,3 +92,31 @@ INSTANTIATE_TEST_SUITE_P(
 
 INSTANTIATE_TEST_SUITE_P(SixExampleRuns, GoldRuns, testing::ValuesIn(kExampleRuns),
                          [](const testing::TestParamInfo<ExampleRun>& info) { return info.param.name; });
+
+TEST(QuickStart, TheExampleCommandShowsWhatItRanAndTheTableAndRebuildsNothing) {
+    // The README's first command after its second (or the other way round) builds nothing again: both
+    // configure the build folder alike. Only the build folder both scripts use can show that.
+    namespace fs = std::filesystem;
+    const fs::path build = fs::weakly_canonical(ROLLBITE_BUILD_DIR);
+    if (build != fs::weakly_canonical(rollbite::test::sourceFolder() / "build")) {
+        GTEST_SKIP() << "the tests were built in " << build << ", not in the folder the scripts use";
+    }
+    const fs::path library = build / "src" / "librollbite_core.a";
+    const fs::file_time_type programBuilt = fs::last_write_time(rollbite::test::executable());
+    const fs::file_time_type libraryBuilt = fs::last_write_time(library);
+    Workspace workspace("quick-start");
+    const RunResult run =
+        workspace.shell("'" + (rollbite::test::sourceFolder() / "scripts" / "example.sh").string() + "'");
+    ASSERT_EQ(run.exitStatus, 0) << run.out << run.err;
+    EXPECT_EQ(fs::last_write_time(rollbite::test::executable()), programBuilt);
+    EXPECT_EQ(fs::last_write_time(library), libraryBuilt);
+    EXPECT_EQ(run.out.find("Name of the entry file"), std::string::npos) << "no prompts: " << run.out;
+    EXPECT_NE(run.out.find("in direct mode with the Constant rheology"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Cases 901 to 906 are wrong on purpose"), std::string::npos) << run.out;
+    // One line per row of the exit file, its columns aligned.
+    const std::string exitFile =
+        (rollbite::test::sourceFolder() / "examples" / "results_direct_constant.txt").string();
+    for (const auto& row : rollbite::test::exitRows(workspace.read(exitFile))) {
+        EXPECT_NE(run.out.find("\n" + row[0] + " "), std::string::npos) << row[0];
+    }
+}
