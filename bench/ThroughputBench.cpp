@@ -1,7 +1,7 @@
 // Whole-case throughput of the six runs on the bundled example cases (20 times over): each iteration is one
 // complete run of the mode's case loop (reading, checking, solving and writing every case) through the same
-// code as the program, with the console answers on string streams and the rows written to /dev/null; on one
-// thread, and on two (the cases solved by a pipeline of worker threads, as the program does by default).
+// code as the program's command line, with the rows written to /dev/null; on one thread, and on two (the
+// cases solved by a pipeline of worker threads, as the program does by default).
 #include "Kinds.h"
 #include "app/Console.h"
 #include "app/DirectOrowan.h"
@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <sstream>
 #include <string>
@@ -57,20 +58,14 @@ long long caseCount(const std::string& path) {
 template <typename Mode>
 void runCases(benchmark::State& state, int kind, const std::string& entry, const std::string& coefficients) {
     const std::string entryPath = repeatedExample(entry);
-    std::string answers = entryPath + "\n/dev/null\n";
-    std::string coefficientPath;
-    if (!coefficients.empty()) {
-        coefficientPath = repeatedExample(coefficients);
-        answers += coefficientPath + "\n";
-    }
+    const std::string coefficientPath = coefficients.empty() ? std::string() : repeatedExample(coefficients);
     for (auto _ : state) {
-        std::istringstream in(answers);
         std::ostringstream out;
         std::ostringstream err;
-        const Console console{in, out, err};
+        const Console console{std::cin, out, err};
         Mode computation(kind, console);
         computation.threadCount = static_cast<int>(state.range(0));
-        if (computation.run() != 0) {
+        if (computation.runWithFiles(entryPath, "/dev/null", coefficientPath, false, nullptr) != 0) {
             state.SkipWithError(err.str().c_str());
             break;
         }

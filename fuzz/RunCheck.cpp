@@ -1,14 +1,18 @@
 #include "RunCheck.h"
 
+#include "Kinds.h"
 #include "app/Console.h"
-#include "app/ConsoleDriver.h"
+#include "app/DirectOrowan.h"
+#include "app/InverseOrowan.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <iterator>
+#include <memory>
 #include <sstream>
 #include <string_view>
 #include <unistd.h>
@@ -87,8 +91,20 @@ std::string processFolder() {
 
 } // namespace
 
+void checkRow(std::string_view row, std::size_t columns, const std::string& where) {
+    const std::vector<std::string_view> fields = splitTabs(row);
+    if (fields.size() != columns || !isErrorClass(fields[1])) {
+        fail(where + " is malformed");
+    }
+    for (const std::string_view field : fields) {
+        if (!isSound(field)) {
+            fail(where + " holds a value that is not a number");
+        }
+    }
+}
+
 RunCheck::RunCheck(unsigned combination, std::string entryText, std::string coefficientText)
-    : mode_(combination % 6 < 3 ? 'd' : 'i'), rheology_("csw"[combination % 3]),
+    : mode_(combination % 6 < 3 ? kDirectMode : kInverseMode), rheology_(static_cast<int>(combination % 3)),
       threads_(static_cast<int>(combination / 6 % 2) + 1), entryText_(std::move(entryText)),
       coefficientText_(std::move(coefficientText)), folder_(processFolder()) {}
 
@@ -97,39 +113,47 @@ std::string RunCheck::folderFile(const char* name) const {
 }
 
 void RunCheck::runAndCheck() const {
-    const bool withCoefficients = rheology_ != 'c';
+    const bool withCoefficients = rheology_ != kConstantRheology;
     writeFile(folderFile("entry.txt"), entryText_);
-    std::string answers = std::string(1, mode_) + "\n" + rheology_ + "\n" + folderFile("entry.txt") + "\n" +
-                          folderFile("exit.txt") + "\n";
     if (withCoefficients) {
         writeFile(folderFile("coefficients.txt"), coefficientText_);
-        answers += folderFile("coefficients.txt") + "\n";
     }
-    std::istringstream in(answers);
     std::ostringstream out;
     std::ostringstream err;
-    const Console console{in, out, err};
-    const int status = ConsoleDriver(console, threads_).run();
-    checkExitFile(status, out.str());
+    const Console console{std::cin, out, err};
+    std::unique_ptr<Orowan> computation;
+    if (mode_ == kDirectMode) {
+        computation = std::make_unique<DirectOrowan>(rheology_, console);
+    } else {
+        computation = std::make_unique<InverseOrowan>(rheology_, console);
+    }
+    computation->threadCount = threads_;
+    // --force: a fuzzed run may leave anything in the exit file for the next.
+    const int status =
+        computation->runWithFiles(folderFile("entry.txt"), folderFile("exit.txt"),
+                                  withCoefficients ? folderFile("coefficients.txt") : "", true, nullptr);
+    checkExitFile(status, err.str());
 }
 
-void RunCheck::checkExitFile(int status, const std::string& consoleOut) const {
-    const std::string exitText = readFile(folderFile("exit.txt"));
-    const bool withCoefficients = rheology_ != 'c';
+void RunCheck::checkExitFile(int status, const std::string& consoleErr) const {
+    const bool withCoefficients = rheology_ != kConstantRheology;
     if (withCoefficients && std::count(entryText_.begin(), entryText_.end(), '\n') !=
                                 std::count(coefficientText_.begin(), coefficientText_.end(), '\n')) {
-        // Files with different numbers of line feeds are refused as a whole, with a message and status 1.
-        if (status != 1 || consoleOut.find("don't have the same number of lines") == std::string::npos ||
-            !exitText.empty()) {
+        // Files with different numbers of line feeds are refused as a whole, with a message and status 1,
+        // and the run leaves no exit file.
+        if (status != 1 || consoleErr.find("don't have the same number of lines") == std::string::npos ||
+            std::filesystem::exists(folderFile("exit.txt"))) {
             fail("files of different lengths were not refused");
         }
         return;
     }
+    const std::string exitText = readFile(folderFile("exit.txt"));
+    std::filesystem::remove(folderFile("exit.txt"));
     if (status != 0) {
         fail("status " + std::to_string(status) + " for a run whose files were all named");
     }
     const std::size_t caseLines = entryText_.empty() ? 0 : getlineCount(entryText_) - 1;
-    const std::size_t columns = mode_ == 'd' ? kDirectColumns : kInverseColumns;
+    const std::size_t columns = mode_ == kDirectMode ? kDirectColumns : kInverseColumns;
     std::string_view rest(exitText);
     std::size_t rows = 0;
     while (!rest.empty()) {
@@ -137,18 +161,10 @@ void RunCheck::checkExitFile(int status, const std::string& consoleOut) const {
         if (end == std::string_view::npos) {
             fail("the exit file ends inside a row");
         }
-        const std::vector<std::string_view> fields = splitTabs(rest.substr(0, end));
+        const std::string_view row = rest.substr(0, end);
         rest.remove_prefix(end + 1);
-        if (rows++ == 0) {
-            continue; // the header row
-        }
-        if (fields.size() != columns || !isErrorClass(fields[1])) {
-            fail("row " + std::to_string(rows - 1) + " is malformed");
-        }
-        for (const std::string_view field : fields) {
-            if (!isSound(field)) {
-                fail("row " + std::to_string(rows - 1) + " holds a value that is not a number");
-            }
+        if (rows++ != 0) { // after the header row
+            checkRow(row, columns, "row " + std::to_string(rows - 1));
         }
     }
     if (rows != caseLines + 1) {

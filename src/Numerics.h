@@ -1,5 +1,6 @@
 #pragma once
 
+// Part of the public case API: includes only the standard library, so that it reads the same installed.
 #include <cmath>
 
 namespace rollbite {

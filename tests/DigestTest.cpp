@@ -12,9 +12,8 @@
 // ROLLBITE_DIGEST_OUT=file keeps the digits, to compare two builds with diff. ROLLBITE_DIGEST_RECORD=folder
 // records them and the platform there (scripts/update-gold.sh). ROLLBITE_DIGEST_TOLERANCE=1 compares within
 // the tolerance even on the recorded platform, to see what it lets through.
-#include "app/Console.h"
-#include "app/DirectOrowan.h"
-#include "app/InverseOrowan.h"
+#include "model/CaseSolver.h"
+#include "support/CaseTexts.h"
 #include "support/ExampleRuns.h"
 #include "support/UniformNumbers.h"
 
@@ -31,10 +30,9 @@
 #include <gnu/libc-version.h>
 #include <iostream>
 #include <map>
-#include <memory>
 #include <sstream>
 #include <string>
-#include <unistd.h>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -48,71 +46,56 @@ void appendExact(std::string& digest, double value) {
     digest += text;
 }
 
-// What the runs leave: every output in full precision, and the direct forces and slips that the
-// inverse runs take back.
-struct Collected {
-    // The last evaluation of an inverse search is no output of a case that failed before or during
-    // the search: it may be left over from an earlier case. False leaves it out of such rows.
-    bool withLeftovers = true;
-    std::string digest;
-    std::vector<double> forces;
-    std::vector<double> slips;
-};
-
-// The direct mode with every output of each row also kept in full precision.
-class DirectDigest : public DirectOrowan {
-public:
-    DirectDigest(int kind, const Console& console, Collected& collected)
-        : DirectOrowan(kind, console), collected_(collected), digest_(collected.digest) {}
-    int writeRow() override {
-        digest_ +=
-            std::to_string(modelHandler.Direct_inputs.Case_id) + "\t" + errorClass + "\t" + hasConverged;
+// The digest line of a case: every output of its row in full precision. For an inverse case also the
+// last evaluation of its search, which is no output of a case that failed before or during the search
+// (it is then left over from an earlier case): `withLeftovers` false leaves it out of such rows.
+std::string digestLine(Mode mode, const CaseResult& r, bool withLeftovers) {
+    std::string line = std::to_string(r.Case_id) + "\t" + r.errorClass() + "\t" + r.Has_Converged;
+    if (mode == kDirectMode) {
         for (const double value :
-             {Rolling_Force, Forward_Slip, Rolling_Torque, Sigma_Moy, Sigma_Ini, Sigma_Out, Sigma_Max,
-              Neutral_X, U_Forward_Slip, Contact_Length, Neutral_H, angle_Tresca_Bw, Neutral_Angle,
-              angle_Tresca_Fw, U_Rolling_Force, Alpha_Max}) {
-            appendExact(digest_, value);
+             {r.Rolling_Force, r.Forward_Slip, r.Rolling_Torque, r.Sigma_Moy, r.Sigma_Ini, r.Sigma_Out,
+              r.Sigma_Max, r.Neutral_X, r.U_Forward_Slip, r.Contact_Length, r.Neutral_H, r.angle_Tresca_Bw,
+              r.Neutral_Angle, r.angle_Tresca_Fw, r.U_Rolling_Force, r.Alpha_Max}) {
+            appendExact(line, value);
         }
-        digest_ += Tresca_Presence ? "\t1" : "\t0";
-        digest_ += Total_Tresca ? "\t1\n" : "\t0\n";
-        collected_.forces.push_back(Rolling_Force);
-        collected_.slips.push_back(Forward_Slip);
-        return DirectOrowan::writeRow();
-    }
-    std::unique_ptr<Orowan> makeWorker() const override {
-        return std::make_unique<DirectDigest>(modelHandler.Rheology_kind, console_, collected_);
-    }
-
-private:
-    Collected& collected_;
-    std::string& digest_;
-};
-
-class InverseDigest : public InverseOrowan {
-public:
-    InverseDigest(int kind, const Console& console, Collected& collected)
-        : InverseOrowan(kind, console), collected_(collected), digest_(collected.digest) {}
-    int writeRow() override {
-        digest_ += std::to_string(modelHandler.Back_inputs.Case_id) + "\t" + errorClass + "\t" + hasConverged;
-        for (const double value : {OffsetYield, Friction, Rolling_Torque, Sigma_Moy, Sigma_Ini, Sigma_Out,
-                                   Sigma_Max, forceError, slipError}) {
-            appendExact(digest_, value);
+        line += r.Tresca_Presence ? "\t1" : "\t0";
+        line += r.Total_Tresca ? "\t1" : "\t0";
+    } else {
+        for (const double value : {r.OffsetYield, r.Friction, r.Rolling_Torque, r.Sigma_Moy, r.Sigma_Ini,
+                                   r.Sigma_Out, r.Sigma_Max, r.Force_Error, r.Slip_Error}) {
+            appendExact(line, value);
         }
-        if (collected_.withLeftovers || errorCode == VOID || errorCode == OUTPUTS) {
-            appendExact(digest_, computedForce);
-            appendExact(digest_, computedSlip);
+        if (withLeftovers || r.errorCode == VOID || r.errorCode == OUTPUTS) {
+            appendExact(line, r.computedForce);
+            appendExact(line, r.computedSlip);
         }
-        digest_ += "\n";
-        return InverseOrowan::writeRow();
     }
-    std::unique_ptr<Orowan> makeWorker() const override {
-        return std::make_unique<InverseDigest>(modelHandler.Rheology_kind, console_, collected_);
-    }
+    return line + "\n";
+}
 
-private:
-    Collected& collected_;
-    std::string& digest_;
-};
+// The digest lines of the cases of one run, solved through the case API by one solver per thread, the
+// cases dealt out in turn; and the results, for the forces and slips an inverse run takes back.
+std::string digestOfRun(Mode mode, RheologyKind kind, const std::vector<CaseInputs>& cases, int threads,
+                        bool withLeftovers, std::vector<CaseResult>& results) {
+    results.assign(cases.size(), CaseResult());
+    std::vector<std::thread> solvers;
+    for (int t = 0; t < threads; ++t) {
+        solvers.emplace_back([&, t] {
+            CaseSolver solver(mode, kind);
+            for (std::size_t c = static_cast<std::size_t>(t); c < cases.size(); c += threads) {
+                results[c] = solver.solve(cases[c]);
+            }
+        });
+    }
+    for (std::thread& solver : solvers) {
+        solver.join();
+    }
+    std::string digest;
+    for (const CaseResult& result : results) {
+        digest += digestLine(mode, result, withLeftovers);
+    }
+    return digest;
+}
 
 std::string number(double value) {
     char text[32];
@@ -120,78 +103,24 @@ std::string number(double value) {
     return text;
 }
 
-class Runner {
-public:
-    Runner()
-        : folder_(std::filesystem::temp_directory_path() / ("rollbite-digest-" + std::to_string(getpid()))) {
-        std::filesystem::create_directories(folder_);
-    }
-    ~Runner() {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
-    }
-
-    // Runs a mode on the given file contents; the mode object is handed back for its collected values.
-    template <class Mode> void run(Mode& mode, const std::string& entry, const std::string& coefficients) {
-        write("entry.txt", entry);
-        write("coefficients.txt", coefficients);
-        EXPECT_EQ(mode.run(), 0);
-    }
-    std::string answers(bool withCoefficients) const {
-        std::string text = file("entry.txt") + "\n" + file("exit.txt") + "\n";
-        return withCoefficients ? text + file("coefficients.txt") + "\n" : text;
-    }
-
-private:
-    std::string file(const char* name) const { return (folder_ / name).string(); }
-    void write(const char* name, const std::string& content) const { std::ofstream(file(name)) << content; }
-    std::filesystem::path folder_;
-};
-
-std::string readExample(const std::string& name) {
-    std::ifstream file(std::filesystem::path(ROLLBITE_TEST_DATA).parent_path() / "examples" / name);
-    std::stringstream content;
-    content << file.rdbuf();
-    return content.str();
-}
-
-template <class Mode>
-void runMode(Runner& runner, int threads, int kind, Collected& collected, const std::string& entry,
-             const std::string& coefficients) {
-    std::istringstream in(runner.answers(kind != kConstantRheology));
-    std::ostringstream out;
-    const Console console{in, out, out};
-    Mode mode(kind, console, collected);
-    mode.threadCount = threads;
-    runner.run(mode, entry, coefficients);
-}
-
 constexpr const char* kWS18Steel = "0.05 0.35 0.02 0.004 0 0 0 0.035 0.012 0.02 0.005 0.02 0.02 0.0003 ";
 
 // Every output of the runs, on `threads` threads.
 std::string digestOfRuns(int threads, bool withLeftovers = true) {
-    Collected collected;
-    collected.withLeftovers = withLeftovers;
-    Runner runner;
+    std::string digest;
+    std::vector<CaseResult> results;
     // The six example runs.
     for (const test::ExampleRun& example : test::kExampleRuns) {
-        const int kind = *example.rheology == 's'   ? kSmatchRheology
-                         : *example.rheology == 'w' ? kWS18Rheology
-                                                    : kConstantRheology;
-        const std::string coefficients = example.withCoefficients() ? readExample(example.coefficients) : "";
-        if (*example.mode == 'd') {
-            runMode<DirectDigest>(runner, threads, kind, collected, readExample(example.entry), coefficients);
-        } else {
-            runMode<InverseDigest>(runner, threads, kind, collected, readExample(example.entry),
-                                   coefficients);
-        }
+        digest += digestOfRun(test::modeOf(example), test::kindOf(example), test::exampleCases(example),
+                              threads, withLeftovers, results);
     }
 
     // Generated passes: thicknesses 2 to 40 mm, reductions 5 to 50 %, tensions up to 25 MPa, rolls 500 to
-    // 900 mm, frictions 0.1 to 0.45, flow stresses 40 to 350 MPa.
+    // 900 mm, frictions 0.1 to 0.45, flow stresses 40 to 350 MPa. They are written as text with ten
+    // digits and read back as a run reads its files.
     test::UniformNumbers uniform(20261206);
     const int counts[3] = {2000, 1000, 150};
-    const int kinds[3] = {kConstantRheology, kSmatchRheology, kWS18Rheology};
+    const RheologyKind kinds[3] = {kConstantRheology, kSmatchRheology, kWS18Rheology};
     for (int k = 0; k < 3; ++k) {
         std::string entry = "header\n";
         std::string coefficients = "header\n";
@@ -216,9 +145,9 @@ std::string digestOfRuns(int threads, bool withLeftovers = true) {
                                 " 1e+13 0 40 1e+13\n";
             }
         }
-        collected.forces.clear();
-        collected.slips.clear();
-        runMode<DirectDigest>(runner, threads, kinds[k], collected, entry, coefficients);
+        digest +=
+            digestOfRun(kDirectMode, kinds[k], test::casesOf(kDirectMode, kinds[k], entry, coefficients),
+                        threads, withLeftovers, results);
         // The same passes backwards, from the direct force and slip, started elsewhere; a fifth of them
         // for WS18, whose searches are the longest.
         const std::size_t stride = kinds[k] == kWS18Rheology ? 5 : 3;
@@ -230,15 +159,16 @@ std::string digestOfRuns(int threads, bool withLeftovers = true) {
             std::getline(records, record);
             if (c % stride == 0) {
                 inverseEntry += rolling[c] + " " + (kinds[k] == kConstantRheology ? "150" : "15") + " 0.25 " +
-                                number(collected.forces[c]) + " " + number(collected.slips[c]) + "\n";
+                                number(results[c].Rolling_Force) + " " + number(results[c].Forward_Slip) +
+                                "\n";
                 inverseCoefficients += record + "\n";
             }
         }
-        runMode<InverseDigest>(runner, threads, kinds[k], collected, inverseEntry,
-                               kinds[k] == kConstantRheology ? std::string() : inverseCoefficients);
+        digest += digestOfRun(kInverseMode, kinds[k],
+                              test::casesOf(kInverseMode, kinds[k], inverseEntry, inverseCoefficients),
+                              threads, withLeftovers, results);
     }
-
-    return collected.digest;
+    return digest;
 }
 
 // What the platform changes of the values, relative to the largest magnitude of their column: between
@@ -360,8 +290,8 @@ TEST(Digest, EveryOutputIsTheRecordedOne) {
     }
 }
 
-// Cases solved on several threads, each slot of the pipeline seeing another sequence of cases, give the
-// very same outputs in the same order: no case depends on what an earlier one left behind.
+// Cases solved at once on several threads, each solver seeing another sequence of cases, give the very
+// same outputs: no case depends on what an earlier one left behind.
 TEST(Digest, TheSameOnThreeThreads) {
     EXPECT_EQ(digestOfRuns(3, false), digestOfRuns(1, false));
 }

@@ -1,14 +1,12 @@
 // The output checks of both modes and the strict reading of case-line fields.
-#include "app/Console.h"
-#include "app/DirectOrowan.h"
 #include "app/FieldReader.h"
-#include "app/InverseOrowan.h"
+#include "model/DirectCase.h"
+#include "model/InverseCase.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <limits>
-#include <sstream>
 
 using namespace rollbite;
 
@@ -17,18 +15,10 @@ namespace {
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-struct ConsoleStreams {
-    std::istringstream in;
-    std::ostringstream out;
-    std::ostringstream err;
-    Console console{in, out, err};
-};
-
 } // namespace
 
 TEST(DirectOutputs, ForceBoundsAndValuesThatAreNotFinite) {
-    ConsoleStreams streams;
-    DirectOrowan direct(kConstantRheology, streams.console);
+    DirectCase direct(kConstantRheology);
     struct Outputs {
         double force, slip, torque;
         bool valid;
@@ -40,22 +30,23 @@ TEST(DirectOutputs, ForceBoundsAndValuesThatAreNotFinite) {
         {1000.0, -kInfinity, 1e5, false}, {1000.0, 5.0, kInfinity, false},
     };
     for (const Outputs& c : cases) {
-        direct.Rolling_Force = c.force;
-        direct.Forward_Slip = c.slip;
-        direct.Rolling_Torque = c.torque;
+        direct.result.Rolling_Force = c.force;
+        direct.result.Forward_Slip = c.slip;
+        direct.result.Rolling_Torque = c.torque;
+        direct.result.reason.clear();
         EXPECT_EQ(direct.checkOutputs(), c.valid) << c.force << " " << c.slip << " " << c.torque;
+        EXPECT_EQ(direct.result.reason.empty(), c.valid) << direct.result.reason;
         if (!std::isfinite(c.slip)) {
-            EXPECT_EQ(direct.Forward_Slip, 0.0);
+            EXPECT_EQ(direct.result.Forward_Slip, 0.0);
         }
         if (!std::isfinite(c.torque)) {
-            EXPECT_EQ(direct.Rolling_Torque, 0.0);
+            EXPECT_EQ(direct.result.Rolling_Torque, 0.0);
         }
     }
 }
 
 TEST(InverseOutputs, FrictionFoundMustBeACoulombCoefficient) {
-    ConsoleStreams streams;
-    InverseOrowan inverse(kConstantRheology, streams.console);
+    InverseCase inverse(kConstantRheology);
     struct Found {
         double offset, friction, torque;
         bool valid;
@@ -68,8 +59,10 @@ TEST(InverseOutputs, FrictionFoundMustBeACoulombCoefficient) {
     for (const Found& c : cases) {
         inverse.modelHandler.Back_inputs.Offset_yield_stress = c.offset;
         inverse.modelHandler.Back_inputs.Friction_coefficient = c.friction;
-        inverse.Rolling_Torque = c.torque;
+        inverse.result.Rolling_Torque = c.torque;
+        inverse.result.reason.clear();
         EXPECT_EQ(inverse.checkOutputs(), c.valid) << c.offset << " " << c.friction << " " << c.torque;
+        EXPECT_EQ(inverse.result.reason.empty(), c.valid) << inverse.result.reason;
     }
 }
 

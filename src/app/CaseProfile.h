@@ -7,8 +7,8 @@
 
 namespace rollbite {
 
-// One case of a run's files, computed exactly as a rollbite run computes it (same parsing, checks and
-// solve, through the same mode class), with the arc of contact of its last roll-bite integration kept.
+// One case of a run's files, computed exactly as a rollbite run computes it (the same reading of its line
+// and record, and the same case API), with the arc of contact of its last roll-bite integration kept.
 class CaseProfile {
 public:
     // `mode` is 'd' or 'i', `rheology` 'c', 's' or 'w', as answered to rollbite.
@@ -26,11 +26,11 @@ public:
     const std::string& message() const { return message_; }
 
 private:
-    bool findCase(const std::string& entryFile, std::int32_t caseId, std::string& header, std::string& line,
-                  long long& rank);
+    bool findCase(const std::string& entryFile, std::int32_t caseId, std::string& line, long long& rank);
     bool findRecord(const std::string& entryFile, const std::string& coefficientFile, long long rank,
-                    std::string& header, std::string& record);
-    bool computeAlone(const std::string& entryText, const std::string& coefficientText);
+                    std::string& record);
+    // Solves the case of `caseLine` with its coefficient `record`, exactly as a run does.
+    bool compute(const std::string& caseLine, const std::string& record);
     bool fail(const std::string& why);
 
     char mode_;

@@ -20,12 +20,13 @@ public:
     bool nextInteger(std::int32_t& value);
     bool nextDouble(double& value);
 
+    // The next whitespace-separated field, whatever it holds. False at the end of the line.
+    bool nextField(std::string_view& field);
+
     static bool parseDouble(std::string_view field, double& value);
     static bool parseInteger(std::string_view field, std::int32_t& value);
 
 private:
-    bool nextField(std::string_view& field);
-
     std::string_view rest_;
 };
 

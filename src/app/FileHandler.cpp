@@ -1,7 +1,7 @@
 #include "app/FileHandler.h"
 
 #include "Kinds.h"
-#include "app/FieldReader.h"
+#include "app/CaseLine.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -34,13 +34,6 @@ constexpr const char* kInverseHeader = "case\tErrors\tOffsetYield\tFriction\tRol
 // Line feeds from the current position to the end of a stream.
 long long countLineFeeds(std::istream& stream) {
     return std::count(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>(), '\n');
-}
-
-// True when both names lead to the same existing file, whatever path spells them.
-bool sameFile(const std::string& first, const std::string& second) {
-    std::error_code error;
-    const bool same = std::filesystem::equivalent(first, second, error);
-    return !error && same;
 }
 
 // The first line of a file, without its line feed (and a carriage return before it), read no further
@@ -128,6 +121,12 @@ void FileHandler::startExitFile() {
 
 void FileHandler::abandonRun() {
     closeAll();
+    releaseExitFile();
+}
+
+void FileHandler::releaseExitFile() {
+    exitFile.close();
+    exitFile.clear();
     if (exitFileCreated_) {
         std::error_code ignored; // nothing more can be done about a file that cannot be removed
         std::filesystem::remove(exitFileName, ignored);
@@ -136,17 +135,58 @@ void FileHandler::abandonRun() {
 }
 
 bool FileHandler::holdsOtherData(const std::string& name) {
+    return holdsOtherData(name, kDirectHeader) && holdsOtherData(name, kInverseHeader);
+}
+
+bool FileHandler::holdsOtherData(const std::string& name, const std::string& header) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(name, error) || std::filesystem::file_size(name, error) == 0 ||
         error) {
         return false;
     }
-    const std::string direct = kDirectHeader;
-    const std::string inverse = kInverseHeader;
     std::string firstLine;
     // A file that cannot be read cannot be shown to hold rows: it is kept.
-    return !readFirstLine(name, std::max(direct.size(), inverse.size()), firstLine) ||
-           (firstLine != direct && firstLine != inverse);
+    return !readFirstLine(name, header.size(), firstLine) || firstLine != header;
+}
+
+bool FileHandler::sameFile(const std::string& first, const std::string& second) {
+    std::error_code error;
+    const bool same = std::filesystem::equivalent(first, second, error);
+    return !error && same;
+}
+
+bool FileHandler::openEntryFile(const std::string& name) {
+    entryFileName = name;
+    return openInput(entryFile, name);
+}
+
+bool FileHandler::openCoefficientFile(const std::string& name) {
+    coefficientFileName = name;
+    return openInput(coefficientFile, name);
+}
+
+ExitFileProblem FileHandler::openExitFile(const std::string& name, bool withCoefficients, bool force) {
+    releaseExitFile(); // a file an earlier probe created goes
+    exitFileName = name;
+    if (isInputFile(name, withCoefficients)) {
+        return ExitFileProblem::InputFile;
+    }
+    // A name typed at the wrong prompt must not destroy the file it names.
+    if (!force && holdsOtherData(name)) {
+        return ExitFileProblem::OtherData;
+    }
+    // Opened for appending, which creates the file but destroys nothing, to learn that it can be
+    // written; it is emptied once the run starts, and removed again if it never does.
+    std::error_code ignored;
+    const bool existed = std::filesystem::exists(name, ignored);
+    exitFile.close();
+    exitFile.clear();
+    exitFile.open(name, std::ios::out | std::ios::app);
+    if (!exitFile.is_open()) {
+        return ExitFileProblem::CannotWrite;
+    }
+    exitFileCreated_ = !existed;
+    return ExitFileProblem::None;
 }
 
 bool FileHandler::askEntryFile() {
@@ -154,7 +194,7 @@ bool FileHandler::askEntryFile() {
         if (!askLine(kEntryPrompt, "entry file", entryFileName)) {
             return false;
         }
-        if (openInput(entryFile, entryFileName)) {
+        if (openEntryFile(entryFileName)) {
             return true;
         }
         console_.out << kMessageStart << entryFileName << " doesn't exist !";
@@ -163,42 +203,36 @@ bool FileHandler::askEntryFile() {
 
 bool FileHandler::askExitFile(bool withCoefficients) {
     while (true) {
-        if (!askLine(kExitPrompt, "exit file", exitFileName)) {
+        std::string name;
+        if (!askLine(kExitPrompt, "exit file", name)) {
             return false;
         }
-        if (isInputFile(exitFileName, withCoefficients)) {
-            console_.out << kMessageStart << exitFileName << " is an input file !\n";
-            continue;
-        }
-        // A name typed at the wrong prompt must not destroy the file it names.
-        if (holdsOtherData(exitFileName)) {
-            console_.out << kMessageStart << exitFileName << " is not an exit file !\n";
-            continue;
-        }
-        // Opened for appending, which creates the file but destroys nothing, to learn that it can be
-        // written; it is emptied once the run starts, and removed again if it never does.
-        std::error_code ignored;
-        const bool existed = std::filesystem::exists(exitFileName, ignored);
-        exitFile.close();
-        exitFile.clear();
-        exitFile.open(exitFileName, std::ios::out | std::ios::app);
-        if (exitFile.is_open()) {
-            exitFileCreated_ = !existed;
+        switch (openExitFile(name, withCoefficients)) {
+        case ExitFileProblem::None:
             return true;
+        case ExitFileProblem::InputFile:
+            console_.out << kMessageStart << name << " is an input file !\n";
+            break;
+        case ExitFileProblem::OtherData:
+            console_.out << kMessageStart << name << " is not an exit file !\n";
+            break;
+        case ExitFileProblem::CannotWrite:
+            console_.out << kMessageStart << name << " can't be written !\n";
+            break;
         }
-        console_.out << kMessageStart << exitFileName << " can't be written !\n";
     }
 }
 
 bool FileHandler::askCoefficientFile() {
     while (true) {
-        if (!askLine(kCoefficientPrompt, "file containing rheology coefficients", coefficientFileName)) {
+        std::string name;
+        if (!askLine(kCoefficientPrompt, "file containing rheology coefficients", name)) {
             return false;
         }
-        if (openInput(coefficientFile, coefficientFileName)) {
+        if (openCoefficientFile(name)) {
             return true;
         }
-        console_.out << kMessageStart << coefficientFileName << " doesn't exist !\n";
+        console_.out << kMessageStart << name << " doesn't exist !\n";
     }
 }
 
@@ -248,8 +282,22 @@ bool FileHandler::sameLineCount() {
     return countLineFeeds(entryFile) == countLineFeeds(coefficientFile);
 }
 
+long long FileHandler::countCaseLines() {
+    long long lines = 0;
+    char last = '\n';
+    for (std::istreambuf_iterator<char> c(entryFile), end; c != end; ++c) {
+        last = *c;
+        lines += last == '\n' ? 1 : 0;
+    }
+    lines += last != '\n' ? 1 : 0; // a last line without its line feed
+    return std::max(0LL, lines - 1);
+}
+
 bool FileHandler::rewindInputs(std::string& failure) {
     for (std::ifstream* file : {&entryFile, &coefficientFile}) {
+        if (!file->is_open()) {
+            continue;
+        }
         if (file->bad()) {
             failure = "the file " + (file == &entryFile ? entryFileName : coefficientFileName) +
                       " could not be read to its end";
@@ -265,14 +313,16 @@ bool FileHandler::rewindInputs(std::string& failure) {
     return true;
 }
 
+const char* FileHandler::headerRow(int mode) {
+    return mode == kDirectMode ? kDirectHeader : mode == kInverseMode ? kInverseHeader : "";
+}
+
 void FileHandler::writeHeader(int mode) {
     std::string header;
     std::getline(entryFile, header);
     std::getline(coefficientFile, header);
-    if (mode == kDirectMode) {
-        appendToExitFile(std::string(kDirectHeader) + '\n');
-    } else if (mode == kInverseMode) {
-        appendToExitFile(std::string(kInverseHeader) + '\n');
+    if (mode == kDirectMode || mode == kInverseMode) {
+        appendToExitFile(std::string(headerRow(mode)) + '\n');
     }
 }
 
@@ -282,16 +332,8 @@ void FileHandler::closeAll() {
     coefficientFile.close();
 }
 
-bool FileHandler::readCoefficients(double* values, int count) {
-    bool whole = true;
-    std::string field;
-    for (int k = 0; k < count; ++k) {
-        if (!(*coefficientSource_ >> field)) {
-            return false;
-        }
-        whole = FieldReader::parseDouble(field, values[k]) && whole;
-    }
-    return whole;
+bool FileHandler::readRecord(int rheologyKind, CaseInputs& inputs) {
+    return CaseLine::readRecord(coefficientFile, rheologyKind, inputs, field_);
 }
 
 std::string FileHandler::unreadInput() const {
@@ -301,15 +343,7 @@ std::string FileHandler::unreadInput() const {
     return coefficientFile.bad() ? coefficientFileName : std::string();
 }
 
-void FileHandler::shareFilesOf(FileHandler& reader) {
-    coefficientSource_ = &reader.coefficientFile;
-    rowWriter_ = &reader;
-}
-
 bool FileHandler::writeRow(const std::string& row) {
-    if (rowWriter_ != this) {
-        return rowWriter_->writeRow(row);
-    }
     if (!appendToExitFile(row)) {
         return false;
     }

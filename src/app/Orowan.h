@@ -2,83 +2,63 @@
 
 #include "Kinds.h"
 #include "app/Console.h"
-#include "app/FieldReader.h"
 #include "app/FileHandler.h"
-#include "inputs/Rolling.h"
-#include "model/ModelHandler.h"
+#include "model/CaseInputs.h"
+#include "model/CaseResult.h"
+#include "model/CaseSolver.h"
 
-#include <memory>
 #include <string>
 
 namespace rollbite {
 
-// The computation of a run: asks for the files, then for every line of the entry file parses the case,
-// checks its inputs, solves it, checks its outputs and writes one result row with its error class. The
-// two modes supply how a line is read, which solver runs and which outputs are written.
+class RunReport;
+
+// The computation of a run: gets the files (asked on the console, or named on the command line), then
+// for every line of the entry file reads the case and its coefficient record, solves it through the case
+// API and writes one result row with its error class. The two modes supply how a row is written.
 class Orowan {
 public:
-    Orowan(int rheologyKind, const Console& console);
+    Orowan(int rheologyKind, const Console& console, int mode);
     virtual ~Orowan() = default;
 
-    virtual int readCaseLine() = 0;
-    virtual int applyConstantRheology() = 0;
-    virtual int readWS18Record() = 0;
-    // The whole run. 0 when the entry file was processed; 1 when the console input ended before every
-    // file was named, when entry and coefficient files differ in their number of lines, or when the exit
-    // file could not be written (the run then stops, and the file keeps the rows written whole).
-    virtual int run() = 0;
-    virtual int solve() = 0;
-    virtual void postProcess(int status) = 0;
-    virtual void resetOutputs();
-    virtual bool checkOutputs() = 0;
-    // Writes the row of the current case to the exit file: 0, or 1 when the exit file could not take it.
-    virtual int writeRow();
-    // The result row of the current case, with its line feed.
-    virtual std::string formatRow() const = 0;
-    // A computation of the same mode and rheology that parses and solves cases for this one, which
-    // reads and writes the files (see CasePipeline).
-    virtual std::unique_ptr<Orowan> makeWorker() const = 0;
-    virtual void spareOperation1() = 0;
-    virtual void spareOperation2(int value) = 0;
-    virtual void onInputError();
-    virtual int inputCheckCode() = 0;
+    // The whole run with the dialogue. 0 when the entry file was processed; 1 when the console input
+    // ended before every file was named, when entry and coefficient files differ in their number of
+    // lines, or when the exit file could not be written (the run then stops, and the file keeps the rows
+    // written whole) or an input file not read to its end.
+    int run();
+    // The same run on files named on the command line: each file the dialogue would ask again for is a
+    // message on the error stream and the status 1. `report` (optional) hears of every row.
+    int runWithFiles(const std::string& entry, const std::string& exit, const std::string& coefficients,
+                     bool force, RunReport* report);
 
-    void parseCase();
-    // Checks, solves and classifies the parsed case, leaving its outputs ready for the row.
-    void computeCase(int mode);
-    void computeFlowStressStatistics();
+    // Reads the current entry line, and the case's coefficient record, into `inputs`.
+    int readCaseLine(CaseInputs& inputs);
+    // The result row of a case, with its line feed.
+    virtual std::string formatRow(const CaseResult& result) const = 0;
+    // Writes the row of a case to the exit file: 0, or 1 when the exit file could not take it.
+    int writeRow(const CaseResult& result, long long lineNumber);
 
     FileHandler fileHandler;
-    ModelHandler modelHandler;
-    double Sigma_Ini; // MPa, flow stress at the bite entry
-    double Sigma_Out; // MPa, at the bite exit
-    double Sigma_Moy; // MPa, mean over the bite
-    double Sigma_Max; // MPa, largest over the bite
-    double Rolling_Torque;
-    bool Tresca_Presence;
-    bool Total_Tresca;
-    std::string hasConverged;
-    ErrorClass errorCode;
-    std::string errorClass;
-    // False when the case line or its coefficient record could not be read whole: the case is then an
-    // input failure, never computed from values left over from an earlier case.
-    bool caseReadable;
+    CaseSolver solver;
+    CaseInputs inputs; // the current case
     // Threads solving cases at once; above 1 the rows are still written in the order of the entry file.
     int threadCount;
+    // The number of the entry line read last (the header is line 1).
+    long long lineNumber;
 
 protected:
-    int runCases(int mode);
-    // The seven rolling values that open every case line.
-    bool readRollingFields(FieldReader& fields, Rolling& record);
-    void processCase(int mode);
-    void setErrorClass(ErrorClass error);
-    void reportExitFileFailure();
-    // Ends a run that cannot start, with one line on the error stream: the exit status 1.
-    int abandonRun(const std::string& failure);
+    int mode_;
     Console console_;
 
 private:
-    bool readSmatchRecord();
+    int processFiles();
+    void processCase();
+    // Ends a run that cannot start, with one line on the error stream: the exit status 1.
+    int abandonRun(const std::string& failure);
+    void reportExitFileFailure();
+
+    RunReport* report_ = nullptr;
+    bool commandLine_ = false; // the files were named on the command line: messages go to the error stream
 };
 
 } // namespace rollbite

@@ -22,6 +22,17 @@ bool ThreadCount::parse(const char* text, int& count) {
     return true;
 }
 
+bool ThreadCount::fromEnvironment(int& count, std::string& error) {
+    count = ofMachine();
+    const char* requested = std::getenv("ROLLBITE_THREADS");
+    if (requested != nullptr && !parse(requested, count)) {
+        error = "ROLLBITE_THREADS must be a whole number from 1 to " + std::to_string(kMax) + ", not \"" +
+                requested + "\"";
+        return false;
+    }
+    return true;
+}
+
 int ThreadCount::ofMachine() {
     // The cores this process may run on (a container or taskset may allow fewer than the machine has).
     cpu_set_t allowed;

@@ -1,18 +1,24 @@
-// rollbite: roll-bite calculator for the flat rolling of steel strip. The console dialogue asks for the
-// mode, the rheology and the files; results go to the exit file, one row per case.
+// rollbite: roll-bite calculator for the flat rolling of steel strip. Without arguments the console
+// dialogue asks for the mode, the rheology and the files; with them, the command line names them. Results
+// go to the exit file, one row per case.
+#include "app/CommandLine.h"
 #include "app/Console.h"
 #include "app/ConsoleDriver.h"
 #include "app/ThreadCount.h"
 
-#include <cstdlib>
 #include <iostream>
+#include <string>
+#include <vector>
 
-int main() {
-    int threads = rollbite::ThreadCount::ofMachine();
-    const char* requested = std::getenv("ROLLBITE_THREADS");
-    if (requested != nullptr && !rollbite::ThreadCount::parse(requested, threads)) {
-        std::cerr << "rollbite: ROLLBITE_THREADS must be a whole number from 1 to "
-                  << rollbite::ThreadCount::kMax << ", not \"" << requested << "\"\n";
+int main(int argc, char** argv) {
+    if (argc > 1) {
+        return rollbite::CommandLine::run(std::vector<std::string>(argv + 1, argv + argc), std::cout,
+                                          std::cerr);
+    }
+    int threads = 1;
+    std::string error;
+    if (!rollbite::ThreadCount::fromEnvironment(threads, error)) {
+        std::cerr << "rollbite: " << error << "\n";
         return 1;
     }
     rollbite::Console console{std::cin, std::cout, std::cerr};

@@ -1,7 +1,5 @@
 #include "inputs/BackInputs.h"
 
-#include <iostream>
-
 namespace rollbite {
 
 BackInputs::BackInputs() : Force(0.0), Slip(0.0), Offset_yield_stress(0.0), Friction_coefficient(0.0) {}
@@ -18,11 +16,6 @@ bool BackInputs::checkInputsWithOffset(bool withOffset) {
         {0.0 < Slip && Slip <= 20.0, 113, " Slip "},
     });
     return rollingValid && startValid && measurementValid;
-}
-
-void BackInputs::printInputs() {
-    std::cout << "\t" << Offset_yield_stress << "\n\t" << Friction_coefficient << "\n\t" << Force << "\n\t"
-              << Slip << "\n";
 }
 
 } // namespace rollbite

@@ -12,7 +12,6 @@ public:
     ~BackInputs() override = default;
 
     bool checkInputs() override;
-    void printInputs() override;
     bool checkInputsWithOffset(bool withOffset) override;
 
     double Force;               // measured rolling force, in units of 9.81 N/mm

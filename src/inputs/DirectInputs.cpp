@@ -1,7 +1,5 @@
 #include "inputs/DirectInputs.h"
 
-#include <iostream>
-
 namespace rollbite {
 
 DirectInputs::DirectInputs() : Offset_yield_stress(0.0), Friction_coefficient(0.0) {}
@@ -13,10 +11,6 @@ bool DirectInputs::checkInputs() {
 bool DirectInputs::checkInputsWithOffset(bool withOffset) {
     const bool rollingValid = Rolling::checkInputs();
     return checkOffsetAndFriction(withOffset, Offset_yield_stress, Friction_coefficient) && rollingValid;
-}
-
-void DirectInputs::printInputs() {
-    std::cout << "\t" << Offset_yield_stress << "\n\t" << Friction_coefficient << "\n";
 }
 
 } // namespace rollbite

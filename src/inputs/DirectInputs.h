@@ -11,7 +11,6 @@ public:
     ~DirectInputs() override = default;
 
     bool checkInputs() override;
-    void printInputs() override;
     bool checkInputsWithOffset(bool withOffset) override;
 
     double Offset_yield_stress;  // MPa

@@ -4,13 +4,23 @@ namespace rollbite {
 
 Parameters::Parameters(const std::string& listHead) : Wrong_inputs(listHead) {}
 
+void Parameters::startList(const char* listHead) {
+    Wrong_inputs.assign(listHead);
+    Failed_checks.clear();
+}
+
+void Parameters::appendFailure(int code, const char* label) {
+    Wrong_inputs += label;
+    Failed_checks.push_back({false, code, label});
+}
+
 Parameters::CheckOutcome Parameters::appendFailures(std::initializer_list<FieldCheck> checks) {
     CheckOutcome outcome;
     for (const FieldCheck& check : checks) {
         if (!check.valid) {
             outcome.valid = false;
             outcome.lastFailedCode = check.code;
-            Wrong_inputs += check.label;
+            appendFailure(check.code, check.label);
         }
     }
     return outcome;

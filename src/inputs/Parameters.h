@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 namespace rollbite {
 
@@ -20,12 +21,18 @@ public:
     virtual ~Parameters() = default;
 
     virtual bool checkInputs() = 0;
-    virtual void printInputs() = 0;
 
     // The list head followed by the labels of the fields that failed, in the order of the checks.
     std::string Wrong_inputs;
+    // The checks that failed, with their codes and labels, in the same order (for the reason of a case).
+    std::vector<FieldCheck> Failed_checks;
 
 protected:
+    // Starts a check afresh: the list back to its head, no failed check. Allocates nothing once the list
+    // has held its head.
+    void startList(const char* listHead);
+    // Appends one failed check to both lists.
+    void appendFailure(int code, const char* label);
     struct CheckOutcome {
         bool valid = true;
         int lastFailedCode = 0;

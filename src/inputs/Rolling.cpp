@@ -10,6 +10,19 @@ Rolling::Rolling()
     : Parameters(kListHead), Case_id(0), Entry_thickness(0.0), Exit_thickness(0.0), Entry_tension(0.0),
       Exit_tension(0.0), Working_roll_diameter(0.0), Young_modulus_WR(0.0), Error_code(kValid) {}
 
+void Rolling::startCase(std::int32_t caseId, double entryThickness, double exitThickness, double entryTension,
+                        double exitTension, double rollDiameter, double youngModulus) {
+    Case_id = caseId;
+    Entry_thickness = entryThickness;
+    Exit_thickness = exitThickness;
+    Entry_tension = entryTension;
+    Exit_tension = exitTension;
+    Working_roll_diameter = rollDiameter;
+    Young_modulus_WR = youngModulus;
+    Error_code = kValid;
+    startList(kListHead);
+}
+
 bool Rolling::applyChecks(std::initializer_list<FieldCheck> checks) {
     const CheckOutcome outcome = appendFailures(checks);
     if (!outcome.valid) {
@@ -19,7 +32,7 @@ bool Rolling::applyChecks(std::initializer_list<FieldCheck> checks) {
 }
 
 bool Rolling::checkInputs() {
-    Wrong_inputs = kListHead;
+    startList(kListHead);
     Error_code = kValid;
     const double hIn = Entry_thickness;
     const double hOut = Exit_thickness;
@@ -38,7 +51,7 @@ bool Rolling::checkInputs() {
             valid;
     // A strip thicker than the roll modulus is large: no bite angle could take it. Keeps the code.
     if (!(Entry_thickness < Young_modulus_WR)) {
-        Wrong_inputs += " RollBite_maximum_angle ";
+        appendFailure(0, " RollBite_maximum_angle ");
         valid = false;
     }
     return valid;
@@ -48,8 +61,8 @@ bool Rolling::checkReduction() {
     if (isZero(Entry_thickness)) {
         // No reduction can be computed: both reduction checks fail.
         Error_code = 104;
-        Wrong_inputs += " Thickness_reduction_min ";
-        Wrong_inputs += " Thickness_reduction_max ";
+        appendFailure(103, " Thickness_reduction_min ");
+        appendFailure(104, " Thickness_reduction_max ");
         return false;
     }
     const double reductionPercent = (1.0 - Exit_thickness / Entry_thickness) * 100.0;

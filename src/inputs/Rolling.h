@@ -17,8 +17,10 @@ public:
     ~Rolling() override = default;
 
     bool checkInputs() override;
-    void printInputs() override {}
     virtual bool checkInputsWithOffset(bool withOffset) = 0;
+    // The record of a new case, in place: the values of its line, the list at its head, code 100.
+    void startCase(std::int32_t caseId, double entryThickness, double exitThickness, double entryTension,
+                   double exitTension, double rollDiameter, double youngModulus);
 
     std::int32_t Case_id;
     double Entry_thickness;

@@ -10,8 +10,16 @@ SmatchInputs::SmatchInputs(double a, double b, double c, double d)
     : Parameters(kListHead), Coefficient_A(a), Coefficient_B(b), Coefficient_C(c), Coefficient_D(d) {}
 
 bool SmatchInputs::checkInputs() {
-    Wrong_inputs = kListHead;
+    startList(kListHead);
     return true;
+}
+
+void SmatchInputs::assign(double a, double b, double c, double d) {
+    Coefficient_A = a;
+    Coefficient_B = b;
+    Coefficient_C = c;
+    Coefficient_D = d;
+    startList(kListHead);
 }
 
 bool SmatchInputs::allZero() const {

@@ -15,7 +15,8 @@ public:
 
     // Any coefficients are accepted.
     bool checkInputs() override;
-    void printInputs() override {}
+    // The coefficients of a new case, in place.
+    void assign(double a, double b, double c, double d);
     // True when all four coefficients are zero: the law then reduces to the offset yield stress.
     bool allZero() const;
 

@@ -8,15 +8,68 @@ namespace rollbite {
 
 WS18Inputs::WS18Inputs() : WS18Inputs(std::array<double, kValueCount>{}) {}
 
-WS18Inputs::WS18Inputs(const std::array<double, kValueCount>& values)
-    : Parameters(kListHead), C(values[0]), Mn(values[1]), Si(values[2]), N(values[3]), Nb(values[4]),
-      Ti(values[5]), V(values[6]), Al(values[7]), P(values[8]), Cr(values[9]), Mo(values[10]), Cu(values[11]),
-      Ni(values[12]), B(values[13]), TemperatureIn(values[14]), TemperatureOut(values[15]),
-      Strip_speed(values[16]), X_rec(values[17]), D_rec(values[18]), Rho_rec(values[19]), X_unrec(values[20]),
-      D_unrec(values[21]), Rho_unrec(values[22]) {}
+WS18Inputs::WS18Inputs(const std::array<double, kValueCount>& values) : Parameters(kListHead) {
+    assign(values);
+}
+
+void WS18Inputs::assign(const std::array<double, kValueCount>& values) {
+    double* const fields[kValueCount] = {&C,
+                                         &Mn,
+                                         &Si,
+                                         &N,
+                                         &Nb,
+                                         &Ti,
+                                         &V,
+                                         &Al,
+                                         &P,
+                                         &Cr,
+                                         &Mo,
+                                         &Cu,
+                                         &Ni,
+                                         &B,
+                                         &TemperatureIn,
+                                         &TemperatureOut,
+                                         &Strip_speed,
+                                         &X_rec,
+                                         &D_rec,
+                                         &Rho_rec,
+                                         &X_unrec,
+                                         &D_unrec,
+                                         &Rho_unrec};
+    for (int k = 0; k < kValueCount; ++k) {
+        *fields[k] = values[k];
+    }
+    startList(kListHead);
+}
+
+std::array<double, WS18Inputs::kValueCount> WS18Inputs::values() const {
+    return {C,
+            Mn,
+            Si,
+            N,
+            Nb,
+            Ti,
+            V,
+            Al,
+            P,
+            Cr,
+            Mo,
+            Cu,
+            Ni,
+            B,
+            TemperatureIn,
+            TemperatureOut,
+            Strip_speed,
+            X_rec,
+            D_rec,
+            Rho_rec,
+            X_unrec,
+            D_unrec,
+            Rho_unrec};
+}
 
 bool WS18Inputs::checkInputs() {
-    Wrong_inputs = kListHead;
+    startList(kListHead);
     // The model's range: 600 to 1200 degrees Celsius, at most 100 degrees between entry and exit.
     const auto inTemperatureRange = [](double celsius) { return 600.0 <= celsius && celsius <= 1200.0; };
     const auto inGrainRange = [](double micrometres) { return 0.0 <= micrometres && micrometres <= 250.0; };

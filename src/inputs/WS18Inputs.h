@@ -20,7 +20,10 @@ public:
     ~WS18Inputs() override = default;
 
     bool checkInputs() override;
-    void printInputs() override {}
+    // The values of a new case, in place.
+    void assign(const std::array<double, kValueCount>& values);
+    // The values in record order.
+    std::array<double, kValueCount> values() const;
 
     double C;
     double Mn;

@@ -1,11 +1,19 @@
 #pragma once
 
-#include "Numerics.h"
-#include "model/BiteWork.h"
+// Part of the public case API: includes only the standard library and public headers, by paths relative
+// to this file, so that it reads the same installed.
+#include "../Numerics.h"
 
 #include <array>
 
 namespace rollbite {
+
+// Values at a point where one side of the bite turns from Coulomb to sticking friction.
+struct SwitchPoint {
+    double load = 0.0;     // vertical load integrand p cos(phi) +/- tau sin(phi)
+    double pressure = 0.0; // roll pressure, MPa
+    double shear = 0.0;    // signed friction shear, MPa (+ entry side, - exit side)
+};
 
 // Everything one roll-bite computation knows along the arc of contact, kept for inspection (the friction
 // hill of a case). Filled only when a record is handed to the computation; it never feeds back into it.

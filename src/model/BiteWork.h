@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Numerics.h"
+#include "model/BiteProfile.h"
 
 #include <array>
 #include <cmath>
@@ -8,13 +9,6 @@
 #include <limits>
 
 namespace rollbite {
-
-// Values at a point where one side of the bite turns from Coulomb to sticking friction.
-struct SwitchPoint {
-    double load = 0.0;     // vertical load integrand p cos(phi) +/- tau sin(phi)
-    double pressure = 0.0; // roll pressure, MPa
-    double shear = 0.0;    // signed friction shear, MPa (+ entry side, - exit side)
-};
 
 // Shear ratio s = min(1, mu p / k) and friction factor w at each point of one slab pass.
 struct PassFriction {

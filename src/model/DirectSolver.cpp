@@ -14,6 +14,7 @@ constexpr int kMaxForceIterations = 20;
 } // namespace
 
 int ModelHandler::solveDirect(double& force, double& slip) {
+    Failed_step = FailedStep::None;
     int status = flattenRoll(0.0);
     int notConverged = 0;
     if (status == 0) {

@@ -179,7 +179,7 @@ double Models::frictionFactorOffTable(double shearRatio, double angle) {
         return W0_Table[kStickingRow] +
                (W30_Table[kStickingRow] - W0_Table[kStickingRow]) * angle / kPiOverSix;
     }
-    Has_Failed = 1;
+    failWith(FailedStep::FrictionFactor);
     return std::numeric_limits<double>::infinity();
 }
 

@@ -89,6 +89,7 @@ double ModelHandler::trescaFriction() {
     double entryStress = 0.0;
     double exitStress = 0.0;
     if (trescaEntryAndExitStresses(biteAngle, entryStress, exitStress) != 0) {
+        noteFailure(FailedStep::TrescaFriction);
         Step_status = 1;
         return 0.0;
     }
@@ -110,6 +111,7 @@ double ModelHandler::trescaFriction() {
         Step_status = Bite_model.Has_Failed;
     }
     if (Step_status != 0 || entryPressure <= 0.0 || exitPressure <= 0.0) {
+        noteFailure(FailedStep::TrescaFriction);
         Step_status = 1;
         return 0.0;
     }
@@ -150,6 +152,7 @@ void ModelHandler::targetSlip(InverseSearch& search) {
 }
 
 int ModelHandler::solveInverse(double& force, double& slip, double& forceError, double& slipError) {
+    Failed_step = FailedStep::None;
     InverseSearch search;
     search.measuredForce = Back_inputs.Force;
     search.measuredSlip = Back_inputs.Slip;
@@ -164,9 +167,14 @@ int ModelHandler::solveInverse(double& force, double& slip, double& forceError, 
     if (search.status == 0) {
         search.entryStress = entryFlowStressWithoutOffset(search.offset, search.status);
         search.offsetBound = (Back_inputs.Entry_tension + 1.0) * std::sqrt(3.0) * 0.5 - search.entryStress;
-        if (search.status == 0) {
+        if (search.status != 0) {
+            noteFailure(FailedStep::FlowStress);
+        } else {
             const double exitStress =
                 exitFlowStress(Back_inputs.Exit_thickness, search.offset, search.status);
+            if (search.status != 0) {
+                noteFailure(FailedStep::FlowStress);
+            }
             search.minimumSlip = -kPoissonFactor *
                                  (2.0 / std::sqrt(3.0) * exitStress - Back_inputs.Exit_tension) /
                                  Back_inputs.Young_modulus_WR * 100.0;
@@ -197,7 +205,11 @@ void ModelHandler::iterateInverse(InverseSearch& search) {
             search.status = evaluateInverseAt(search.offset, search.friction + search.frictionProbe,
                                               probes.forceByFriction, probes.slipByFriction);
         }
+        const int statusBeforeStep = search.status;
         search.newtonStep(probes);
+        if (search.status != statusBeforeStep) {
+            noteFailure(FailedStep::VanishedStep);
+        }
         if (search.status == 0) {
             double forceAtCeiling = 0.0;
             search.status = evaluateInverseAt(search.offset, InverseSearch::kFrictionCeiling, forceAtCeiling,
@@ -238,6 +250,7 @@ void ModelHandler::finishInverse(InverseSearch& search, double& force, double& s
     force = search.force;
     slip = search.slip;
     if (isZero(search.measuredForce) || isZero(search.targetSlip)) {
+        noteFailure(FailedStep::ZeroTarget);
         search.status = 1;
         forceError = 1.0;
         slipError = 1.0;

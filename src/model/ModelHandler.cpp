@@ -9,21 +9,27 @@
 namespace rollbite {
 
 ModelHandler::ModelHandler(int rheologyKind)
-    : Model_forward_slip(0.0), Rheology_kind(rheologyKind), Solve_failed(0), Step_status(0) {}
+    : Model_forward_slip(0.0), Rheology_kind(rheologyKind), Solve_failed(0), Step_status(0),
+      Failed_step(FailedStep::None) {}
 
+// Each set-up leaves the model as a newly built one would be, in place, so that a case takes no memory.
 void ModelHandler::setConstantRheology(double offsetYieldStress) {
-    Constant fresh;
-    std::fill(fresh.Flow_stress_profile.begin(), fresh.Flow_stress_profile.end(), offsetYieldStress);
-    Constant_rheology = fresh;
+    Constant_rheology.reset(offsetYieldStress);
 }
 
 void ModelHandler::setSmatchRheology(const SmatchInputs& coefficients) {
-    Smatch_rheology = Smatch(coefficients);
+    Smatch_rheology.reset(coefficients.Coefficient_A, coefficients.Coefficient_B, coefficients.Coefficient_C,
+                          coefficients.Coefficient_D);
 }
 
 void ModelHandler::setWS18Rheology(const WS18Inputs& inputs) {
-    WS18_rheology = WS18(inputs);
-    WS18_rheology.computeChemistryCoefficients();
+    WS18_rheology.reset(inputs.values());
+}
+
+void ModelHandler::noteFailure(FailedStep step) {
+    if (Failed_step == FailedStep::None) {
+        Failed_step = step;
+    }
 }
 
 bool ModelHandler::checkCaseInputs(int mode) {
@@ -86,6 +92,9 @@ double ModelHandler::constantFlowStress(double offsetYieldStress, int& status) {
 int ModelHandler::flattenRollFor(const Rolling& record, double offsetYieldStress, double load) {
     int status = 0;
     const double exitStress = exitFlowStress(record.Exit_thickness, offsetYieldStress, status);
+    if (status != 0) {
+        noteFailure(FailedStep::RollFlattening);
+    }
     // The strip leaves the bite elastically compressed by the plane-strain yield stress less the tension.
     Bite_model.Exit_thickness =
         record.Exit_thickness *
@@ -112,9 +121,13 @@ int ModelHandler::flattenRollInverse(double load) {
 }
 
 int ModelHandler::integrateFor(const Rolling& record, double friction, double offsetYieldStress) {
-    return Bite_model.computeRollBite(currentRheology(), record.Entry_thickness, record.Exit_thickness,
-                                      record.Entry_tension, record.Exit_tension, friction, offsetYieldStress,
-                                      record.Working_roll_diameter);
+    const int failed = Bite_model.computeRollBite(
+        currentRheology(), record.Entry_thickness, record.Exit_thickness, record.Entry_tension,
+        record.Exit_tension, friction, offsetYieldStress, record.Working_roll_diameter);
+    if (failed != 0) {
+        noteFailure(Bite_model.Failed_step);
+    }
+    return failed;
 }
 
 int ModelHandler::integrateDirect() {
@@ -161,6 +174,7 @@ int ModelHandler::correctForceAndSlip(const Rolling& record, double offsetYieldS
                 kForceUnit +
             1.05572826414 * bite.Rolling_Force;
     if (status != 0) {
+        noteFailure(FailedStep::NeutralFlowStress);
         return status;
     }
     neutralStress =
@@ -168,6 +182,9 @@ int ModelHandler::correctForceAndSlip(const Rolling& record, double offsetYieldS
     status = rheology.Has_Failed;
     slip = 0.07170049749 * record.Entry_thickness - 0.31694092851 + 0.0 * neutralStress -
            0.29618984659 * (bite.Neutral_H - record.Exit_thickness) + Model_forward_slip;
+    if (status != 0) {
+        noteFailure(FailedStep::NeutralFlowStress);
+    }
     return status;
 }
 
@@ -178,11 +195,15 @@ int ModelHandler::runWS18Pass(int mode) {
     const double offset =
         mode == kDirectMode ? Direct_inputs.Offset_yield_stress : Back_inputs.Offset_yield_stress;
     // An unflattened roll: the pass only gives the fresh model its state along the bite.
+    Failed_step = FailedStep::None;
     Bite_model.Exit_thickness = record.Exit_thickness;
     Bite_model.Roll_radius = record.Working_roll_diameter * 0.5;
     const int failed = Bite_model.computeRollBite(
         WS18_rheology, record.Entry_thickness, record.Exit_thickness, record.Entry_tension,
         record.Exit_tension, friction, offset, record.Working_roll_diameter);
+    if (failed != 0) {
+        noteFailure(Bite_model.Failed_step);
+    }
     return failed != 0 ? 1 : 0;
 }
 

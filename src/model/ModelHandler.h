@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Kinds.h"
 #include "inputs/BackInputs.h"
 #include "inputs/DirectInputs.h"
 #include "inputs/SmatchInputs.h"
@@ -27,6 +28,8 @@ public:
     void setWS18Rheology(const WS18Inputs& inputs);
     // True when the case of the given mode may be solved.
     bool checkCaseInputs(int mode);
+    // Keeps the first failure of a solve in Failed_step.
+    void noteFailure(FailedStep step);
     Rheology& currentRheology();
 
     // Direct solver. Forces per unit width in N/mm, slips in percent.
@@ -52,6 +55,7 @@ public:
     std::int32_t Rheology_kind;
     std::int32_t Solve_failed;
     std::int32_t Step_status;
+    FailedStep Failed_step; // the first failure of the last solve, for the reason of an INTERNAL case
 
 private:
     // Roll flattening shared by both records: the loaded exit thickness and Hitchcock's radius.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Kinds.h"
 #include "Numerics.h"
 #include "model/BiteProfile.h"
 #include "model/BiteWork.h"
@@ -66,11 +67,20 @@ public:
     double Exit_thickness;      // mm, loaded exit thickness set by the owner
     double Roll_radius;         // mm, set by the owner
     int Has_Failed;
+    FailedStep Failed_step; // the first failure of the last computation, FailedStep::None after a success
     // When set, every computation records its arc of contact there (for inspection only).
     BiteProfile* profileRecord = nullptr;
 
 private:
     BiteWork work_; // reused from computation to computation
+
+    // Keeps the first failure of the computation; returns Has_Failed set to 1.
+    int failWith(FailedStep step);
+    void noteFailure(FailedStep step) {
+        if (Failed_step == FailedStep::None) {
+            Failed_step = step;
+        }
+    }
 
     bool setUpBite(Rheology& rheology, double entryThickness, double exitThickness, double entryTension,
                    double exitTension, double offsetYieldStress, BiteWork& work);

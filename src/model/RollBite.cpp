@@ -34,8 +34,14 @@ Models::Models()
       Angles(kGridPoints, 0.0), Thicknesses(kGridPoints, 0.0), Shear_Yields(kGridPoints, 0.0),
       Shear_Ratio_Table(kTableRows, 0.0), W0_Table(kTableRows, 0.0), W30_Table(kTableRows, 0.0), W0_Slope(),
       W30_Slope(), Load_Integral(0.0), Shear_Integral(0.0), Exit_thickness(0.0), Roll_radius(0.0),
-      Has_Failed(0) {
+      Has_Failed(0), Failed_step(FailedStep::None) {
     fillFrictionTables();
+}
+
+int Models::failWith(FailedStep step) {
+    noteFailure(step);
+    Has_Failed = 1;
+    return Has_Failed;
 }
 
 int Models::computeRollBite(Rheology& rheology, double entryThickness, double exitThickness,
@@ -51,10 +57,10 @@ int Models::computeRollBite(Rheology& rheology, double entryThickness, double ex
     if (profileRecord != nullptr) {
         profileRecord->complete = false;
     }
+    Failed_step = FailedStep::None;
     if (!setUpBite(rheology, entryThickness, exitThickness, entryTension, exitTension, offsetYieldStress,
                    work)) {
-        Has_Failed = 1;
-        return Has_Failed;
+        return failWith(FailedStep::RollBite);
     }
     Has_Failed = 0;
     const double entrySwitchAngleBefore = angle_Tresca_Bw;
@@ -63,14 +69,13 @@ int Models::computeRollBite(Rheology& rheology, double entryThickness, double ex
         if (!layRestOfGrid(rheology, offsetYieldStress, work)) {
             // A grid laid whole would have failed before the entry pass: as if it had never run.
             angle_Tresca_Bw = entrySwitchAngleBefore;
+            Failed_step = FailedStep::FlowStress;
         }
-        Has_Failed = 1;
-        return Has_Failed;
+        return failWith(FailedStep::RollBite);
     }
     if (!findNeutralPoint(rheology, friction, offsetYieldStress, work) || Has_Failed != 0) {
-        Has_Failed = 1;
         zeroOutputs();
-        return Has_Failed;
+        return failWith(FailedStep::RollBite);
     }
     // A side that never sticks has its switch at the neutral point.
     if (work.entryCoulomb == 1) {
@@ -84,7 +89,7 @@ int Models::computeRollBite(Rheology& rheology, double entryThickness, double ex
     integrateLoads(work);
     if (Has_Failed != 0) {
         zeroOutputs();
-        return Has_Failed;
+        return failWith(FailedStep::RollBite);
     }
     writeOutputs(rollDiameter);
     if (profileRecord != nullptr) {
@@ -106,6 +111,9 @@ bool Models::setUpBite(Rheology& rheology, double entryThickness, double exitThi
             biteAngle = 1.0;
         }
     }
+    if (!angleComputed) {
+        noteFailure(FailedStep::BiteAngle);
+    }
     Alpha_Max = biteAngle;
     Angle_Step = biteAngle / 500.0;
     layAngles(biteAngle);
@@ -117,6 +125,9 @@ bool Models::setUpBite(Rheology& rheology, double entryThickness, double exitThi
         rheology.setThicknessProfile(Thicknesses);
         rheology.setAngleProfile(Angles, work.tangent);
         Has_Failed = (!angleComputed || rheology.Has_Failed != 0) ? 1 : 0;
+        if (rheology.Has_Failed != 0) {
+            noteFailure(FailedStep::FlowStress);
+        }
         if (!sweepFlowStress(rheology, offsetYieldStress)) {
             return false;
         }
@@ -136,6 +147,7 @@ bool Models::setUpBite(Rheology& rheology, double entryThickness, double exitThi
     work.entryPressureStart = 2.0 / std::sqrt(3.0) * flowStress[0] - entryTension;
     work.exitPressureStart = 2.0 / std::sqrt(3.0) * flowStress[kLastPoint] - exitTension;
     if (work.entryPressureStart < 1.0 || work.exitPressureStart < 1.0) {
+        noteFailure(work.entryPressureStart < 1.0 ? FailedStep::EntryTension : FailedStep::ExitTension);
         return false;
     }
     work.entryForce[0] = -entryTension * entryThickness;
@@ -172,7 +184,11 @@ bool Models::layPoint(Rheology& rheology, int i, double entryThickness, double o
 bool Models::layShearYield(Rheology& rheology, int i, double offsetYieldStress) {
     Shear_Yields[i] = rheology.flowStress(i, offsetYieldStress) / std::sqrt(3.0);
     Has_Failed = rheology.Has_Failed;
-    return Has_Failed == 0;
+    if (Has_Failed != 0) {
+        noteFailure(FailedStep::FlowStress);
+        return false;
+    }
+    return true;
 }
 
 bool Models::layPointsUpTo(int last, Rheology& rheology, double offsetYieldStress, BiteWork& work) {

@@ -48,7 +48,7 @@ double Models::solveEndPressure(double angle, double force, double& pressure, do
         end.side = 1.0;
         end.shearYield = Shear_Yields[0];
     } else {
-        Has_Failed = 1;
+        failWith(FailedStep::EndPressure);
         return pressure;
     }
     const auto residual = [&](double trial) { return endPressureResidual(trial, end); };
@@ -61,7 +61,7 @@ double Models::solveEndPressure(double angle, double force, double& pressure, do
         const double slope = (upper - lower) / (2.0 * kPressureProbe);
         double next = 1.0;
         if (isZero(slope)) {
-            Has_Failed = 1;
+            failWith(FailedStep::EndPressure);
         } else {
             next = pressure - residual(pressure) / slope;
             if (std::abs(next) < kPressureFloor) {
@@ -69,7 +69,7 @@ double Models::solveEndPressure(double angle, double force, double& pressure, do
             }
         }
         if (!(next >= 0.0)) {
-            Has_Failed = 1;
+            failWith(FailedStep::EndPressure);
             next = 0.0;
         }
         pressure = next;
@@ -82,7 +82,7 @@ double Models::solveEndPressure(double angle, double force, double& pressure, do
             lowerProbe = 0.0;
         }
         if (lowerProbe < 0.0) {
-            Has_Failed = 1;
+            failWith(FailedStep::EndPressure);
             lowerProbe = 0.0;
         }
         lower = residual(lowerProbe);
@@ -237,7 +237,7 @@ bool Models::integrateFromExit(Rheology& rheology, double friction, double offse
     const bool neverRan = i == kLastPoint + 1;
     const bool noCrossing = i == 1 && work.exitPressure[0] < work.entryPressure[0];
     if (Has_Failed != 0 || neverRan || noCrossing) {
-        Has_Failed = 1;
+        failWith(FailedStep::NoCrossing);
         return false;
     }
     return true;
@@ -336,6 +336,7 @@ bool Models::findNeutralPoint(Rheology& rheology, double friction, double offset
     const int n = work.point;
     Neutral_Index = n;
     if (n < 1 || n > kLastPoint) {
+        noteFailure(FailedStep::NoCrossing);
         return false;
     }
     const int prev = n - 1;
@@ -373,6 +374,9 @@ bool Models::findNeutralPoint(Rheology& rheology, double friction, double offset
     const double shearYield =
         shearYieldFrom(rheology.flowStressAt(n, neutralAngle, Neutral_H, offsetYieldStress));
     Has_Failed = rheology.Has_Failed;
+    if (Has_Failed != 0) {
+        noteFailure(FailedStep::FlowStress);
+    }
     const double frictionShear = shearRatio(friction, neutralPressure, shearYield) * shearYield;
     Neutral_Shear_Entry = frictionShear;
     Neutral_Shear_Exit = -frictionShear;

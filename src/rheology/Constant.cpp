@@ -1,6 +1,13 @@
 #include "rheology/Constant.h"
 
+#include <algorithm>
+
 namespace rollbite {
+
+void Constant::reset(double offsetYieldStress) {
+    resetState();
+    std::fill(Flow_stress_profile.begin(), Flow_stress_profile.end(), offsetYieldStress);
+}
 
 double Constant::offsetOrPlaceholder(double offsetYieldStress) {
     if (offsetYieldStress > 0.0) {

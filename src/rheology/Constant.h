@@ -18,7 +18,8 @@ public:
     void setThicknessProfile(const std::vector<double>& profile) override;
     void storeThicknessProfile(const std::vector<double>& profile) override;
     bool isPointwise() const override { return true; }
-    void printInputs() override {}
+    // A new case: the offset yield stress (MPa) at every point.
+    void reset(double offsetYieldStress);
     void spareOperation() override {}
 
 private:

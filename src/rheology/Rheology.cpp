@@ -12,6 +12,15 @@ Rheology::Rheology()
       Flow_stress_profile(kGridPoints, 0.0), Angle_profile(kGridPoints, 0.0),
       Tangent_profile(kGridPoints, 0.0), Has_Failed(0) {}
 
+void Rheology::resetState() {
+    Entry_thickness = 0.0;
+    for (std::vector<double>* profile :
+         {&Thickness_profile, &Strain_profile, &Flow_stress_profile, &Angle_profile, &Tangent_profile}) {
+        profile->assign(kGridPoints, 0.0);
+    }
+    Has_Failed = 0;
+}
+
 double Rheology::logarithmicStrain(double thickness) const {
     if (isZero(Entry_thickness - thickness)) {
         return 0.0;

@@ -27,8 +27,9 @@ public:
     // For a pointwise rheology: stores the thickness (mm) of one grid point, as setThicknessProfile does
     // for all of them.
     void setThicknessAt(int index, double thickness);
-    virtual void printInputs() = 0;
     virtual void spareOperation() = 0;
+    // Back to the state of a model just built, in place: no memory is taken again for the next case.
+    void resetState();
 
     double Entry_thickness;                  // mm, reference of the equivalent strain
     std::vector<double> Thickness_profile;   // mm

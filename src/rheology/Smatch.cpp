@@ -54,8 +54,9 @@ void Smatch::storeThicknessProfile(const std::vector<double>& profile) {
     copyThicknessProfile(profile);
 }
 
-void Smatch::printInputs() {
-    Smatch_inputs.printInputs();
+void Smatch::reset(double a, double b, double c, double d) {
+    resetState();
+    Smatch_inputs.assign(a, b, c, d);
 }
 
 } // namespace rollbite

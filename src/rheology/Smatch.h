@@ -21,7 +21,8 @@ public:
     void setThicknessProfile(const std::vector<double>& profile) override;
     void storeThicknessProfile(const std::vector<double>& profile) override;
     bool isPointwise() const override { return true; }
-    void printInputs() override;
+    // A new case with the four coefficients of its law.
+    void reset(double a, double b, double c, double d);
     void spareOperation() override {}
 
     // The law itself at a strain, without the positivity guard (MPa).

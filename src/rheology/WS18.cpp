@@ -94,8 +94,17 @@ void WS18::interpolateTemperatures() {
     }
 }
 
-void WS18::printInputs() {
-    WS18_inputs.printInputs();
+void WS18::reset(const std::array<double, WS18Inputs::kValueCount>& values) {
+    resetState();
+    WS18_inputs.assign(values);
+    Exit_thickness = 0.0;
+    for (std::vector<double>* profile :
+         {&Lattice_stress_profile, &Temperature_profile, &Speed_profile, &Grid_strain_profile,
+          &Eps_rec_profile, &Sigma_rec_profile, &Rho_rec_profile, &Eps_unrec_profile, &Sigma_unrec_profile,
+          &Rho_unrec_profile, &Eps_rate_rec_profile, &Eps_rate_unrec_profile}) {
+        profile->assign(kGridPoints, 0.0);
+    }
+    computeChemistryCoefficients();
 }
 
 } // namespace rollbite

@@ -3,6 +3,7 @@
 #include "inputs/WS18Inputs.h"
 #include "rheology/Rheology.h"
 
+#include <array>
 #include <vector>
 
 namespace rollbite {
@@ -23,7 +24,8 @@ public:
     double equivalentStrain(double thickness) override;
     void setThicknessProfile(const std::vector<double>& profile) override;
     void storeThicknessProfile(const std::vector<double>& profile) override;
-    void printInputs() override;
+    // A new case with the values of its record, its chemistry coefficients computed.
+    void reset(const std::array<double, WS18Inputs::kValueCount>& values);
     void spareOperation() override {}
 
     // The seven coefficients of the storage and recovery laws and of the lattice stress, from the

@@ -1,0 +1,100 @@
+#include "app/RunReport.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace rollbite {
+
+namespace {
+
+// A count with thousands separated by commas, as a reader takes it in at a glance.
+std::string grouped(long long count) {
+    std::string digits = std::to_string(count);
+    for (int k = static_cast<int>(digits.size()) - 3; k > 0; k -= 3) {
+        digits.insert(static_cast<std::size_t>(k), ",");
+    }
+    return digits;
+}
+
+std::string minutesAndSeconds(double seconds) {
+    const long long whole = static_cast<long long>(seconds + 0.5);
+    char text[32];
+    std::snprintf(text, sizeof text, "%lld:%02lld", whole / 60, whole % 60);
+    return text;
+}
+
+} // namespace
+
+RunReport::RunReport(std::ostream& err, bool progress, bool summary)
+    : err_(err), progress_(progress), summary_(summary), started_(Clock::now()), drawn_(started_) {}
+
+bool RunReport::begin(std::string& failure) {
+    started_ = Clock::now();
+    drawn_ = started_;
+    if (whyName_.empty()) {
+        return true;
+    }
+    why_.open(whyName_, std::ios::out | std::ios::trunc);
+    why_ << kWhyHeader << '\n';
+    if (!why_) {
+        failure = "the why file " + whyName_ + " can't be written";
+        return false;
+    }
+    return true;
+}
+
+void RunReport::caseWritten(long long lineNumber, const CaseResult& result) {
+    ++cases_;
+    ++byClass_[static_cast<std::size_t>(result.errorCode) % byClass_.size()];
+    if (why_.is_open() && result.errorCode != VOID) {
+        why_ << result.Case_id << '\t' << lineNumber << '\t' << result.errorClass() << '\t' << result.reason
+             << '\n';
+    }
+    if (progress_) {
+        const Clock::time_point now = Clock::now();
+        if (now - drawn_ >= kRedrawInterval) {
+            drawProgress(now);
+        }
+    }
+}
+
+void RunReport::drawProgress(Clock::time_point now) {
+    drawn_ = now;
+    const double seconds = std::chrono::duration<double>(now - started_).count();
+    const double rate = seconds > 0.0 ? static_cast<double>(cases_) / seconds : 0.0;
+    std::string line = grouped(cases_) + " of " + grouped(total_) + " cases, " +
+                       grouped(static_cast<long long>(rate)) + " cases/s";
+    if (rate > 0.0 && total_ >= cases_) {
+        line += ", " + minutesAndSeconds(static_cast<double>(total_ - cases_) / rate) + " left";
+    }
+    const std::size_t width = line.size();
+    line.resize(std::max(width, drawnWidth_), ' '); // blank out what a longer line left
+    drawnWidth_ = width;
+    err_ << '\r' << line << std::flush;
+}
+
+bool RunReport::finish() {
+    if (progress_ && drawnWidth_ > 0) {
+        err_ << '\r' << std::string(drawnWidth_, ' ') << '\r';
+    }
+    bool whole = true;
+    if (why_.is_open()) {
+        errno = 0;
+        why_.close();
+        if (why_.fail()) {
+            err_ << "rollbite: the why file " << whyName_ << " could not be written whole"
+                 << (errno != 0 ? std::string(" (") + std::strerror(errno) + ")" : std::string()) << "\n";
+            whole = false;
+        }
+    }
+    if (summary_) {
+        err_ << "rollbite: " << grouped(cases_) << " cases: " << grouped(byClass_[VOID]) << " VOID, "
+             << grouped(byClass_[INPUTS]) << " INPUTS, " << grouped(byClass_[INTERNAL]) << " INTERNAL, "
+             << grouped(byClass_[OUTPUTS]) << " OUTPUTS\n";
+    }
+    return whole;
+}
+
+} // namespace rollbite

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "Kinds.h"
+#include "app/CaseLine.h"
+#include "model/CaseInputs.h"
+#include "support/ExampleRuns.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace rollbite::test {
+
+// The cases of an entry file and its coefficient file, given as texts, read exactly as a run reads them:
+// the header lines skipped, then one case per line with the next record of the coefficient file.
+inline std::vector<CaseInputs> casesOf(int mode, int kind, const std::string& entryText,
+                                       const std::string& coefficientText) {
+    std::istringstream entry(entryText);
+    std::istringstream coefficients(coefficientText);
+    std::string line;
+    std::getline(entry, line);
+    std::getline(coefficients, line);
+    std::vector<CaseInputs> cases;
+    std::string field;
+    while (std::getline(entry, line)) {
+        cases.emplace_back();
+        CaseLine::read(mode, line, cases.back());
+        if (kind != kConstantRheology) {
+            CaseLine::readRecord(coefficients, kind, cases.back(), field);
+        }
+    }
+    return cases;
+}
+
+inline std::string readExample(const std::string& name) {
+    std::ifstream file(std::filesystem::path(ROLLBITE_TEST_DATA).parent_path() / "examples" / name);
+    std::stringstream content;
+    content << file.rdbuf();
+    return content.str();
+}
+
+inline Mode modeOf(const ExampleRun& run) {
+    return *run.mode == 'd' ? kDirectMode : kInverseMode;
+}
+
+inline RheologyKind kindOf(const ExampleRun& run) {
+    return *run.rheology == 's' ? kSmatchRheology : *run.rheology == 'w' ? kWS18Rheology : kConstantRheology;
+}
+
+// The cases of one of the six example runs.
+inline std::vector<CaseInputs> exampleCases(const ExampleRun& run) {
+    return casesOf(modeOf(run), kindOf(run), readExample(run.entry),
+                   run.withCoefficients() ? readExample(run.coefficients) : std::string());
+}
+
+} // namespace rollbite::test
