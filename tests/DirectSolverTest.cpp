@@ -23,11 +23,11 @@ TEST(ModelHandler, CaseCheckDependsOnTheRheologyKind) {
 
     // Smatch: the offset must be positive only when the law has no coefficients.
     ModelHandler smatch = handlerFor(kSmatchRheology, kDirectMode, 0.0);
-    smatch.setSmatchRheology(SmatchInputs(0.0, 0.0, 0.0, 0.0));
+    smatch.setSmatchRheology(0.0, 0.0, 0.0, 0.0);
     EXPECT_FALSE(smatch.checkCaseInputs(kDirectMode));
     EXPECT_EQ(smatch.Direct_inputs.Error_code, 110);
     EXPECT_EQ(smatch.Smatch_rheology.Entry_thickness, 30.0);
-    smatch.setSmatchRheology(SmatchInputs(100.0, 0.0, 0.0, 0.0));
+    smatch.setSmatchRheology(100.0, 0.0, 0.0, 0.0);
     EXPECT_TRUE(smatch.checkCaseInputs(kDirectMode));
 
     // WS18: the steel is checked only after a valid rolling record; the thicknesses are handed over
@@ -35,7 +35,7 @@ TEST(ModelHandler, CaseCheckDependsOnTheRheologyKind) {
     ModelHandler ws18(kWS18Rheology);
     WS18Inputs noCarbon = carbonManganeseSteel();
     noCarbon.C = 0.0;
-    ws18.setWS18Rheology(noCarbon);
+    ws18.setWS18Rheology(noCarbon.values());
     EXPECT_DOUBLE_EQ(ws18.WS18_rheology.Lattice_stress_coefficient, 65.0 + 0.02 * 0.02 + 0.03 * 0.012);
     ws18.WS18_rheology.WS18_inputs.Wrong_inputs = "not checked";
     ws18.Direct_inputs = directPass(0.0);
@@ -47,7 +47,7 @@ TEST(ModelHandler, CaseCheckDependsOnTheRheologyKind) {
     ws18.Direct_inputs = directPass(0.0); // no offset needed with WS18
     EXPECT_FALSE(ws18.checkCaseInputs(kDirectMode));
     EXPECT_EQ(ws18.WS18_rheology.WS18_inputs.Wrong_inputs, "All wrong rheology inputs:  C ");
-    ws18.setWS18Rheology(carbonManganeseSteel());
+    ws18.setWS18Rheology(carbonManganeseSteel().values());
     EXPECT_TRUE(ws18.checkCaseInputs(kDirectMode));
     EXPECT_FALSE(ws18.checkCaseInputs(kInverseMode)); // the other record, empty
 }

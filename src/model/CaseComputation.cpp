@@ -60,8 +60,8 @@ void CaseComputation::setUpRheology(const CaseInputs& inputs) {
         applyConstantRheology();
         break;
     case kSmatchRheology:
-        modelHandler.Smatch_rheology.reset(inputs.coefficients[0], inputs.coefficients[1],
-                                           inputs.coefficients[2], inputs.coefficients[3]);
+        modelHandler.setSmatchRheology(inputs.coefficients[0], inputs.coefficients[1], inputs.coefficients[2],
+                                       inputs.coefficients[3]);
         break;
     case kWS18Rheology:
         readWS18Record(inputs);

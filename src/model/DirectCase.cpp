@@ -36,7 +36,7 @@ void DirectCase::readWS18Record(const CaseInputs& inputs) {
     std::array<double, WS18Inputs::kValueCount> values = inputs.coefficients;
     referenceStripSpeed = values[WS18Inputs::kStripSpeedPosition];
     values[WS18Inputs::kStripSpeedPosition] = referenceStripSpeed * kAssumedSlipFactor;
-    modelHandler.WS18_rheology.reset(values);
+    modelHandler.setWS18Rheology(values);
 }
 
 void DirectCase::coupleSpeedAndSlip() {

@@ -26,7 +26,7 @@ void InverseCase::applyConstantRheology() {
 
 void InverseCase::readWS18Record(const CaseInputs& inputs) {
     // No speed-slip coupling in this mode: the strip speed is used as read.
-    modelHandler.WS18_rheology.reset(inputs.coefficients);
+    modelHandler.setWS18Rheology(inputs.coefficients);
 }
 
 int InverseCase::solve() {

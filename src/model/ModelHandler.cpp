@@ -17,13 +17,12 @@ void ModelHandler::setConstantRheology(double offsetYieldStress) {
     Constant_rheology.reset(offsetYieldStress);
 }
 
-void ModelHandler::setSmatchRheology(const SmatchInputs& coefficients) {
-    Smatch_rheology.reset(coefficients.Coefficient_A, coefficients.Coefficient_B, coefficients.Coefficient_C,
-                          coefficients.Coefficient_D);
+void ModelHandler::setSmatchRheology(double a, double b, double c, double d) {
+    Smatch_rheology.reset(a, b, c, d);
 }
 
-void ModelHandler::setWS18Rheology(const WS18Inputs& inputs) {
-    WS18_rheology.reset(inputs.values());
+void ModelHandler::setWS18Rheology(const std::array<double, WS18Inputs::kValueCount>& values) {
+    WS18_rheology.reset(values);
 }
 
 void ModelHandler::noteFailure(FailedStep step) {

@@ -11,6 +11,7 @@
 #include "rheology/Smatch.h"
 #include "rheology/WS18.h"
 
+#include <array>
 #include <cstdint>
 
 namespace rollbite {
@@ -24,8 +25,9 @@ public:
 
     // Per-case set-up of the rheology of the run's kind.
     void setConstantRheology(double offsetYieldStress);
-    void setSmatchRheology(const SmatchInputs& coefficients);
-    void setWS18Rheology(const WS18Inputs& inputs);
+    void setSmatchRheology(double a, double b, double c, double d);
+    // The 23 values of a WS18 record, in record order; the chemistry coefficients follow from them.
+    void setWS18Rheology(const std::array<double, WS18Inputs::kValueCount>& values);
     // True when the case of the given mode may be solved.
     bool checkCaseInputs(int mode);
     // Keeps the first failure of a solve in Failed_step.

@@ -59,9 +59,10 @@ inline ModelHandler handlerFor(int kind, int mode, double offsetYieldStress, dou
     if (kind == kConstantRheology) {
         handler.setConstantRheology(offsetYieldStress);
     } else if (kind == kSmatchRheology) {
-        handler.setSmatchRheology(hotSmatch());
+        const SmatchInputs law = hotSmatch();
+        handler.setSmatchRheology(law.Coefficient_A, law.Coefficient_B, law.Coefficient_C, law.Coefficient_D);
     } else {
-        handler.setWS18Rheology(carbonManganeseSteel(mode == kDirectMode ? 2.0 * 1.07 : 2.0));
+        handler.setWS18Rheology(carbonManganeseSteel(mode == kDirectMode ? 2.0 * 1.07 : 2.0).values());
     }
     handler.checkCaseInputs(mode);
     if (kind == kWS18Rheology) {
