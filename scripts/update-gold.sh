@@ -22,3 +22,14 @@ cmake --build build --parallel 2 --target rollbite_tests > /dev/null
 ROLLBITE_DIGEST_RECORD="$PWD/tests/digest" build/tests/rollbite_tests --gtest_filter='Digest.Every*' > /dev/null
 echo "tests/digest/values.txt tests/digest/platform.txt"
 git --no-pager diff --stat -- tests/digest || true
+
+# The why files of the six example runs, written by the command line.
+for run in "${RUNS[@]}"; do
+    IFS='|' read -r name answers entry coefficients <<< "$run"
+    mode=direct; [ "${answers% *}" = i ] && mode=inverse
+    case "${answers#* }" in c) rheology=constant ;; s) rheology=smatch ;; w) rheology=ws18 ;; esac
+    (cd examples && "$ROLLBITE" "$mode" --rheology "$rheology" ${coefficients:+--coefficients "$coefficients"} \
+        --quiet --why "$OLDPWD/tests/regression/why_$name.txt" "$entry" /dev/null)
+    echo "tests/regression/why_$name.txt"
+done
+git --no-pager diff --stat -- tests/regression || true

@@ -35,7 +35,7 @@ enum class FailedStep : int {
     EntryTension,      // the entry tension leaves less than 1 MPa of roll pressure at the entry
     ExitTension,       // the exit tension leaves less than 1 MPa of roll pressure at the exit
     EndPressure,       // no roll pressure solves the slab equation at an end of the bite
-    FrictionFactor,    // a shear ratio off the friction-factor table
+    NegativePressure,  // the roll pressure fell below zero inside the bite: no friction factor there
     NoCrossing,        // the pressure curves from the entry and from the exit do not cross: no neutral point
     RollBite,          // the roll-bite integration failed otherwise
     RollFlattening,    // no flow stress at the exit plane for the roll flattening

@@ -201,13 +201,6 @@ std::string platform() {
     return text;
 }
 
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream content;
-    content << file.rdbuf();
-    return content.str();
-}
-
 std::vector<std::vector<std::string>> tabRows(const std::string& text) {
     std::vector<std::vector<std::string>> rows;
     std::istringstream lines(text);
@@ -276,7 +269,7 @@ TEST(Digest, EveryOutputIsTheRecordedOne) {
         std::ofstream(std::filesystem::path(folder) / "platform.txt") << platform() << "\n";
     }
     const std::filesystem::path recorded = std::filesystem::path(ROLLBITE_TEST_DATA) / "digest";
-    const std::string recordedPlatform = readFile(recorded / "platform.txt");
+    const std::string recordedPlatform = test::readFile(recorded / "platform.txt");
     const bool samePlatform =
         recordedPlatform == platform() + "\n" && std::getenv("ROLLBITE_DIGEST_TOLERANCE") == nullptr;
     const double tolerance = samePlatform ? 0.0 : kPlatformTolerance;
@@ -285,7 +278,8 @@ TEST(Digest, EveryOutputIsTheRecordedOne) {
               << (samePlatform ? "every value compared to the last bit\n"
                                : "every value compared within 1e-10 of its column's largest magnitude\n");
     RecordProperty("comparison", samePlatform ? "last bit" : "platform tolerance");
-    for (const std::string& difference : differences(digest, readFile(recorded / "values.txt"), tolerance)) {
+    for (const std::string& difference :
+         differences(digest, test::readFile(recorded / "values.txt"), tolerance)) {
         ADD_FAILURE() << difference;
     }
 }

@@ -126,8 +126,9 @@ std::string CaseComputation::describe(FailedStep step) {
         return "end pressure: the exit tension leaves less than 1 MPa of roll pressure at the bite exit";
     case FailedStep::EndPressure:
         return "end pressure: no roll pressure solves the slab equation at an end of the bite";
-    case FailedStep::FrictionFactor:
-        return "friction factor: a shear ratio off the friction-factor table";
+    case FailedStep::NegativePressure:
+        return "negative roll pressure: the slab march fell below zero pressure inside the bite, where "
+               "friction has no factor (the tensions pull the strip apart)";
     case FailedStep::NoCrossing:
         return "no neutral point: the pressure curves from the entry and from the exit do not cross";
     case FailedStep::RollFlattening:

@@ -179,7 +179,7 @@ double Models::frictionFactorOffTable(double shearRatio, double angle) {
         return W0_Table[kStickingRow] +
                (W30_Table[kStickingRow] - W0_Table[kStickingRow]) * angle / kPiOverSix;
     }
-    failWith(FailedStep::FrictionFactor);
+    failWith(FailedStep::NegativePressure); // mu p / k below 0 (or not a number): a negative pressure
     return std::numeric_limits<double>::infinity();
 }
 

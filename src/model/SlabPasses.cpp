@@ -101,6 +101,7 @@ bool Models::integrateFromEntry(Rheology& rheology, double friction, double offs
         solveEndPressure(Angles[0], work.entryForce[0], work.entryPressureStart, Thicknesses[0], friction);
     work.entryPressure[0] = work.entryPressureStart;
     if (Has_Failed != 0) {
+        Failed_step = FailedStep::EndPressure; // whatever failed inside the solve for it
         return false;
     }
     startEntryPass(friction, work, pass);
@@ -216,6 +217,7 @@ bool Models::integrateFromExit(Rheology& rheology, double friction, double offse
                                               work.exitPressureStart, Thicknesses[kLastPoint], friction);
     work.exitPressure[kLastPoint] = work.exitPressureStart;
     if (Has_Failed != 0) {
+        Failed_step = FailedStep::EndPressure; // whatever failed inside the solve for it
         return false;
     }
     startExitPass(friction, work, pass);

@@ -34,11 +34,15 @@ inline std::vector<CaseInputs> casesOf(int mode, int kind, const std::string& en
     return cases;
 }
 
-inline std::string readExample(const std::string& name) {
-    std::ifstream file(std::filesystem::path(ROLLBITE_TEST_DATA).parent_path() / "examples" / name);
+inline std::string readFile(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
     std::stringstream content;
     content << file.rdbuf();
     return content.str();
+}
+
+inline std::string readExample(const std::string& name) {
+    return readFile(std::filesystem::path(ROLLBITE_TEST_DATA).parent_path() / "examples" / name);
 }
 
 inline Mode modeOf(const ExampleRun& run) {
