@@ -26,6 +26,10 @@ int fieldCount(const std::string& line) {
     return count;
 }
 
+RheologyKind kindOf(char rheology) {
+    return rheology == 's' ? kSmatchRheology : rheology == 'w' ? kWS18Rheology : kConstantRheology;
+}
+
 } // namespace
 
 CaseProfile::CaseProfile(char mode, char rheology) : mode_(mode), rheology_(rheology) {}
@@ -93,17 +97,17 @@ bool CaseProfile::findRecord(const std::string& entryFile, const std::string& co
 }
 
 bool CaseProfile::compute(const std::string& caseLine, const std::string& record) {
-    const Mode mode = mode_ == 'd' ? kDirectMode : kInverseMode;
-    const RheologyKind kind = rheology_ == 's'   ? kSmatchRheology
-                              : rheology_ == 'w' ? kWS18Rheology
-                                                 : kConstantRheology;
     CaseInputs inputs;
-    CaseLine::read(mode, caseLine, inputs);
+    CaseLine::read(mode_ == 'd' ? kDirectMode : kInverseMode, caseLine, inputs);
     std::istringstream coefficients(record);
     std::string field;
-    CaseLine::readRecord(coefficients, kind, inputs, field);
+    CaseLine::readRecord(coefficients, kindOf(rheology_), inputs, field);
+    return compute(inputs);
+}
 
-    CaseSolver solver(mode, kind);
+bool CaseProfile::compute(const CaseInputs& inputs) {
+    const Mode mode = mode_ == 'd' ? kDirectMode : kInverseMode;
+    CaseSolver solver(mode, kindOf(rheology_));
     solver.recordProfile(&profile_);
     const CaseResult& result = solver.solve(inputs);
     forwardSlip_ = solver.modelForwardSlip();

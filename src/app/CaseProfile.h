@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/BiteProfile.h"
+#include "model/CaseInputs.h"
 
 #include <cstdint>
 #include <string>
@@ -18,6 +19,8 @@ public:
     // the coefficient file (the line of the same rank), then computes it. False, with a message, when
     // the case is missing, its files cannot be paired line by line, or it fails its checks or its solve.
     bool run(const std::string& entryFile, const std::string& coefficientFile, std::int32_t caseId);
+    // Computes one case from its values, as a run does. False, with a message, when it has no result.
+    bool compute(const CaseInputs& inputs);
 
     const BiteProfile& profile() const { return profile_; }
     const std::string& header() const { return header_; } // the exit file's header row

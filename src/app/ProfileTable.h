@@ -2,7 +2,10 @@
 
 #include "app/CaseProfile.h"
 
+#include <array>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace rollbite {
 
@@ -20,6 +23,13 @@ public:
     static constexpr const char* kColumns =
         "index,angle_rad,x_mm,thickness_mm,flow_stress_MPa,shear_yield_MPa,entry_pressure_MPa,"
         "exit_pressure_MPa,friction_hill_MPa,friction_shear_MPa,load_integrand_MPa,shear_integrand_MPa";
+    static constexpr int kColumnCount = 12;
+    static constexpr int kExitPressureColumn = 7;
+
+    // The values of grid point i in the order of kColumns; NaN where the exit-side solution never came.
+    std::array<double, kColumnCount> point(int i) const;
+    // The case's scalars after its header and row, by name.
+    std::vector<std::pair<const char*, double>> scalarValues() const;
 
 private:
     std::string scalars() const;

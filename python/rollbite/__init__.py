@@ -1,0 +1,411 @@
+"""rollbite: the roll bite of flat rolling of steel strip, for data frames.
+
+Orowan's slab analysis of the bite between two work rolls, the model of the rollbite program, on passes
+held in pandas data frames:
+
+- ``direct(passes, ...)``: rolling force, forward slip and torque of each pass, from its friction and flow
+  stress.
+- ``inverse(passes, ...)``: offset yield stress and friction coefficient of each pass, from its measured
+  force and forward slip.
+- ``read_entry``, ``read_coefficients``, ``read_exit`` and ``write_entry``: the program's files as frames,
+  so that a file run and a frame run can be compared.
+- ``profile(...)``: the friction hill of one pass, point by point.
+
+Every value is the one the program writes to its exit file, to the last bit. The passes are solved on
+threads (all cores by default) with the interpreter lock released, and come back in their order.
+
+Units: thicknesses and diameters in mm; tensions, moduli, stresses in MPa; forces in units of 9.81 N/mm
+(tonnes-force per metre of width); torques in 9.81 N mm/mm for both rolls; forward slips in percent;
+angles in rad; temperatures in degrees Celsius; strip speeds in m/s.
+"""
+
+import difflib
+import numbers
+
+import numpy as np
+import pandas as pd
+
+from . import _rollbite
+
+__all__ = [
+    "direct",
+    "inverse",
+    "profile",
+    "read_entry",
+    "read_coefficients",
+    "read_exit",
+    "write_entry",
+    "ENTRY_COLUMNS",
+    "COEFFICIENT_COLUMNS",
+]
+
+ERROR_CLASSES = ("VOID", "INPUTS", "INTERNAL", "OUTPUTS")
+RHEOLOGIES = ("constant", "smatch", "ws18")
+
+#: The columns of the passes of each mode, in entry-file order. ``case`` is the case identifier (a whole
+#: number); in inverse mode ``Offset_yield_stress`` and ``Friction_coefficient`` are where the search
+#: starts, and ``Force`` (9.81 N/mm) and ``Slip`` (percent) the measured pair.
+ENTRY_COLUMNS = {
+    "direct": list(_rollbite.ENTRY_FIELDS[:9]),
+    "inverse": list(_rollbite.ENTRY_FIELDS),
+}
+
+#: The columns of the coefficient records of each rheology, in file order.
+COEFFICIENT_COLUMNS = {
+    "constant": [],
+    "smatch": list(_rollbite.SMATCH_COEFFICIENTS),
+    "ws18": list(_rollbite.WS18_COEFFICIENTS),
+}
+
+_EXIT_COLUMNS = {"direct": list(_rollbite.DIRECT_COLUMNS), "inverse": list(_rollbite.INVERSE_COLUMNS)}
+_FLAGS = ("Tresca_Presence", "Total_Tresca")
+# The column a frame may carry to say that its row could not be read from a file (read_entry).
+_UNREADABLE = "unreadable"
+
+
+def direct(passes, rheology="constant", coefficients=None, threads=None):
+    """Rolling force, forward slip and torque of every pass.
+
+    Parameters
+    ----------
+    passes : pandas.DataFrame or mapping of equal-length arrays
+        One row per pass with the columns ``ENTRY_COLUMNS["direct"]``: ``case`` (whole number),
+        ``Entry_thickness`` and ``Exit_thickness`` (mm), ``Entry_tension`` and ``Exit_tension`` (MPa),
+        ``Working_roll_diameter`` (mm), ``Young_modulus_WR`` (MPa, of the work roll),
+        ``Offset_yield_stress`` (MPa: the flow stress itself with the constant rheology, added to the
+        law's with the others) and ``Friction_coefficient``. Other columns are ignored.
+    rheology : {"constant", "smatch", "ws18"}
+        The flow-stress model.
+    coefficients : pandas.DataFrame, mapping or 2-D array, optional
+        With smatch and ws18, the record of each pass in the same order: the columns
+        ``COEFFICIENT_COLUMNS[rheology]`` (smatch: a and b in MPa, c, d; ws18: the steel's contents in
+        weight percent, entry and exit temperatures, the roll surface speed in m/s, and the recrystallised
+        and unrecrystallised fractions with their grain sizes in um and dislocation densities per m^2), or
+        an array of 4 or 23 columns in that order.
+    threads : int, optional
+        Threads solving the passes (default: every core this process may use).
+
+    Returns
+    -------
+    pandas.DataFrame
+        One row per pass, in order, with the input's index: ``case``, ``Errors`` (VOID, INPUTS, INTERNAL or
+        OUTPUTS), the outputs of the exit file under its column names (``Rolling_Force`` in 9.81 N/mm,
+        ``Forward_Slip`` in percent, ``Rolling_Torque`` in 9.81 N mm/mm for both rolls, the flow stresses
+        ``Sigma_*`` in MPa, the neutral point, the sticking zone, ``Alpha_Max``...), ``Has_Converged``
+        and ``reason``, which says why a row is not VOID. A row without a result has NaN outputs.
+
+    Raises
+    ------
+    TypeError, ValueError
+        For passes or coefficients that are not as described (a missing column, a column that does not
+        hold numbers, lengths that differ, an unknown rheology). A pass whose values fail the model's
+        checks is no error: its row has the class INPUTS and its reason.
+
+    Examples
+    --------
+    >>> passes = rollbite.read_entry("examples/direct_constant_entry.txt", "direct")
+    >>> rollbite.direct(passes)[["case", "Errors", "Rolling_Force"]].head(2)
+    """
+    return _solve("direct", passes, rheology, coefficients, threads)
+
+
+def inverse(passes, rheology="constant", coefficients=None, threads=None):
+    """Offset yield stress and friction coefficient that reproduce each pass's measured force and slip.
+
+    Parameters
+    ----------
+    passes : pandas.DataFrame or mapping of equal-length arrays
+        One row per pass with the columns ``ENTRY_COLUMNS["inverse"]``: those of ``direct`` (the offset
+        yield stress and the friction coefficient being where the search starts), then ``Force``, the
+        measured rolling force (9.81 N/mm), and ``Slip``, the measured forward slip (percent).
+    rheology, coefficients, threads
+        As for ``direct``. With ws18 the record's strip speed is the strip's exit speed (m/s).
+
+    Returns
+    -------
+    pandas.DataFrame
+        One row per pass, in order: ``case``, ``Errors``, ``OffsetYield`` (MPa, may be negative),
+        ``Friction``, ``Rolling_Torque``, the flow stresses ``Sigma_*`` for the pair found,
+        ``Force_Error(%)`` and ``Slip_Error(%)`` (ratios, despite their names), ``Has_Converged`` and
+        ``reason``. A row without a result has NaN outputs.
+
+    Raises
+    ------
+    TypeError, ValueError
+        As for ``direct``.
+    """
+    return _solve("inverse", passes, rheology, coefficients, threads)
+
+
+def profile(case, rheology="constant", coefficients=None, mode="direct"):
+    """The friction hill of one pass: the arc of contact of its last roll-bite integration.
+
+    Parameters
+    ----------
+    case : pandas.Series, mapping or one-row DataFrame
+        One pass with the columns of ``direct`` (or of ``inverse`` with ``mode="inverse"``).
+    rheology : {"constant", "smatch", "ws18"}
+    coefficients : mapping, Series or sequence, optional
+        The pass's record with smatch and ws18 (``COEFFICIENT_COLUMNS[rheology]``).
+    mode : {"direct", "inverse"}
+
+    Returns
+    -------
+    pandas.DataFrame
+        501 rows, from the entry (index 0) to the exit of the bite, with the columns of rollbite-profile:
+        ``angle_rad``, ``x_mm`` (-R sin(angle), negative towards the entry), ``thickness_mm``,
+        ``flow_stress_MPa``, ``shear_yield_MPa``, ``entry_pressure_MPa`` and ``exit_pressure_MPa`` (the
+        two solutions; NaN where the exit pass never came), ``friction_hill_MPa``,
+        ``friction_shear_MPa``, ``load_integrand_MPa`` and ``shear_integrand_MPa``. Its ``attrs`` hold the
+        pass's scalars (neutral angle and pressure, switch angles, force in N/mm, torque in N mm/mm for one
+        roll, roll radius, ...) and its exit-file row.
+
+    Raises
+    ------
+    ValueError
+        When the pass has no result (its reason is in the message), or for inputs as in ``direct``.
+    """
+    mode = _mode(mode)
+    rheology = _rheology(rheology)
+    if isinstance(case, pd.DataFrame):
+        if len(case) != 1:
+            raise ValueError(f"profile takes one pass, not a frame of {len(case)} rows")
+        case = case.iloc[0]
+    frame = _frame_of({name: [value] for name, value in dict(case).items()}, "case")
+    case_ids, values, _ = _passes(frame, mode)
+    records = _coefficients(
+        None if coefficients is None else _one_row(coefficients, rheology), rheology, 1
+    )
+    raw = _rollbite.profile(mode, rheology, int(case_ids[0]), list(values[0]), list(records[0]))
+    table = pd.DataFrame(raw["points"], columns=list(_rollbite.PROFILE_COLUMNS))
+    table["index"] = table["index"].astype(int)
+    table = table.set_index("index")
+    table.attrs = dict(raw["scalars"])
+    table.attrs["exit_file_row"] = raw["exit_file_row"]
+    return table
+
+
+def read_entry(path, mode):
+    """An entry file as a frame of passes, read as the program reads it.
+
+    The first line is a header; every following line is a pass, numbers separated by blanks or tabs.
+    Returns the columns ``ENTRY_COLUMNS[mode]`` and ``unreadable``: empty, or what of the line could
+    not be read (a missing number, a decimal comma). ``direct`` and ``inverse`` give such a row the class
+    INPUTS with that reason, as a file run does.
+    """
+    mode = _mode(mode)
+    with open(path, "rb") as file:
+        text = file.read().decode("latin-1")
+    raw = _rollbite.parse_entry(mode, text)
+    columns = ENTRY_COLUMNS[mode]
+    frame = pd.DataFrame(raw["values"][:, : len(columns) - 1], columns=columns[1:])
+    frame.insert(0, "case", raw["case"])
+    frame[_UNREADABLE] = raw["unreadable"]
+    return frame
+
+
+def read_coefficients(path, rheology):
+    """A coefficient file as a frame of records, read as the program reads it: after the header line,
+    each record is the next 4 (smatch) or 23 (ws18) numbers, whatever lines they stand on. Returns the
+    columns ``COEFFICIENT_COLUMNS[rheology]`` and ``unreadable``."""
+    rheology = _rheology(rheology)
+    if rheology == "constant":
+        raise ValueError("the constant rheology has no coefficient file")
+    with open(path, "rb") as file:
+        text = file.read().decode("latin-1")
+    raw = _rollbite.parse_records(rheology, text)
+    frame = pd.DataFrame(raw["values"], columns=COEFFICIENT_COLUMNS[rheology])
+    frame[_UNREADABLE] = raw["unreadable"]
+    return frame
+
+
+def read_exit(path, why=None):
+    """An exit file (direct or inverse, told by its header) as the frame ``direct`` or ``inverse``
+    returns: rows without a result have NaN outputs. With the why file of the same run, its reasons fill
+    the column ``reason`` (empty for VOID rows)."""
+    frame = pd.read_csv(path, sep="\t", dtype={"Errors": str, "Has_Converged": str}, keep_default_na=False)
+    modes = [mode for mode, columns in _EXIT_COLUMNS.items() if list(frame.columns) == columns]
+    if not modes:
+        raise ValueError(f"{path} is not an exit file of rollbite: its header row is {list(frame.columns)}")
+    frame["case"] = frame["case"].astype(np.int32)
+    for flag in _FLAGS:
+        if flag in frame:
+            frame[flag] = frame[flag].astype(bool)
+    if why is not None:
+        reasons = pd.read_csv(why, sep="\t", dtype={"reason": str}, keep_default_na=False)
+        by_line = dict(zip(reasons["line"], reasons["reason"]))
+        frame["reason"] = [by_line.get(row + 2, "") for row in range(len(frame))]
+    return _without_results(frame, modes[0])
+
+
+def write_entry(passes, path, mode=None):
+    """Writes passes as an entry file the program reads back to the same values: a header line of the
+    column names, then one line per pass, each number with the digits that give it back exactly. The mode
+    (``direct`` or ``inverse``) is told by the columns when not given."""
+    frame = _frame_of(passes, "passes")
+    if mode is None:
+        mode = "inverse" if "Force" in frame.columns and "Slip" in frame.columns else "direct"
+    case_ids, values, _ = _passes(frame, _mode(mode))
+    columns = ENTRY_COLUMNS[mode]
+    with open(path, "w", encoding="ascii") as file:
+        file.write(" ".join(columns) + "\n")
+        for case_id, row in zip(case_ids, values):
+            numbers_ = " ".join(repr(float(value)) for value in row[: len(columns) - 1])
+            file.write(f"{int(case_id)} {numbers_}\n")
+
+
+# --- what the functions share -----------------------------------------------------------------------
+
+
+def _solve(mode, passes, rheology, coefficients, threads):
+    rheology = _rheology(rheology)
+    frame = _frame_of(passes, "passes")
+    case_ids, values, unreadable = _passes(frame, mode)
+    records = _coefficients(coefficients, rheology, len(frame))
+    if isinstance(coefficients, pd.DataFrame) and _UNREADABLE in coefficients:
+        unreadable = [
+            "; ".join(part for part in (mine, theirs) if part)
+            for mine, theirs in zip(unreadable, coefficients[_UNREADABLE].astype(str))
+        ]
+    raw = _rollbite.solve(
+        mode, rheology, case_ids, values, records, unreadable, _threads(threads)
+    )
+    result = pd.DataFrame({name: raw[name] for name in _EXIT_COLUMNS[mode]}, index=frame.index)
+    result["Errors"] = np.asarray(ERROR_CLASSES, dtype=object)[raw["Errors"]]
+    result["reason"] = raw["reason"]
+    return _without_results(result, mode)
+
+
+def _without_results(frame, mode):
+    """NaN (and NA flags) in every output of a row without a result."""
+    failed = (frame["Errors"] != "VOID").to_numpy()
+    for column in _EXIT_COLUMNS[mode][2:-1]:
+        if column in _FLAGS:
+            flags = pd.array(frame[column].to_numpy(dtype=bool), dtype="boolean")
+            flags[failed] = pd.NA
+            frame[column] = flags
+        else:
+            frame[column] = frame[column].astype(float).mask(failed)
+    return frame
+
+
+def _mode(mode):
+    if mode not in ENTRY_COLUMNS:
+        raise ValueError(f"unknown mode {mode!r}: 'direct' or 'inverse'")
+    return mode
+
+
+def _rheology(rheology):
+    if not isinstance(rheology, str) or rheology.lower() not in RHEOLOGIES:
+        raise ValueError(f"unknown rheology {rheology!r}: 'constant', 'smatch' or 'ws18'")
+    return rheology.lower()
+
+
+def _threads(threads):
+    if threads is None:
+        return _rollbite.machine_threads()
+    if (
+        isinstance(threads, bool)
+        or not isinstance(threads, numbers.Integral)
+        or not 1 <= threads <= _rollbite.MAX_THREADS
+    ):
+        raise ValueError(f"threads must be a whole number from 1 to {_rollbite.MAX_THREADS}, not {threads!r}")
+    return int(threads)
+
+
+def _frame_of(table, what):
+    """A data frame from a frame or a mapping of equal-length arrays."""
+    if isinstance(table, pd.DataFrame):
+        return table
+    if not hasattr(table, "keys"):
+        raise TypeError(
+            f"{what} must be a pandas DataFrame or a mapping of equal-length arrays, "
+            f"not {type(table).__name__}"
+        )
+    lengths = {str(name): len(np.atleast_1d(np.asarray(column))) for name, column in table.items()}
+    if len(set(lengths.values())) > 1:
+        described = ", ".join(f"{name} {length}" for name, length in lengths.items())
+        raise ValueError(f"the columns of {what} have different lengths: {described}")
+    return pd.DataFrame({name: np.atleast_1d(np.asarray(column)) for name, column in table.items()})
+
+
+def _require(frame, columns, what):
+    missing = [column for column in columns if column not in frame.columns]
+    if missing:
+        others = [str(column) for column in frame.columns if column not in columns]
+        hints = []
+        for column in missing:
+            close = difflib.get_close_matches(column, others, n=1, cutoff=0.6)
+            hints.append(f"{column!r}" + (f" (is {close[0]!r} meant?)" if close else ""))
+        raise ValueError(f"{what} has no column {', '.join(hints)}; it needs {columns}")
+
+
+def _numbers(column, name, what):
+    """A column as float64, or a TypeError naming it."""
+    if column.dtype == bool or not (
+        pd.api.types.is_numeric_dtype(column) or column.dtype == object
+    ):
+        raise TypeError(f"column {name!r} of {what} must hold numbers, not {column.dtype}")
+    try:
+        return column.astype(float).to_numpy()
+    except (TypeError, ValueError):
+        bad = next(value for value in column if not _is_number(value))
+        raise TypeError(f"column {name!r} of {what} must hold numbers, not {bad!r}") from None
+
+
+def _is_number(value):
+    try:
+        float(value)
+        return not isinstance(value, (bool, str, bytes))
+    except (TypeError, ValueError):
+        return False
+
+
+def _passes(frame, mode):
+    """Case identifiers, the 10 values of each pass (zeros for the inverse ones in direct mode) and what
+    could not be read."""
+    columns = ENTRY_COLUMNS[mode]
+    _require(frame, columns, "passes")
+    case = _numbers(frame["case"], "case", "passes")
+    if not np.all(np.isfinite(case)) or np.any(case != np.round(case)) or np.any(np.abs(case) > 2**31 - 1):
+        raise TypeError("column 'case' of passes must hold whole numbers of at most 32 bits")
+    values = np.zeros((len(frame), len(ENTRY_COLUMNS["inverse"]) - 1))
+    for k, name in enumerate(columns[1:]):
+        values[:, k] = _numbers(frame[name], name, "passes")
+    unreadable = frame[_UNREADABLE].astype(str).tolist() if _UNREADABLE in frame else []
+    return case.astype(np.int32), values, unreadable
+
+
+def _coefficients(coefficients, rheology, count):
+    """The records as an array of one row per pass."""
+    names = COEFFICIENT_COLUMNS[rheology]
+    if not names:
+        if coefficients is not None:
+            raise ValueError("the constant rheology takes no coefficients")
+        return np.zeros((count, 0))
+    if coefficients is None:
+        raise ValueError(f"the {rheology} rheology needs coefficients: one record per pass with {names}")
+    if isinstance(coefficients, pd.DataFrame) or hasattr(coefficients, "keys"):
+        frame = _frame_of(coefficients, "coefficients")
+        _require(frame, names, "coefficients")
+        records = np.column_stack([_numbers(frame[name], name, "coefficients") for name in names])
+    else:
+        records = np.asarray(coefficients)
+        if records.ndim != 2 or records.shape[1] != len(names):
+            raise ValueError(
+                f"coefficients must have {len(names)} columns for {rheology} ({names}), "
+                f"not the shape {records.shape}"
+            )
+        if not np.issubdtype(records.dtype, np.number):
+            raise TypeError(f"coefficients must hold numbers, not {records.dtype}")
+        records = records.astype(float)
+    if len(records) != count:
+        raise ValueError(f"{len(records)} coefficient records for {count} passes: one record per pass")
+    return records
+
+
+def _one_row(coefficients, rheology):
+    if hasattr(coefficients, "keys"):
+        return {name: [value] for name, value in dict(coefficients).items()}
+    return np.asarray([coefficients], dtype=float)
+
