@@ -8,9 +8,9 @@ cd "$(dirname "$0")/.."
 source scripts/runs.sh
 
 scripts/install-deps.sh
-echo "Building rollbite in build/ (a minute or so the first time)..."
+echo "Building rollbite and its Python module in build/ (a minute or two the first time)..."
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release > /dev/null
-cmake --build build --parallel 2 --target rollbite > /dev/null
+cmake --build build --parallel 2 --target rollbite _rollbite > /dev/null
 ROLLBITE="$PWD/build/src/rollbite"
 
 if [ "${1:-}" = "all" ]; then

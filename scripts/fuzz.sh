@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 scripts/install-deps.sh
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DROLLBITE_FUZZ=ON \
-    -DROLLBITE_TESTS=OFF -DROLLBITE_BENCHMARKS=OFF >/dev/null
+    -DROLLBITE_TESTS=OFF -DROLLBITE_BENCHMARKS=OFF -DROLLBITE_PYTHON=OFF >/dev/null
 cmake --build build-fuzz --parallel 2 --target CaseLineFuzz RunFuzz
 
 mkdir -p build-fuzz/artifacts

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what the build, the tests and the project's scripts need when it is missing: compiler, CMake,
-# GoogleTest, Google Benchmark; clang with its fuzzer runtime (scripts/fuzz.sh); GNU parallel
-# (scripts/rollbite-batch); gnuplot (rollbite-profile --plot). Uses apt-get as root (or through sudo); does nothing when everything is present.
+# GoogleTest, Google Benchmark; pybind11 and Debian's Python with numpy, pandas, pytest, matplotlib and
+# dask (the Python module, for /usr/bin/python3); clang with its fuzzer runtime (scripts/fuzz.sh); GNU
+# parallel (scripts/rollbite-batch); gnuplot (rollbite-profile --plot). Uses apt-get as root (or through
+# sudo); does nothing when everything is present.
 set -euo pipefail
 
 missing=()
@@ -10,7 +12,8 @@ command -v g++ >/dev/null 2>&1 || missing+=(g++)
 command -v make >/dev/null 2>&1 || missing+=(make)
 [ -x /usr/bin/time ] || missing+=(time)
 have_package() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
-for package in libgtest-dev libgmock-dev libbenchmark-dev; do
+for package in libgtest-dev libgmock-dev libbenchmark-dev pybind11-dev python3-dev python3-numpy python3-pandas \
+    python3-pytest python3-matplotlib python3-dask python3-distributed; do
     have_package "$package" || missing+=("$package")
 done
 command -v parallel >/dev/null 2>&1 || missing+=(parallel)

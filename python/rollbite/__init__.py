@@ -322,11 +322,15 @@ def _frame_of(table, what):
             f"{what} must be a pandas DataFrame or a mapping of equal-length arrays, "
             f"not {type(table).__name__}"
         )
-    lengths = {str(name): len(np.atleast_1d(np.asarray(column))) for name, column in table.items()}
+    columns = {
+        name: column if hasattr(column, "__len__") and not isinstance(column, (str, bytes)) else [column]
+        for name, column in table.items()
+    }
+    lengths = {str(name): len(column) for name, column in columns.items()}
     if len(set(lengths.values())) > 1:
         described = ", ".join(f"{name} {length}" for name, length in lengths.items())
         raise ValueError(f"the columns of {what} have different lengths: {described}")
-    return pd.DataFrame({name: np.atleast_1d(np.asarray(column)) for name, column in table.items()})
+    return pd.DataFrame(columns)
 
 
 def _require(frame, columns, what):
@@ -346,19 +350,16 @@ def _numbers(column, name, what):
         pd.api.types.is_numeric_dtype(column) or column.dtype == object
     ):
         raise TypeError(f"column {name!r} of {what} must hold numbers, not {column.dtype}")
-    try:
-        return column.astype(float).to_numpy()
-    except (TypeError, ValueError):
-        bad = next(value for value in column if not _is_number(value))
-        raise TypeError(f"column {name!r} of {what} must hold numbers, not {bad!r}") from None
+    if column.dtype == object:
+        # Numbers only: a text such as "30" is refused as "thirty" is, never read half-way.
+        bad = next((value for value in column if not _is_number(value)), None)
+        if bad is not None:
+            raise TypeError(f"column {name!r} of {what} must hold numbers, not {bad!r}")
+    return column.astype(float).to_numpy()
 
 
 def _is_number(value):
-    try:
-        float(value)
-        return not isinstance(value, (bool, str, bytes))
-    except (TypeError, ValueError):
-        return False
+    return isinstance(value, (numbers.Real, np.number)) and not isinstance(value, (bool, np.bool_))
 
 
 def _passes(frame, mode):

@@ -1,0 +1,79 @@
+"""The example schedules through rollbite: the predicted force of every stand, then the material and the
+friction recovered from that force and forward slip.
+
+The 28 passes of the four finishing schedules in examples/ (direct mode, Constant rheology) go through
+rollbite.direct. Their forces and slips, as a mill would measure them, go back through rollbite.inverse,
+started from 80 % of the flow stress and a friction of 0.25. The picture shows the force per stand of
+each schedule, and the offset yield stress and friction recovered per stand against the values that went
+in.
+
+    PYTHONPATH=build/python /usr/bin/python3 examples/python/schedule.py [PICTURE]
+
+PICTURE defaults to docs/schedule.png.
+"""
+
+import pathlib
+import sys
+
+import matplotlib
+
+matplotlib.use("Agg")  # no display needed
+import matplotlib.pyplot as plt  # noqa: E402
+
+import rollbite  # noqa: E402
+
+EXAMPLES = pathlib.Path(__file__).resolve().parent.parent
+SCHEDULES = {1: "A: 40 to 4.4 mm", 2: "B: 35 to 3.0 mm", 3: "C: 32 to 2.6 mm", 4: "D: 28 to 2.0 mm"}
+
+
+def predict_and_recover():
+    """The schedules' passes with their predicted force and slip, and the pair recovered from them."""
+    passes = rollbite.read_entry(EXAMPLES / "direct_constant_entry.txt", "direct")
+    passes = passes[passes["case"] < 900]  # cases 901 on are wrong on purpose
+    predicted = rollbite.direct(passes)
+    measured = passes.assign(
+        Force=predicted["Rolling_Force"],
+        Slip=predicted["Forward_Slip"],
+        Offset_yield_stress=0.8 * passes["Offset_yield_stress"],
+        Friction_coefficient=0.25,
+    )
+    recovered = rollbite.inverse(measured)
+    table = passes[["case", "Offset_yield_stress", "Friction_coefficient"]].copy()
+    table["schedule"] = table["case"] // 100
+    table["stand"] = table["case"] % 100
+    table["force"] = predicted["Rolling_Force"]
+    table["recovered_offset"] = recovered["OffsetYield"]
+    table["recovered_friction"] = recovered["Friction"]
+    return table
+
+
+def draw(table, picture):
+    figure, (force, offset, friction) = plt.subplots(1, 3, figsize=(15, 4.6))
+    for schedule, rows in table.groupby("schedule"):
+        line = force.plot(rows["stand"], rows["force"], marker="o", label=SCHEDULES[schedule])[0]
+        colour = line.get_color()
+        offset.plot(rows["stand"], rows["Offset_yield_stress"], color=colour, linewidth=1)
+        offset.plot(rows["stand"], rows["recovered_offset"], color=colour, marker="x", linestyle="none")
+        friction.plot(rows["stand"], rows["Friction_coefficient"], color=colour, linewidth=1)
+        friction.plot(rows["stand"], rows["recovered_friction"], color=colour, marker="x", linestyle="none")
+    force.set(title="Predicted rolling force", xlabel="stand", ylabel="force (9.81 N/mm)")
+    offset.set(title="Flow stress: given (line), recovered (x)", xlabel="stand", ylabel="offset yield stress (MPa)")
+    friction.set(title="Friction: given (line), recovered (x)", xlabel="stand", ylabel="friction coefficient")
+    force.legend(title="schedule", loc="lower left")
+    for axes in (force, offset, friction):
+        axes.grid(True, alpha=0.3)
+        axes.set_xticks(range(1, 8))
+    figure.tight_layout()
+    figure.savefig(picture, dpi=110)
+
+
+def main():
+    picture = sys.argv[1] if len(sys.argv) > 1 else str(EXAMPLES.parent / "docs" / "schedule.png")
+    table = predict_and_recover()
+    draw(table, picture)
+    worst = (table["recovered_offset"] / table["Offset_yield_stress"] - 1).abs().max()
+    print(f"{len(table)} passes; offset yield stress recovered within {100 * worst:.3f} %; picture: {picture}")
+
+
+if __name__ == "__main__":
+    main()

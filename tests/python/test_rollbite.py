@@ -1,0 +1,214 @@
+"""The Python module: the six example runs give the exit files' values and reasons and the C++ API's
+values to the last bit; rows without a result are NaN; bad input raises an exception that names it; the
+dask example gives the frame of one call; the examples run."""
+
+import os
+import pathlib
+import subprocess
+import sys
+
+import numpy as np
+import pandas as pd
+import pytest
+
+import rollbite
+
+SOURCE = pathlib.Path(__file__).resolve().parents[2]
+EXAMPLES = SOURCE / "examples"
+REGRESSION = SOURCE / "tests" / "regression"
+sys.path.insert(0, str(EXAMPLES / "python"))
+
+# name, mode, rheology, entry file, coefficient file: the six example runs, in the order the digest
+# test writes them.
+RUNS = [
+    ("direct_constant", "direct", "constant", "direct_constant_entry.txt", None),
+    ("direct_smatch", "direct", "smatch", "direct_smatch_entry.txt", "smatch_direct.txt"),
+    ("direct_ws18", "direct", "ws18", "direct_ws18_entry.txt", "ws18_direct.txt"),
+    ("inverse_constant", "inverse", "constant", "inverse_constant_entry.txt", None),
+    ("inverse_smatch", "inverse", "smatch", "inverse_smatch_entry.txt", "smatch_inverse.txt"),
+    ("inverse_ws18", "inverse", "ws18", "inverse_ws18_entry.txt", "ws18_inverse.txt"),
+]
+
+
+def solve(run, threads=None):
+    name, mode, rheology, entry, coefficients = run
+    passes = rollbite.read_entry(EXAMPLES / entry, mode)
+    records = rollbite.read_coefficients(EXAMPLES / coefficients, rheology) if coefficients else None
+    solver = rollbite.direct if mode == "direct" else rollbite.inverse
+    return solver(passes, rheology, records, threads=threads)
+
+
+@pytest.fixture(scope="module")
+def results():
+    return {run[0]: solve(run) for run in RUNS}
+
+
+@pytest.mark.parametrize("run", RUNS, ids=[run[0] for run in RUNS])
+def test_example_runs_give_every_printed_digit_and_reason_of_the_exit_file(run, results):
+    frame = results[run[0]]
+    gold = pd.read_csv(REGRESSION / f"results_{run[0]}.txt", sep="\t", dtype=str, keep_default_na=False)
+    assert list(frame.columns[:-1]) == list(gold.columns)
+    assert frame["case"].astype(str).tolist() == gold["case"].tolist()
+    for column in gold.columns[2:]:
+        if column == "Has_Converged":
+            written = frame[column]
+        elif column in ("Tresca_Presence", "Total_Tresca"):
+            written = frame[column].map(lambda flag: "0" if flag is pd.NA else str(int(flag)))
+        else:
+            # As the program writes them; a row without a result has NaN here, zeros in the file.
+            written = frame[column].map(lambda value: "0.000000e+00" if np.isnan(value) else f"{value:.6e}")
+        assert written.tolist() == gold[column].tolist(), column
+    failed = frame["Errors"] != "VOID"
+    assert frame.loc[failed, gold.columns[2:-1]].isna().all().all()
+    assert frame.loc[~failed, gold.columns[2:-1]].notna().all().all()
+    # The reasons of the why file, and the exit file read back as the same frame.
+    exit_frame = rollbite.read_exit(REGRESSION / f"results_{run[0]}.txt", why=REGRESSION / f"why_{run[0]}.txt")
+    assert exit_frame["reason"].tolist() == frame["reason"].tolist()
+    assert exit_frame["Errors"].tolist() == frame["Errors"].tolist()
+    assert exit_frame["Has_Converged"].tolist() == frame["Has_Converged"].tolist()
+
+
+def test_example_runs_give_the_cpp_apis_values_to_the_last_bit(results, tmp_path):
+    # The digest test of the C++ suite writes every output of the same runs through the case API with 17
+    # digits, in the same order, first thing.
+    digits = tmp_path / "digest.txt"
+    subprocess.run(
+        [os.environ["ROLLBITE_TESTS_BINARY"], "--gtest_filter=Digest.EveryOutputIsTheRecordedOne"],
+        env=dict(os.environ, ROLLBITE_DIGEST_OUT=str(digits)),
+        check=False,
+        capture_output=True,
+    )
+    lines = digits.read_text().splitlines()
+    row = 0
+    for name, mode, *_ in RUNS:
+        frame = results[name]
+        outputs = (
+            ["Rolling_Force", "Forward_Slip", "Rolling_Torque", "Sigma_Moy", "Sigma_Ini", "Sigma_Out",
+             "Sigma_Max", "Neutral_X", "U_Forward_Slip", "Contact_Length", "Neutral_H", "angle_Tresca_Bw",
+             "Neutral_Angle", "angle_Tresca_Fw", "U_Rolling_Force", "Alpha_Max"]
+            if mode == "direct"
+            else ["OffsetYield", "Friction", "Rolling_Torque", "Sigma_Moy", "Sigma_Ini", "Sigma_Out",
+                  "Sigma_Max", "Force_Error(%)", "Slip_Error(%)"]
+        )
+        for _, case in frame.iterrows():
+            fields = lines[row].split("\t")
+            row += 1
+            assert fields[:3] == [str(case["case"]), case["Errors"], case["Has_Converged"]]
+            if case["Errors"] == "VOID":
+                assert [float(value) for value in fields[3 : 3 + len(outputs)]] == case[outputs].tolist(), name
+
+
+def test_threads_do_not_change_a_value(results):
+    one = solve(RUNS[4], threads=1)
+    three = solve(RUNS[4], threads=3)
+    pd.testing.assert_frame_equal(one, results["inverse_smatch"])
+    pd.testing.assert_frame_equal(three, results["inverse_smatch"])
+
+
+PASS = {
+    "case": [1, 2],
+    "Entry_thickness": [30.0, 30.0],
+    "Exit_thickness": [22.0, 22.0],
+    "Entry_tension": [5.0, 80.0],  # the second pass fails its checks: a row, not an exception
+    "Exit_tension": [10.0, 10.0],
+    "Working_roll_diameter": [800.0, 800.0],
+    "Young_modulus_WR": [210000.0, 210000.0],
+    "Offset_yield_stress": [150.0, 150.0],
+    "Friction_coefficient": [0.3, 0.3],
+}
+
+
+def with_column(name, values):
+    passes = dict(PASS)
+    passes[name] = values
+    return passes
+
+
+def without_column(name):
+    return {key: value for key, value in PASS.items() if key != name}
+
+
+@pytest.mark.parametrize(
+    "call, error, message",
+    [
+        (lambda: rollbite.direct([[1, 30, 22]]), TypeError, "must be a pandas DataFrame or a mapping"),
+        (lambda: rollbite.direct(without_column("Exit_thickness")), ValueError, "no column 'Exit_thickness'"),
+        (
+            lambda: rollbite.direct({**without_column("Exit_tension"), "Exit_Tension": [10.0, 10.0]}),
+            ValueError,
+            "(is 'Exit_Tension' meant?)",
+        ),
+        (lambda: rollbite.direct(with_column("Entry_thickness", [30.0, "thirty"])), TypeError, "'thirty'"),
+        (lambda: rollbite.direct(with_column("case", [1.5, 2])), TypeError, "whole numbers"),
+        (lambda: rollbite.direct(with_column("Exit_thickness", [22.0])), ValueError, "different lengths"),
+        (lambda: rollbite.direct(PASS, rheology="steel"), ValueError, "unknown rheology 'steel'"),
+        (lambda: rollbite.direct(PASS, rheology="smatch"), ValueError, "the smatch rheology needs coefficients"),
+        (lambda: rollbite.direct(PASS, coefficients=[[1, 2, 3, 4]] * 2), ValueError, "takes no coefficients"),
+        (
+            lambda: rollbite.direct(PASS, rheology="smatch", coefficients=[[140, 60, 0.1, 5]]),
+            ValueError,
+            "1 coefficient records for 2 passes",
+        ),
+        (
+            lambda: rollbite.direct(PASS, rheology="ws18", coefficients=np.zeros((2, 4))),
+            ValueError,
+            "must have 23 columns",
+        ),
+        (lambda: rollbite.inverse(PASS), ValueError, "no column 'Force', 'Slip'"),
+        (lambda: rollbite.direct(PASS, threads=0), ValueError, "threads must be a whole number"),
+        (lambda: rollbite.read_exit(EXAMPLES / "smatch_direct.txt"), ValueError, "is not an exit file"),
+    ],
+)
+def test_bad_input_raises_an_exception_that_names_it(call, error, message):
+    with pytest.raises(error) as raised:
+        call()
+    assert message in str(raised.value)
+
+
+def test_a_pass_that_fails_its_checks_is_a_row_with_its_reason():
+    frame = rollbite.direct(PASS, rheology="smatch", coefficients=[[140, 60, 0.1, 5]] * 2, threads=1)
+    assert frame["Errors"].tolist() == ["VOID", "INPUTS"]
+    assert frame["reason"].tolist() == ["", "Entry_tension (code 105)"]
+    assert frame.loc[1, "Rolling_Force"] != frame.loc[1, "Rolling_Force"]  # NaN
+
+
+def test_written_entry_files_read_back_to_the_same_values(tmp_path):
+    passes = rollbite.read_entry(EXAMPLES / "inverse_ws18_entry.txt", "inverse")
+    rollbite.write_entry(passes, tmp_path / "entry.txt")
+    again = rollbite.read_entry(tmp_path / "entry.txt", "inverse")
+    pd.testing.assert_frame_equal(again, passes)
+
+
+def test_profile_is_the_friction_hill_of_the_pass(results):
+    passes = rollbite.read_entry(EXAMPLES / "direct_constant_entry.txt", "direct")
+    hill = rollbite.profile(passes.iloc[0])
+    assert hill.shape == (501, 11)
+    row = results["direct_constant"].iloc[0]
+    assert hill.attrs["exit_file_row"].split("\t")[2] == f"{row['Rolling_Force']:.6e}"
+    assert np.isclose(hill.attrs["neutral_x_mm"], row["Neutral_X"])
+    assert hill["exit_pressure_MPa"].iloc[0] != hill["exit_pressure_MPa"].iloc[0]  # never reached: NaN
+    with pytest.raises(ValueError, match="error class INPUTS"):
+        rollbite.profile(passes.iloc[-4])
+
+
+def test_the_dask_example_gives_the_frame_of_one_call():
+    from dask.distributed import Client, LocalCluster
+
+    import cluster
+
+    passes = cluster.large_log(600)
+    with LocalCluster(n_workers=2, threads_per_worker=1, processes=False) as local, Client(local) as client:
+        pieces = cluster.solve_on_cluster(client, passes, partitions=7)
+    pd.testing.assert_frame_equal(pieces, rollbite.direct(passes))
+
+
+def test_the_schedule_example_draws_its_picture(tmp_path):
+    import schedule
+
+    table = schedule.predict_and_recover()
+    assert len(table) == 28
+    # The inverse search gives back the friction that made the force, and the flow stress within 2 %.
+    assert np.allclose(table["recovered_friction"], table["Friction_coefficient"], atol=2e-3)
+    assert np.allclose(table["recovered_offset"], table["Offset_yield_stress"], rtol=0.02)
+    schedule.draw(table, tmp_path / "schedule.png")
+    assert (tmp_path / "schedule.png").stat().st_size > 10000
