@@ -12,6 +12,7 @@
 
 #include <filesystem>
 #include <ostream>
+#include <sstream>
 #include <string>
 
 using rollbite::test::compareExitFiles;
@@ -119,4 +120,14 @@ TEST(QuickStart, TheExampleCommandShowsWhatItRanAndTheTableAndRebuildsNothing) {
     for (const auto& row : rollbite::test::exitRows(workspace.read(exitFile))) {
         EXPECT_NE(run.out.find("\n" + row[0] + " "), std::string::npos) << row[0];
     }
+    // The README's one line of Python works as written after the first command.
+    std::istringstream readme(workspace.read((rollbite::test::sourceFolder() / "README.md").string()));
+    std::string pythonLine;
+    while (std::getline(readme, pythonLine) && pythonLine.rfind("PYTHONPATH=build/python ", 0) != 0) {
+    }
+    ASSERT_FALSE(pythonLine.empty()) << "no line of Python in the README";
+    const RunResult python =
+        workspace.shell("cd '" + rollbite::test::sourceFolder().string() + "' && " + pythonLine);
+    EXPECT_EQ(python.exitStatus, 0) << python.err;
+    EXPECT_NE(python.out.find("101   VOID    1154.637133"), std::string::npos) << python.out;
 }
