@@ -30,8 +30,8 @@ namespace {
 using Numbers = py::array_t<double, py::array::c_style | py::array::forcecast>;
 using Identifiers = py::array_t<std::int32_t, py::array::c_style | py::array::forcecast>;
 
-// The values of a case line after its identifier, in file order: 8 in direct mode, 10 in inverse mode.
-constexpr int kPassValues = kInverseEntryFields - 1;
+// The values of a case line after its identifier, in file order (the last two in inverse mode only).
+constexpr int kPassValues = CaseInputs::kValues;
 
 Mode modeNamed(const std::string& name) {
     if (name == "direct") {
@@ -54,20 +54,6 @@ RheologyKind rheologyNamed(const std::string& name) {
         return kWS18Rheology;
     }
     throw std::invalid_argument("unknown rheology '" + name + "': constant, smatch or ws18");
-}
-
-double* passValue(CaseInputs& inputs, int k) {
-    double* const values[kPassValues] = {&inputs.Entry_thickness,
-                                         &inputs.Exit_thickness,
-                                         &inputs.Entry_tension,
-                                         &inputs.Exit_tension,
-                                         &inputs.Working_roll_diameter,
-                                         &inputs.Young_modulus_WR,
-                                         &inputs.Offset_yield_stress,
-                                         &inputs.Friction_coefficient,
-                                         &inputs.Force,
-                                         &inputs.Slip};
-    return values[k];
 }
 
 // An output column of the exit file and where the result holds it.
@@ -153,7 +139,7 @@ py::dict solve(const std::string& modeName, const std::string& rheologyName, con
         const auto row = static_cast<py::ssize_t>(c);
         cases[c].Case_id = ids(row);
         for (int k = 0; k < kPassValues; ++k) {
-            *passValue(cases[c], k) = passes(row, k);
+            cases[c].value(k) = passes(row, k);
         }
         for (int k = 0; k < coefficientCount; ++k) {
             cases[c].coefficients[static_cast<std::size_t>(k)] = coefficients.at(row, k);
@@ -217,7 +203,7 @@ py::dict parseEntry(const std::string& modeName, const std::string& text) {
         CaseLine::read(mode, line, inputs);
         ids.push_back(inputs.Case_id);
         for (int k = 0; k < kPassValues; ++k) {
-            values.push_back(*passValue(inputs, k));
+            values.push_back(inputs.value(k));
         }
         unreadable.append(inputs.unreadable);
     }
@@ -269,7 +255,7 @@ py::dict profile(const std::string& modeName, const std::string& rheologyName, s
     CaseInputs inputs;
     inputs.Case_id = caseId;
     for (int k = 0; k < kPassValues; ++k) {
-        *passValue(inputs, k) = values[static_cast<std::size_t>(k)];
+        inputs.value(k) = values[static_cast<std::size_t>(k)];
     }
     std::copy(coefficients.begin(), coefficients.end(), inputs.coefficients.begin());
     CaseProfile computed(mode == kDirectMode ? 'd' : 'i', rheology == kSmatchRheology ? 's'

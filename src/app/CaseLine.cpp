@@ -16,18 +16,8 @@ constexpr std::size_t kLongestQuote = 40; // characters of a field quoted in a r
 
 bool CaseLine::read(int mode, std::string_view line, CaseInputs& inputs) {
     inputs.Case_id = 0;
-    double* const numbers[] = {&inputs.Entry_thickness,
-                               &inputs.Exit_thickness,
-                               &inputs.Entry_tension,
-                               &inputs.Exit_tension,
-                               &inputs.Working_roll_diameter,
-                               &inputs.Young_modulus_WR,
-                               &inputs.Offset_yield_stress,
-                               &inputs.Friction_coefficient,
-                               &inputs.Force,
-                               &inputs.Slip};
-    for (double* number : numbers) {
-        *number = 0.0;
+    for (int k = 0; k < CaseInputs::kValues; ++k) {
+        inputs.value(k) = 0.0;
     }
     inputs.coefficients.fill(0.0);
     inputs.unreadable.clear();
@@ -38,7 +28,7 @@ bool CaseLine::read(int mode, std::string_view line, CaseInputs& inputs) {
     for (int k = 0; k < fieldCount; ++k) {
         const bool present = fields.nextField(field);
         const bool read = present && (k == 0 ? FieldReader::parseInteger(field, inputs.Case_id)
-                                             : FieldReader::parseDouble(field, *numbers[k - 1]));
+                                             : FieldReader::parseDouble(field, inputs.value(k - 1)));
         if (!read) {
             addUnreadable(inputs, "field " + std::to_string(k + 1) + " (" + kEntryFieldNames[k] + ") " +
                                       (present ? "is not a number: " + quoted(field) : "is missing"));

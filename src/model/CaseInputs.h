@@ -33,6 +33,23 @@ struct CaseInputs {
     // Empty when the entry line and the coefficient record were read whole. Otherwise what could not be
     // read: the case is then an input failure with this reason, and is not solved.
     std::string unreadable;
+
+    // The values of an entry line after its identifier, in their order: value(0) is Entry_thickness,
+    // value(9) Slip.
+    static constexpr int kValues = 10;
+    double& value(int k) { return this->*kValueMembers[k]; }
+
+private:
+    static constexpr double CaseInputs::*kValueMembers[kValues] = {&CaseInputs::Entry_thickness,
+                                                                   &CaseInputs::Exit_thickness,
+                                                                   &CaseInputs::Entry_tension,
+                                                                   &CaseInputs::Exit_tension,
+                                                                   &CaseInputs::Working_roll_diameter,
+                                                                   &CaseInputs::Young_modulus_WR,
+                                                                   &CaseInputs::Offset_yield_stress,
+                                                                   &CaseInputs::Friction_coefficient,
+                                                                   &CaseInputs::Force,
+                                                                   &CaseInputs::Slip};
 };
 
 // The names of the values of an entry line, in their order: the first nine in direct mode, all eleven in
