@@ -31,13 +31,17 @@ std::string quoted(const std::string& text) {
 // While it lives, a write to a pipe whose reader has gone fails with EPIPE instead of killing the process.
 class IgnoredBrokenPipes {
 public:
-    IgnoredBrokenPipes() { sigaction(SIGPIPE, &ignore_, &previous_); }
+    IgnoredBrokenPipes() {
+        struct sigaction ignore = {};
+        ignore.sa_handler = SIG_IGN;
+        sigemptyset(&ignore.sa_mask);
+        sigaction(SIGPIPE, &ignore, &previous_);
+    }
     ~IgnoredBrokenPipes() { sigaction(SIGPIPE, &previous_, nullptr); }
     IgnoredBrokenPipes(const IgnoredBrokenPipes&) = delete;
     IgnoredBrokenPipes& operator=(const IgnoredBrokenPipes&) = delete;
 
 private:
-    struct sigaction ignore_ = {};
     struct sigaction previous_ = {};
 };
 
