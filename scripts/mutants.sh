@@ -40,7 +40,7 @@ PY
 total=0
 killed=0
 survivors=()
-while IFS=$'\t' read -r target text replacement what; do
+while IFS=$'\t' read -r target text replacement what <&3; do
     case "$target" in '' | '#'*) continue ;; esac
     [ -z "$pattern" ] || [[ "$target $text $what" == *"$pattern"* ]] || continue
     total=$((total + 1))
@@ -63,7 +63,7 @@ while IFS=$'\t' read -r target text replacement what; do
     fi
     restore
     touch "$target"
-done < "$list"
+done 3< "$list" # its own descriptor: the build and the tests must not read the list
 cmake --build build-mutants --parallel 2 > /dev/null
 
 echo "== $killed of $total mutants killed"
