@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Regenerates the gold exit files of the regression suite (tests/regression/) from the bundled examples,
-# and the digest's recorded values (tests/digest/).
+# the digest's recorded values (tests/digest/), the why files and the recorded runs of tests/runs/.
 # Run it only on purpose, after a change of results that you have checked, and review the diff.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -33,3 +33,41 @@ for run in "${RUNS[@]}"; do
     echo "tests/regression/why_$name.txt"
 done
 git --no-pager diff --stat -- tests/regression || true
+
+# The recorded runs of tests/runs/: each run again, its output, status and after-files written anew.
+cmake --build build --parallel 2 --target rollbite > /dev/null
+python3 - "$ROLLBITE" <<'PY'
+import os, pathlib, shutil, subprocess, sys, tempfile
+rollbite = sys.argv[1]
+recorded = lambda name: name.startswith(("expected-", "after-")) or name in ("answers", "command", "absent", "folders")
+for folder in sorted(pathlib.Path("tests/runs").iterdir()):
+    with tempfile.TemporaryDirectory() as work:
+        for file in folder.iterdir():
+            if not recorded(file.name):
+                shutil.copyfile(file, os.path.join(work, file.name))
+        folders = folder / "folders"
+        for name in (folders.read_text().split() if folders.exists() else []):
+            os.mkdir(os.path.join(work, name))
+        answers = folder / "answers"
+        if answers.exists():
+            run = subprocess.run([rollbite], input=answers.read_bytes(), cwd=work, capture_output=True)
+        else:
+            command = (folder / "command").read_text().splitlines()[0]
+            run = subprocess.run(f"'{rollbite}' {command}", shell=True, stdin=subprocess.DEVNULL, cwd=work,
+                                 capture_output=True)
+        for name, content in (("expected-out", run.stdout), ("expected-err", run.stderr),
+                              ("expected-status", b"" if run.returncode == 0 else f"{run.returncode}\n".encode())):
+            path = folder / name
+            if content:
+                path.write_bytes(content)
+            elif path.exists():
+                path.unlink()
+        for after in folder.glob("after-*"):
+            after.write_bytes(pathlib.Path(work, after.name[len("after-"):]).read_bytes())
+        absent = folder / "absent"
+        for name in (absent.read_text().split() if absent.exists() else []):
+            if os.path.exists(os.path.join(work, name)):
+                print(f"{folder}: {name} is there, and must not be", file=sys.stderr)
+print("tests/runs/")
+PY
+git --no-pager diff --stat -- tests/runs || true

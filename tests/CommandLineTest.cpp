@@ -1,5 +1,5 @@
 // rollbite with arguments: the dialogue's exit file byte for byte, the why file, the summary line and the
-// progress line, and what it refuses (usage errors with status 2, files it cannot use with status 1).
+// progress line. What it refuses (usage errors, files it cannot use) is kept as data in tests/runs/.
 #include "support/ExampleRuns.h"
 #include "support/ExitFile.h"
 #include "support/Workspace.h"
@@ -72,94 +72,6 @@ TEST_P(CommandLineRuns, WriteTheDialoguesExitFileWithTheWhyFileAndTheSummary) {
 
 INSTANTIATE_TEST_SUITE_P(SixExampleRuns, CommandLineRuns, testing::ValuesIn(kExampleRuns),
                          [](const testing::TestParamInfo<ExampleRun>& info) { return info.param.name; });
-
-TEST(CommandLine, UsageErrorsNameTheArgumentAndExitWithTwo) {
-    Workspace workspace("command-line-usage");
-    workspace.write("e.txt", "header\n1 30 22 5 10 800 210000 150 0.3\n");
-    const struct {
-        const char* arguments;
-        const char* message;
-    } errors[] = {
-        {"--verbose", "the first argument must be the mode, direct or inverse"},
-        {"sideways --rheology constant e.txt x.txt", "unknown mode 'sideways'"},
-        {"direct e.txt x.txt", "--rheology is missing"},
-        {"direct --rheology steel e.txt x.txt", "unknown rheology 'steel' for --rheology"},
-        {"direct --rheology smatch e.txt x.txt", "the smatch rheology needs --coefficients FILE"},
-        {"inverse --rheology constant --coefficients e.txt e.txt x.txt",
-         "the constant rheology takes no --coefficients"},
-        {"direct --rheology constant e.txt", "ENTRY and EXIT are both needed"},
-        {"direct --rheology constant e.txt x.txt y.txt", "one ENTRY and one EXIT only, not also 'y.txt'"},
-        {"direct --rheology constant --threads 0 e.txt x.txt",
-         "--threads must be a whole number from 1 to 256"},
-        {"direct --rheology=constant --speed e.txt x.txt", "unknown option --speed"},
-        {"direct --rheology constant e.txt x.txt --why", "--why needs a value"},
-        {"direct --rheology constant --quiet=yes e.txt x.txt", "--quiet takes no value"},
-    };
-    for (const auto& error : errors) {
-        const RunResult result = workspace.shell(commandLine(error.arguments));
-        EXPECT_EQ(result.exitStatus, 2) << error.arguments;
-        EXPECT_EQ(result.err.rfind("rollbite: " + std::string(error.message), 0), 0u)
-            << error.arguments << ": " << result.err;
-        EXPECT_NE(result.err.find("rollbite --help"), std::string::npos) << result.err;
-        EXPECT_EQ(result.out, "");
-        EXPECT_FALSE(workspace.exists("x.txt")) << error.arguments;
-    }
-    const RunResult help = workspace.shell(commandLine("--help"));
-    EXPECT_EQ(help.exitStatus, 0);
-    EXPECT_EQ(help.out.rfind("Usage: rollbite\n", 0), 0u) << help.out;
-    const RunResult version = workspace.shell(commandLine("--version"));
-    EXPECT_EQ(version.exitStatus, 0);
-    EXPECT_EQ(version.out.rfind("rollbite ", 0), 0u) << version.out;
-}
-
-TEST(CommandLine, FilesTheDialogueWouldAskAgainForStopTheRunWithOneLine) {
-    // Each refusal of the dialogue, as a message and the status 1; the files are left as they were and no
-    // exit file is left behind.
-    Workspace workspace("command-line-files");
-    const std::string entry = "header\n1 30 22 5 10 800 210000 150 0.3\n";
-    const std::string notes = "measured on F3\n";
-    workspace.write("e.txt", entry);
-    workspace.write("notes.txt", notes);
-    workspace.write("short.txt", "header\n");
-    std::filesystem::create_directory(workspace.path("folder"));
-    const struct {
-        const char* arguments;
-        const char* message;
-    } refusals[] = {
-        {"direct --rheology constant nothere.txt x.txt", "the entry file nothere.txt doesn't exist"},
-        {"direct --rheology constant folder x.txt", "the entry file folder doesn't exist"},
-        {"direct --rheology smatch --coefficients nothere.txt e.txt x.txt",
-         "the coefficient file nothere.txt doesn't exist"},
-        {"direct --rheology constant e.txt ./e.txt", "the exit file ./e.txt is an input file"},
-        {"direct --rheology smatch --coefficients notes.txt e.txt notes.txt",
-         "the exit file notes.txt is an input file"},
-        {"direct --rheology constant e.txt notes.txt", "the exit file notes.txt holds other data"},
-        {"direct --rheology constant e.txt no/such/x.txt", "the exit file no/such/x.txt can't be written"},
-        {"direct --rheology smatch --coefficients short.txt e.txt x.txt",
-         "the files e.txt and short.txt don't have the same number of lines"},
-        {"direct --rheology constant e.txt x.txt --why e.txt", "the why file e.txt is an input file"},
-        {"direct --rheology constant e.txt x.txt --why x.txt", "the why file x.txt is the exit file"},
-        {"direct --rheology constant e.txt x.txt --why notes.txt", "the why file notes.txt holds other data"},
-        {"direct --rheology constant e.txt x.txt --why no/such/why.txt",
-         "the why file no/such/why.txt can't"},
-    };
-    for (const auto& refusal : refusals) {
-        const RunResult result = workspace.shell(commandLine(refusal.arguments));
-        EXPECT_EQ(result.exitStatus, 1) << refusal.arguments;
-        EXPECT_EQ(result.err.rfind("rollbite: " + std::string(refusal.message), 0), 0u)
-            << refusal.arguments << ": " << result.err;
-        EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << "one line: " << result.err;
-        EXPECT_FALSE(workspace.exists("x.txt")) << refusal.arguments;
-        EXPECT_EQ(workspace.read("e.txt"), entry);
-        EXPECT_EQ(workspace.read("notes.txt"), notes);
-    }
-    // --force writes over other data, never over an input.
-    EXPECT_EQ(workspace.shell(commandLine("direct --rheology constant --force e.txt notes.txt")).exitStatus,
-              0);
-    EXPECT_EQ(exitRows(workspace.read("notes.txt")).size(), 2u);
-    EXPECT_EQ(workspace.shell(commandLine("direct --rheology constant --force e.txt e.txt")).exitStatus, 1);
-    EXPECT_EQ(workspace.read("e.txt"), entry);
-}
 
 TEST(CommandLine, AProgressLineOnATerminalOnly) {
     // A terminal made by script(1): the progress line is redrawn in place, then cleared before the

@@ -137,39 +137,6 @@ TEST_P(HostileFiles, EveryCaseLineGivesOneRowWhateverItHolds) {
 INSTANTIATE_TEST_SUITE_P(AllRuns, HostileFiles, testing::ValuesIn(kRuns),
                          [](const testing::TestParamInfo<RunKind>& info) { return info.param.name; });
 
-TEST(HostileFiles, CoefficientFilesThatAreEmptyOrShortInNumbers) {
-    Workspace workspace("hostile-coefficients");
-    const std::string entry =
-        std::string("header\n1 ") + kRuns[1].caseFields + "\n2 " + kRuns[1].caseFields + "\n";
-    workspace.write("entry.txt", entry);
-
-    // An empty coefficient file cannot match the cases: the run is refused as a whole.
-    workspace.write("coefficients.txt", "");
-    RunResult result = workspace.run(answersFor(kRuns[1]));
-    EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_NE(result.out.find("don't have the same number of lines"), std::string::npos) << result.out;
-    EXPECT_EQ(workspace.read("exit.txt"), "");
-
-    // As many lines, but the second record has two numbers only: that case alone fails its inputs.
-    workspace.write("coefficients.txt", std::string("header\n") + kSmatchRecord + "\n1 2\n");
-    result = workspace.run(answersFor(kRuns[1]));
-    ASSERT_EQ(result.exitStatus, 0) << result.out << result.err;
-    std::vector<Row> rows = exitRows(workspace.read("exit.txt"));
-    ASSERT_EQ(rows.size(), 3u);
-    expectWellFormed(rows, 21);
-    EXPECT_EQ(rows[1][1], "VOID");
-    EXPECT_EQ(rows[2][1], "INPUTS");
-
-    // WS18 records short by one number: each case reads into the next record, the last finds the end.
-    workspace.write("coefficients.txt", std::string("header\n1 2 3\n") + kWS18Record + "\n");
-    result = workspace.run(answersFor(kRuns[2]));
-    ASSERT_EQ(result.exitStatus, 0) << result.out << result.err;
-    rows = exitRows(workspace.read("exit.txt"));
-    ASSERT_EQ(rows.size(), 3u);
-    expectWellFormed(rows, 21);
-    EXPECT_EQ(rows[2][1], "INPUTS");
-}
-
 namespace {
 
 // A file of `count` sound direct Constant cases.

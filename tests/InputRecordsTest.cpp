@@ -168,6 +168,7 @@ TEST(RheologyInputs, SmatchAcceptsAnyCoefficients) {
     EXPECT_EQ(coefficients.Wrong_inputs, "All wrong rheology inputs: ");
     EXPECT_FALSE(coefficients.allZero());
     EXPECT_TRUE(SmatchInputs(1e-17, 0.0, -1e-17, 0.0).allZero());
+    EXPECT_FALSE(SmatchInputs(0.0, 0.0, 0.0, 5.0).allZero());
 }
 
 TEST(RheologyInputs, WS18ChecksRunInTheirOwnOrderAndListEveryFailure) {
@@ -179,6 +180,8 @@ TEST(RheologyInputs, WS18ChecksRunInTheirOwnOrderAndListEveryFailure) {
     const SteelCase cases[] = {
         {"valid", [](WS18Inputs&) {}, ""},
         {"temperatures 100 apart", [](WS18Inputs& s) { s.TemperatureOut = 900.0; }, ""},
+        {"1200 and 1150 in range", [](WS18Inputs& s) { s.TemperatureIn = 1200.0, s.TemperatureOut = 1150.0; },
+         ""},
         {"more than 100 apart", [](WS18Inputs& s) { s.TemperatureOut = 899.5; }, " DeltaTemperature_InOut "},
         {"temperature range", [](WS18Inputs& s) { s.TemperatureIn = 1200.5; },
          " TemperatureIn  DeltaTemperature_InOut "},

@@ -1,11 +1,9 @@
-// The output checks of both modes and the strict reading of case-line fields.
-#include "app/FieldReader.h"
+// The output checks of both modes. (How a field of a line is read: tests/runs/file-number-forms.)
 #include "model/DirectCase.h"
 #include "model/InverseCase.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <limits>
 
 using namespace rollbite;
@@ -64,51 +62,4 @@ TEST(InverseOutputs, FrictionFoundMustBeACoulombCoefficient) {
         EXPECT_EQ(inverse.checkOutputs(), c.valid) << c.offset << " " << c.friction << " " << c.torque;
         EXPECT_EQ(inverse.result.reason.empty(), c.valid) << inverse.result.reason;
     }
-}
-
-TEST(FieldReader, WholeNumbersOnlyInTheClassicNotation) {
-    struct Field {
-        const char* text;
-        bool number;
-        double value;
-    };
-    const Field fields[] = {
-        {"150", true, 150.0}, {"-0.5", true, -0.5}, {"+2.1e5", true, 210000.0}, {"1.5E-3", true, 0.0015},
-        {".5", true, 0.5},    {"5.", true, 5.0},    {"1,5", false, 0.0},        {"1e", false, 0.0},
-        {"nan", false, 0.0},  {"inf", false, 0.0},  {"0x10", false, 0.0},       {"1e999", false, 0.0},
-        {"--1", false, 0.0},  {"", false, 0.0},     {"12abc", false, 0.0},      {"+-1", false, 0.0},
-    };
-    for (const Field& field : fields) {
-        double value = -1.0;
-        EXPECT_EQ(FieldReader::parseDouble(field.text, value), field.number) << field.text;
-        if (field.number) {
-            EXPECT_EQ(value, field.value) << field.text;
-        } else {
-            EXPECT_EQ(value, -1.0) << field.text;
-        }
-    }
-    std::int32_t id = 0;
-    EXPECT_TRUE(FieldReader::parseInteger("+42", id));
-    EXPECT_EQ(id, 42);
-    EXPECT_FALSE(FieldReader::parseInteger("4.5", id));
-    EXPECT_FALSE(FieldReader::parseInteger("99999999999", id));
-    EXPECT_FALSE(FieldReader::parseInteger("+-3", id));
-    EXPECT_EQ(id, 42);
-}
-
-TEST(FieldReader, FieldsAreSeparatedByAnyWhiteSpace) {
-    const std::string line = " 7\t30.5  \r22\v";
-    FieldReader fields(line);
-    std::int32_t id = 0;
-    double entry = 0.0;
-    double exit = 0.0;
-    double missing = -1.0;
-    EXPECT_TRUE(fields.nextInteger(id));
-    EXPECT_TRUE(fields.nextDouble(entry));
-    EXPECT_TRUE(fields.nextDouble(exit));
-    EXPECT_FALSE(fields.nextDouble(missing));
-    EXPECT_EQ(id, 7);
-    EXPECT_EQ(entry, 30.5);
-    EXPECT_EQ(exit, 22.0);
-    EXPECT_EQ(missing, -1.0);
 }

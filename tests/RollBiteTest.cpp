@@ -13,6 +13,7 @@
 #include <vector>
 
 using rollbite::Constant;
+using rollbite::FailedStep;
 using rollbite::kEpsilon;
 using rollbite::Models;
 
@@ -234,25 +235,30 @@ TEST(RollBite, SwitchInsideTheNeutralCellCutsTheCellAtBothAngles) {
 }
 
 TEST(RollBite, FailuresBeforeTheNeutralPointLeaveTheOutputsAlone) {
+    // Each failure, with the step it is told by.
     const double twoK = 2.0 * 150.0 / std::sqrt(3.0);
     Pass tinyRoll;
     tinyRoll.rollDiameter = 2.0; // no bite angle for a 8 mm draft
     Pass noStress;
     noStress.flowStress = 0.0;
-    const Pass failures[] = {
-        tinyRoll,
-        withFriction(0.3, twoK - 0.5, 0.0), // less than 1 MPa of entry pressure left
-        withFriction(0.3, 0.0, twoK - 0.5), // nor of exit pressure
-        withFriction(0.3, 0.0, 150.0),      // the exit-side curve stays below up to the entry
-        withFriction(0.3, 100.0, 0.0),      // the exit-side curve starts above the entry-side one
-        noStress,                           // the rheology fails in the sweep
+    const struct {
+        Pass pass;
+        FailedStep step;
+    } failures[] = {
+        {tinyRoll, FailedStep::BiteAngle},
+        {withFriction(0.3, twoK - 0.75, 0.0), FailedStep::EntryTension}, // less than 1 MPa of pressure left
+        {withFriction(0.3, 0.0, twoK - 0.75), FailedStep::ExitTension},
+        {withFriction(0.3, 0.0, 150.0), FailedStep::NoCrossing}, // the exit-side curve stays below
+        {withFriction(0.3, 100.0, 0.0), FailedStep::NoCrossing}, // it starts above the entry-side one
+        {noStress, FailedStep::FlowStress},                      // the rheology fails in the sweep
     };
-    for (const Pass& failure : failures) {
+    for (const auto& failure : failures) {
         Models model;
         ASSERT_EQ(computeBite(model, Pass()), 0);
         const Models before = model;
-        EXPECT_EQ(computeBite(model, failure), 1);
+        EXPECT_EQ(computeBite(model, failure.pass), 1);
         EXPECT_EQ(model.Has_Failed, 1);
+        EXPECT_EQ(model.Failed_step, failure.step) << static_cast<int>(failure.step);
         EXPECT_EQ(model.Rolling_Force, before.Rolling_Force);
         EXPECT_EQ(model.Rolling_Torque, before.Rolling_Torque);
         EXPECT_EQ(model.Contact_Length, before.Contact_Length);

@@ -1,5 +1,5 @@
-// Whole runs of the real executable compared row by row with an exit file, naming the row, the column and
-// both values on a difference:
+// Whole runs of the real executable compared with what they must leave:
+// - runs kept as data in tests/runs/NAME/, dialogues and command lines (below);
 // - the six runs of the reference cases, results computed independently from the same model, to their
 //   printed digits (one unit of the last digit allowed);
 // - the six runs of the bundled examples, against their gold exit files to the last digit. A gold file
@@ -10,10 +10,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <map>
 #include <ostream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 using rollbite::test::compareExitFiles;
 using rollbite::test::ExampleRun;
@@ -131,3 +134,84 @@ TEST(QuickStart, TheExampleCommandShowsWhatItRanAndTheTableAndRebuildsNothing) {
     EXPECT_EQ(python.exitStatus, 0) << python.err;
     EXPECT_NE(python.out.find("101   VOID    1154.637133"), std::string::npos) << python.out;
 }
+
+namespace {
+
+std::vector<std::string> runFolders() {
+    std::vector<std::string> names;
+    for (const auto& folder : std::filesystem::directory_iterator(testDataFolder() / "runs")) {
+        names.push_back(folder.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+bool startsWith(const std::string& text, const std::string& start) {
+    return text.rfind(start, 0) == 0;
+}
+
+// What a run folder records rather than gives the run.
+bool isRecorded(const std::string& name) {
+    return startsWith(name, "expected-") || startsWith(name, "after-") || name == "answers" ||
+           name == "command" || name == "absent" || name == "folders";
+}
+
+class RecordedRuns : public testing::TestWithParam<std::string> {};
+
+} // namespace
+
+// Runs kept as data in tests/runs/NAME/: the dialogue's answers (`answers`) or the command line's
+// arguments (`command`), the files the run starts with (every file not named below) and the folders to
+// make first (`folders`); and what the run must leave: its standard output and error (`expected-out`,
+// `expected-err`; empty when missing), its exit status (`expected-status`; 0 when missing), the exact
+// content of every file named in an `after-FILE`, and none of the files listed in `absent`.
+// scripts/update-gold.sh records them anew.
+TEST_P(RecordedRuns, LeaveWhatWasRecorded) {
+    const std::filesystem::path folder = testDataFolder() / "runs" / GetParam();
+    Workspace workspace("run-" + GetParam());
+    std::map<std::string, std::string> recorded;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        workspace.copyFrom(folder.string(), name);
+        if (isRecorded(name)) {
+            recorded[name] = workspace.read(name);
+            std::filesystem::remove(workspace.path(name));
+        }
+    }
+    for (const std::string& name : linesOf(recorded["folders"])) {
+        std::filesystem::create_directory(workspace.path(name));
+    }
+    const std::string command = linesOf(recorded["command"]).empty() ? "" : linesOf(recorded["command"])[0];
+    const RunResult run =
+        recorded.count("answers") != 0
+            ? workspace.run(recorded["answers"])
+            : workspace.shell("'" + rollbite::test::executable().string() + "' " + command + " < /dev/null");
+    EXPECT_EQ(run.out, recorded["expected-out"]);
+    EXPECT_EQ(run.err, recorded["expected-err"]);
+    EXPECT_EQ(std::to_string(run.exitStatus) + "\n",
+              recorded.count("expected-status") != 0 ? recorded["expected-status"] : "0\n");
+    for (const auto& [name, content] : recorded) {
+        if (startsWith(name, "after-")) {
+            EXPECT_EQ(workspace.read(name.substr(6)), content) << name.substr(6);
+        }
+    }
+    for (const std::string& name : linesOf(recorded["absent"])) {
+        EXPECT_FALSE(workspace.exists(name)) << name;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Data, RecordedRuns, testing::ValuesIn(runFolders()),
+                         [](const testing::TestParamInfo<std::string>& info) {
+                             std::string name = info.param;
+                             std::replace(name.begin(), name.end(), '-', '_');
+                             return name;
+                         });

@@ -68,7 +68,7 @@ WS18 preparedModel(const WS18Inputs& steel, const Grid& grid = biteGrid()) {
 
 } // namespace
 
-TEST(WS18Coefficients, ChemistryRegressions) {
+TEST(WS18Coefficients, PureIronAndTheContentsThatPlayNoPart) {
     const WS18 iron = modelOf(WS18Inputs());
     EXPECT_EQ(iron.Lattice_stress_coefficient, 65.0);
     EXPECT_EQ(iron.Storage_coefficient, 2.488e13);
@@ -78,19 +78,8 @@ TEST(WS18Coefficients, ChemistryRegressions) {
     EXPECT_EQ(iron.Recovery_rate_exponent, 0.0);
     EXPECT_EQ(iron.Recovery_activation_energy, 34369.9);
 
-    const WS18 model = modelOf(hsla());
-    const double C = 0.06, Mn = 1.45, Si = 0.3, Nb = 0.04, Ti = 0.02, Al = 0.035, Cr = 0.25, Mo = 0.1;
-    EXPECT_DOUBLE_EQ(model.Lattice_stress_coefficient,
-                     65.0 + 0.1 * C + 0.02 * Si + 0.015 * Mo + 0.399 * Nb + 0.012 * Al + 0.0034 * Cr);
-    EXPECT_DOUBLE_EQ(model.Storage_coefficient, 2.488e13 + 6.7e9 * Mn + 1.27e10 * Si + 1.6e11 * Ti);
-    EXPECT_DOUBLE_EQ(model.Storage_rate_exponent, 0.182 + 0.000239 * C + 0.000238 * Ti);
-    EXPECT_DOUBLE_EQ(model.Storage_activation_energy, 20015.0 + 5.81 * C + 6.65 * Nb);
-    EXPECT_DOUBLE_EQ(model.Recovery_coefficient,
-                     22.4 + 0.085 * C + 0.0092 * Mn + 0.0103 * Si + 0.0199 * Cr + 0.197 * Ti);
-    EXPECT_DOUBLE_EQ(model.Recovery_rate_exponent, 1.24e-5 * Si + 8.45e-5 * Cr + 0.000139 * Ti);
-    EXPECT_DOUBLE_EQ(model.Recovery_activation_energy, 34369.9 + 6.85 * Nb);
-
     // N, V, P, Cu, Ni and B never change a coefficient.
+    const WS18 model = modelOf(hsla());
     WS18Inputs changed = hsla();
     for (double* content : {&changed.N, &changed.V, &changed.P, &changed.Cu, &changed.Ni, &changed.B}) {
         *content += 0.5;
