@@ -68,10 +68,6 @@ bool nameOf(const std::string& text, std::initializer_list<const char*> names, i
 
 } // namespace
 
-const char* CommandLine::usage() {
-    return kUsage;
-}
-
 int CommandLine::run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
     if (arguments.size() == 1 && (arguments[0] == "-h" || arguments[0] == "--help")) {
         out << kUsage;

@@ -17,8 +17,6 @@ public:
     // 1 for a run that could not start or stopped (a message on `err`), 2 for a usage error.
     static int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
 
-    static const char* usage();
-
 private:
     struct Request {
         int mode = -1;

@@ -75,11 +75,6 @@ bool FieldReader::nextInteger(std::int32_t& value) {
     return nextField(field) && parseInteger(field, value);
 }
 
-bool FieldReader::nextDouble(double& value) {
-    std::string_view field;
-    return nextField(field) && parseDouble(field, value);
-}
-
 bool FieldReader::parseDouble(std::string_view field, double& value) {
     if (!isDecimalNumber(field)) {
         return false;

@@ -18,7 +18,6 @@ public:
     // False when the line has no more fields or the next field is not a whole number (the value is then
     // left untouched).
     bool nextInteger(std::int32_t& value);
-    bool nextDouble(double& value);
 
     // The next whitespace-separated field, whatever it holds. False at the end of the line.
     bool nextField(std::string_view& field);
