@@ -244,12 +244,14 @@ TEST(Profile, PlotsAreDrawnAsPngAndSvg) {
 }
 
 TEST(Profile, APlotWithoutAWorkingGnuplotFailsWithAMessageAndNoFile) {
-    // No gnuplot on the PATH, and one that gives up at once (its pipe breaks under the writer): a message,
-    // status 1, and neither the table nor a picture cut short.
+    // No gnuplot on the PATH, and one that fails part-way: a message, status 1, and neither the table nor
+    // a picture cut short.
     Workspace workspace("profile-no-gnuplot");
     workspace.copyFrom((sourceFolder() / "examples").string(), "direct_constant_entry.txt");
     std::filesystem::create_directory(workspace.path("failing"));
-    workspace.write("failing/gnuplot", "#!/bin/sh\nexit 3\n");
+    // A gnuplot that leaves half a picture where it was told to draw, and fails.
+    workspace.write("failing/gnuplot", "#!/bin/sh\nout=$(sed -n \"s/^set output '\\(.*\\)'$/\\1/p\")\n"
+                                       "echo half a picture > \"$out\"\nexit 3\n");
     std::filesystem::permissions(workspace.path("failing/gnuplot"), std::filesystem::perms::owner_all);
     const struct {
         const char* path;
