@@ -2,10 +2,10 @@
 // complete run of the mode's case loop (reading, checking, solving and writing every case) through the same
 // code as the program's command line, with the rows written to /dev/null; on one thread, and on two (the
 // cases solved by a pipeline of worker threads, as the program does by default).
-#include "Kinds.h"
-#include "app/Console.h"
-#include "app/DirectOrowan.h"
-#include "app/InverseOrowan.h"
+#include "app/dialogue/Console.h"
+#include "app/run/DirectOrowan.h"
+#include "app/run/InverseOrowan.h"
+#include "rollbite/Kinds.h"
 
 #include <benchmark/benchmark.h>
 

@@ -4,11 +4,11 @@
 // record. Every row must be well formed, and a case that is not VOID must say why.
 #include "RunCheck.h"
 
-#include "Kinds.h"
-#include "app/CaseLine.h"
-#include "app/DirectOrowan.h"
-#include "app/InverseOrowan.h"
-#include "model/CaseSolver.h"
+#include "app/formats/CaseLine.h"
+#include "app/formats/ExitColumns.h"
+#include "app/formats/RecordReader.h"
+#include "rollbite/Kinds.h"
+#include "rollbite/model/CaseSolver.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -30,13 +30,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     rollbite::CaseInputs inputs;
     rollbite::CaseLine::read(mode, text.substr(0, lineEnd), inputs);
     std::istringstream record(lineEnd < text.size() ? text.substr(lineEnd + 1) : std::string());
-    std::string field;
-    rollbite::CaseLine::readRecord(record, kind, inputs, field);
+    rollbite::RecordReader(record).next(kind, inputs);
 
     rollbite::CaseSolver solver(mode, kind);
     const rollbite::CaseResult& result = solver.solve(inputs);
-    std::string row = mode == rollbite::kDirectMode ? rollbite::DirectOrowan::row(result)
-                                                    : rollbite::InverseOrowan::row(result);
+    std::string row = rollbite::ExitColumns(mode).row(result);
     row.pop_back(); // its line feed
     rollbite::fuzz::checkRow(row, mode == rollbite::kDirectMode ? 21 : 12, "the row");
     if ((result.errorCode == rollbite::VOID) != result.reason.empty() ||

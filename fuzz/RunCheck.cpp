@@ -1,9 +1,9 @@
 #include "RunCheck.h"
 
-#include "Kinds.h"
-#include "app/Console.h"
-#include "app/DirectOrowan.h"
-#include "app/InverseOrowan.h"
+#include "app/dialogue/Console.h"
+#include "app/run/DirectOrowan.h"
+#include "app/run/InverseOrowan.h"
+#include "rollbite/Kinds.h"
 
 #include <algorithm>
 #include <cstdio>

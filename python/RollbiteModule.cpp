@@ -1,14 +1,18 @@
 // rollbite._rollbite: the case API for Python. Arrays in, arrays out; the cases are solved on threads,
 // each with its own CaseSolver, with the interpreter lock released, and come back in input order. The
 // Python package rollbite (rollbite/__init__.py) turns data frames into these arrays and back.
-#include "Kinds.h"
-#include "app/CaseLine.h"
-#include "app/CaseProfile.h"
-#include "app/FileHandler.h"
-#include "app/ProfileTable.h"
-#include "app/ThreadCount.h"
-#include "model/CaseInputs.h"
-#include "model/CaseSolver.h"
+#include "app/formats/EntryReader.h"
+#include "app/formats/ExitColumns.h"
+#include "app/formats/Names.h"
+#include "app/formats/OutputGuard.h"
+#include "app/formats/RecordReader.h"
+#include "app/formats/StagedFile.h"
+#include "app/formats/ThreadCount.h"
+#include "app/profile/CaseProfile.h"
+#include "app/profile/ProfileTable.h"
+#include "rollbite/Kinds.h"
+#include "rollbite/model/CaseInputs.h"
+#include "rollbite/model/CaseSolver.h"
 
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
@@ -16,6 +20,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -34,58 +39,30 @@ using Identifiers = py::array_t<std::int32_t, py::array::c_style | py::array::fo
 constexpr int kPassValues = CaseInputs::kValues;
 
 Mode modeNamed(const std::string& name) {
-    if (name == "direct") {
-        return kDirectMode;
+    Mode mode = kDirectMode;
+    if (!Names::parseMode(name, mode)) {
+        throw std::invalid_argument("unknown mode '" + name + "': " + Names::modeChoices());
     }
-    if (name == "inverse") {
-        return kInverseMode;
-    }
-    throw std::invalid_argument("unknown mode '" + name + "': direct or inverse");
+    return mode;
 }
 
 RheologyKind rheologyNamed(const std::string& name) {
-    if (name == "constant") {
-        return kConstantRheology;
+    RheologyKind rheology = kConstantRheology;
+    if (!Names::parseRheology(name, rheology)) {
+        throw std::invalid_argument("unknown rheology '" + name + "': " + Names::rheologyChoices());
     }
-    if (name == "smatch") {
-        return kSmatchRheology;
-    }
-    if (name == "ws18") {
-        return kWS18Rheology;
-    }
-    throw std::invalid_argument("unknown rheology '" + name + "': constant, smatch or ws18");
+    return rheology;
 }
 
-// An output column of the exit file and where the result holds it.
-struct OutputColumn {
-    const char* name;
-    double CaseResult::*value;
-};
-
-const std::vector<OutputColumn>& outputColumns(Mode mode) {
-    static const std::vector<OutputColumn> direct = {{"Rolling_Force", &CaseResult::Rolling_Force},
-                                                     {"Forward_Slip", &CaseResult::Forward_Slip},
-                                                     {"Rolling_Torque", &CaseResult::Rolling_Torque},
-                                                     {"Sigma_Moy", &CaseResult::Sigma_Moy},
-                                                     {"Sigma_Ini", &CaseResult::Sigma_Ini},
-                                                     {"Sigma_Out", &CaseResult::Sigma_Out},
-                                                     {"Sigma_Max", &CaseResult::Sigma_Max},
-                                                     {"Neutral_X", &CaseResult::Neutral_X},
-                                                     {"U_Forward_Slip", &CaseResult::U_Forward_Slip},
-                                                     {"Contact_Length", &CaseResult::Contact_Length},
-                                                     {"Neutral_H", &CaseResult::Neutral_H},
-                                                     {"angle_Tresca_Bw", &CaseResult::angle_Tresca_Bw},
-                                                     {"Neutral_Angle", &CaseResult::Neutral_Angle},
-                                                     {"angle_Tresca_Fw", &CaseResult::angle_Tresca_Fw},
-                                                     {"U_Rolling_Force", &CaseResult::U_Rolling_Force},
-                                                     {"Alpha_Max", &CaseResult::Alpha_Max}};
-    static const std::vector<OutputColumn> inverse = {
-        {"OffsetYield", &CaseResult::OffsetYield},       {"Friction", &CaseResult::Friction},
-        {"Rolling_Torque", &CaseResult::Rolling_Torque}, {"Sigma_Moy", &CaseResult::Sigma_Moy},
-        {"Sigma_Ini", &CaseResult::Sigma_Ini},           {"Sigma_Out", &CaseResult::Sigma_Out},
-        {"Sigma_Max", &CaseResult::Sigma_Max},           {"Force_Error(%)", &CaseResult::Force_Error},
-        {"Slip_Error(%)", &CaseResult::Slip_Error}};
-    return mode == kDirectMode ? direct : inverse;
+// One value of every result as a column.
+template <typename T, typename Value>
+py::array_t<T> columnOf(const std::vector<CaseResult>& results, Value value) {
+    py::array_t<T> column(static_cast<py::ssize_t>(results.size()));
+    auto cells = column.template mutable_unchecked<1>();
+    for (std::size_t c = 0; c < results.size(); ++c) {
+        cells(static_cast<py::ssize_t>(c)) = value(results[c]);
+    }
+    return column;
 }
 
 // Every case solved on `threads` threads, each taking the next case not yet taken.
@@ -155,57 +132,64 @@ py::dict solve(const std::string& modeName, const std::string& rheologyName, con
     }
 
     py::dict table;
-    py::array_t<std::int32_t> caseColumn(static_cast<py::ssize_t>(count));
-    py::array_t<std::int8_t> errorColumn(static_cast<py::ssize_t>(count));
-    py::list converged;
+    for (const ExitColumn& column : ExitColumns(mode)) {
+        switch (column.kind) {
+        case ExitColumn::Kind::CaseId:
+            table[column.name] =
+                columnOf<std::int32_t>(results, [](const CaseResult& r) { return r.Case_id; });
+            break;
+        case ExitColumn::Kind::ErrorClass:
+            table[column.name] = columnOf<std::int8_t>(
+                results, [](const CaseResult& r) { return static_cast<std::int8_t>(r.errorCode); });
+            break;
+        case ExitColumn::Kind::Number:
+            table[column.name] =
+                columnOf<double>(results, [&column](const CaseResult& r) { return r.*column.number; });
+            break;
+        case ExitColumn::Kind::Flag:
+            table[column.name] =
+                columnOf<bool>(results, [&column](const CaseResult& r) { return r.*column.flag; });
+            break;
+        case ExitColumn::Kind::Convergence:
+            table[column.name] = columnOf<std::int8_t>(
+                results, [](const CaseResult& r) { return static_cast<std::int8_t>(r.Has_Converged); });
+            break;
+        }
+    }
     py::list reasons;
-    for (std::size_t c = 0; c < count; ++c) {
-        caseColumn.mutable_at(static_cast<py::ssize_t>(c)) = results[c].Case_id;
-        errorColumn.mutable_at(static_cast<py::ssize_t>(c)) = static_cast<std::int8_t>(results[c].errorCode);
-        converged.append(results[c].Has_Converged);
-        reasons.append(results[c].reason);
+    for (const CaseResult& result : results) {
+        reasons.append(result.reason);
     }
-    table["case"] = caseColumn;
-    table["Errors"] = errorColumn;
-    for (const OutputColumn& column : outputColumns(mode)) {
-        py::array_t<double> numbers(static_cast<py::ssize_t>(count));
-        for (std::size_t c = 0; c < count; ++c) {
-            numbers.mutable_at(static_cast<py::ssize_t>(c)) = results[c].*column.value;
-        }
-        table[column.name] = numbers;
-    }
-    if (mode == kDirectMode) {
-        py::array_t<bool> presence(static_cast<py::ssize_t>(count));
-        py::array_t<bool> total(static_cast<py::ssize_t>(count));
-        for (std::size_t c = 0; c < count; ++c) {
-            presence.mutable_at(static_cast<py::ssize_t>(c)) = results[c].Tresca_Presence;
-            total.mutable_at(static_cast<py::ssize_t>(c)) = results[c].Total_Tresca;
-        }
-        table["Tresca_Presence"] = presence;
-        table["Total_Tresca"] = total;
-    }
-    table["Has_Converged"] = converged;
     table["reason"] = reasons;
     return table;
 }
 
-// The case lines of an entry file's text (its header line skipped), read as a run reads them.
-py::dict parseEntry(const std::string& modeName, const std::string& text) {
+// The case lines of an entry file (its header line skipped), read as a run reads them.
+py::dict parseEntry(const std::string& modeName, const std::string& path) {
     const Mode mode = modeNamed(modeName);
-    std::istringstream lines(text);
-    std::string line;
-    std::getline(lines, line);
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        throw std::invalid_argument("cannot read the entry file " + path);
+    }
+    EntryReader entries(file);
+    if (entries.empty()) {
+        throw std::invalid_argument("the entry file " + path +
+                                    " is empty: an entry file starts with a header line");
+    }
+    entries.skipHeader();
     std::vector<std::int32_t> ids;
     std::vector<double> values;
     py::list unreadable;
     CaseInputs inputs;
-    while (std::getline(lines, line)) {
-        CaseLine::read(mode, line, inputs);
+    while (entries.next(mode, inputs)) {
         ids.push_back(inputs.Case_id);
         for (int k = 0; k < kPassValues; ++k) {
             values.push_back(inputs.value(k));
         }
         unreadable.append(inputs.unreadable);
+    }
+    if (file.bad()) {
+        throw std::invalid_argument("the entry file " + path + " could not be read to its end");
     }
     py::dict table;
     table["case"] = py::array_t<std::int32_t>(static_cast<py::ssize_t>(ids.size()), ids.data());
@@ -215,32 +199,55 @@ py::dict parseEntry(const std::string& modeName, const std::string& text) {
     return table;
 }
 
-// The records of a coefficient file's text (its header line skipped): the next 4 or 23 numbers each,
-// until the text ends.
-py::dict parseRecords(const std::string& rheologyName, const std::string& text) {
+// The records of a coefficient file (its header line skipped): the next 4 or 23 numbers each, until the
+// file ends, with what could not be read and whether each stood alone on its line.
+py::dict parseRecords(const std::string& rheologyName, const std::string& path) {
     const RheologyKind rheology = rheologyNamed(rheologyName);
     const int count = CaseSolver::coefficientCount(rheology);
     if (count == 0) {
         throw std::invalid_argument("the constant rheology has no coefficients");
     }
-    std::istringstream records(text);
-    std::string field;
-    std::getline(records, field);
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        throw std::invalid_argument("cannot read the coefficient file " + path);
+    }
+    RecordReader records(file);
+    records.skipHeader();
     std::vector<double> values;
     py::list unreadable;
+    py::list misplaced;
     CaseInputs inputs;
-    while (records >> std::ws && records.peek() != std::char_traits<char>::eof()) {
+    while (records.more()) {
         inputs.coefficients.fill(0.0);
         inputs.unreadable.clear();
-        CaseLine::readRecord(records, rheology, inputs, field);
+        records.next(rheology, inputs);
         values.insert(values.end(), inputs.coefficients.begin(), inputs.coefficients.begin() + count);
         unreadable.append(inputs.unreadable);
+        misplaced.append(records.lastPlacement());
+    }
+    if (file.bad()) {
+        throw std::invalid_argument("the coefficient file " + path + " could not be read to its end");
     }
     py::dict table;
     const auto rows = static_cast<py::ssize_t>(values.size() / static_cast<std::size_t>(count));
     table["values"] = py::array_t<double>({rows, static_cast<py::ssize_t>(count)}, values.data());
     table["unreadable"] = unreadable;
+    table["misplaced"] = misplaced;
     return table;
+}
+
+// Writes `text` as an entry file: refused (ValueError) over an input, a folder or a file that is not an
+// entry file written by rollbite, unless `overwrite`; the file appears whole or not at all.
+void writeEntryFile(const std::string& path, const std::string& text, bool overwrite) {
+    const OutputGuard guard(overwrite);
+    if (guard.check(path, OutputKind::EntryFile) != OutputProblem::None) {
+        throw std::invalid_argument(guard.message(path, OutputKind::EntryFile, "the file", "overwrite=True"));
+    }
+    StagedFile file(path);
+    std::string failure;
+    if (!file.create(failure) || !file.write(text, failure) || !file.publish(failure)) {
+        throw std::runtime_error(failure);
+    }
 }
 
 // The arc of contact of one case, as rollbite-profile writes it.
@@ -258,9 +265,7 @@ py::dict profile(const std::string& modeName, const std::string& rheologyName, s
         inputs.value(k) = values[static_cast<std::size_t>(k)];
     }
     std::copy(coefficients.begin(), coefficients.end(), inputs.coefficients.begin());
-    CaseProfile computed(mode == kDirectMode ? 'd' : 'i', rheology == kSmatchRheology ? 's'
-                                                          : rheology == kWS18Rheology ? 'w'
-                                                                                      : 'c');
+    CaseProfile computed(mode, rheology);
     if (!computed.compute(inputs)) {
         throw std::invalid_argument("case " + std::to_string(caseId) + ": " + computed.message());
     }
@@ -302,10 +307,12 @@ PYBIND11_MODULE(_rollbite, module) {
     module.def("solve", &solve, py::arg("mode"), py::arg("rheology"), py::arg("case_ids"), py::arg("values"),
                py::arg("coefficients"), py::arg("unreadable"), py::arg("threads"),
                "Solves cases given as arrays on threads, the interpreter lock released; a dict of columns.");
-    module.def("parse_entry", &parseEntry, py::arg("mode"), py::arg("text"),
-               "The case lines of an entry file's text, read as a run reads them.");
-    module.def("parse_records", &parseRecords, py::arg("rheology"), py::arg("text"),
-               "The records of a coefficient file's text, read as a run reads them.");
+    module.def("parse_entry", &parseEntry, py::arg("mode"), py::arg("path"),
+               "The case lines of an entry file, read as a run reads them.");
+    module.def("parse_records", &parseRecords, py::arg("rheology"), py::arg("path"),
+               "The records of a coefficient file, read as a run reads them.");
+    module.def("write_entry_file", &writeEntryFile, py::arg("path"), py::arg("text"), py::arg("overwrite"),
+               "Writes an entry file whole, by the rules of every front end.");
     module.def("profile", &profile, py::arg("mode"), py::arg("rheology"), py::arg("case_id"),
                py::arg("values"), py::arg("coefficients"), "The arc of contact of one case.");
     module.def("machine_threads", &ThreadCount::ofMachine, "The cores this process may run on.");
@@ -317,8 +324,13 @@ PYBIND11_MODULE(_rollbite, module) {
         std::vector<std::string>(std::begin(kSmatchCoefficientNames), std::end(kSmatchCoefficientNames));
     module.attr("WS18_COEFFICIENTS") =
         std::vector<std::string>(std::begin(kWS18CoefficientNames), std::end(kWS18CoefficientNames));
-    module.attr("DIRECT_COLUMNS") = split(FileHandler::headerRow(kDirectMode), '\t');
-    module.attr("INVERSE_COLUMNS") = split(FileHandler::headerRow(kInverseMode), '\t');
+    module.attr("DIRECT_COLUMNS") = split(ExitColumns(kDirectMode).header(), '\t');
+    module.attr("INVERSE_COLUMNS") = split(ExitColumns(kInverseMode).header(), '\t');
+    module.attr("ENTRY_HEADERS") =
+        std::vector<std::string>{EntryReader::header(kDirectMode), EntryReader::header(kInverseMode)};
+    module.attr("CONVERGENCE") =
+        std::vector<std::string>{convergenceName(Convergence::Unknown), convergenceName(Convergence::Yes),
+                                 convergenceName(Convergence::No), convergenceName(Convergence::NoResult)};
     module.attr("PROFILE_COLUMNS") = split(ProfileTable::kColumns, ',');
     module.attr("MAX_THREADS") = ThreadCount::kMax;
 }

@@ -1,9 +1,7 @@
 // The case API: the example passes solved from values in memory, on two threads at once, give the exit
 // files' rows; and once warm, a solver solves a pass without taking memory.
-#include "model/CaseSolver.h"
-#include "app/DirectOrowan.h"
-#include "app/FileHandler.h"
-#include "app/InverseOrowan.h"
+#include "rollbite/model/CaseSolver.h"
+#include "app/formats/ExitColumns.h"
 #include "support/CaseTexts.h"
 #include "support/ExampleRuns.h"
 
@@ -26,9 +24,10 @@ thread_local long long allocations = 0;
 
 // The exit file of a run, from the results of its cases.
 std::string exitFileOf(Mode mode, const std::vector<CaseResult>& results) {
-    std::string text = std::string(FileHandler::headerRow(mode)) + "\n";
+    const ExitColumns columns(mode);
+    std::string text = columns.header() + "\n";
     for (const CaseResult& result : results) {
-        text += mode == kDirectMode ? DirectOrowan::row(result) : InverseOrowan::row(result);
+        columns.appendRow(result, text);
     }
     return text;
 }

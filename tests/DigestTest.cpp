@@ -12,7 +12,8 @@
 // ROLLBITE_DIGEST_OUT=file keeps the digits, to compare two builds with diff. ROLLBITE_DIGEST_RECORD=folder
 // records them and the platform there (scripts/update-gold.sh). ROLLBITE_DIGEST_TOLERANCE=1 compares within
 // the tolerance even on the recorded platform, to see what it lets through.
-#include "model/CaseSolver.h"
+#include "app/formats/ExitColumns.h"
+#include "rollbite/model/CaseSolver.h"
 #include "support/CaseTexts.h"
 #include "support/ExampleRuns.h"
 #include "support/UniformNumbers.h"
@@ -50,25 +51,23 @@ void appendExact(std::string& digest, double value) {
 // last evaluation of its search, which is no output of a case that failed before or during the search
 // (it is then left over from an earlier case): `withLeftovers` false leaves it out of such rows.
 std::string digestLine(Mode mode, const CaseResult& r, bool withLeftovers) {
-    std::string line = std::to_string(r.Case_id) + "\t" + r.errorClass() + "\t" + r.Has_Converged;
-    if (mode == kDirectMode) {
-        for (const double value :
-             {r.Rolling_Force, r.Forward_Slip, r.Rolling_Torque, r.Sigma_Moy, r.Sigma_Ini, r.Sigma_Out,
-              r.Sigma_Max, r.Neutral_X, r.U_Forward_Slip, r.Contact_Length, r.Neutral_H, r.angle_Tresca_Bw,
-              r.Neutral_Angle, r.angle_Tresca_Fw, r.U_Rolling_Force, r.Alpha_Max}) {
-            appendExact(line, value);
+    std::string line =
+        std::to_string(r.Case_id) + "\t" + r.errorClass() + "\t" + convergenceName(r.Has_Converged);
+    // The numbers of the exit file's columns, then its flags, in the order of the columns.
+    const ExitColumns columns(mode);
+    for (const ExitColumn& column : columns) {
+        if (column.kind == ExitColumn::Kind::Number) {
+            appendExact(line, r.*column.number);
         }
-        line += r.Tresca_Presence ? "\t1" : "\t0";
-        line += r.Total_Tresca ? "\t1" : "\t0";
-    } else {
-        for (const double value : {r.OffsetYield, r.Friction, r.Rolling_Torque, r.Sigma_Moy, r.Sigma_Ini,
-                                   r.Sigma_Out, r.Sigma_Max, r.Force_Error, r.Slip_Error}) {
-            appendExact(line, value);
+    }
+    for (const ExitColumn& column : columns) {
+        if (column.kind == ExitColumn::Kind::Flag) {
+            line += r.*column.flag ? "\t1" : "\t0";
         }
-        if (withLeftovers || r.errorCode == VOID || r.errorCode == OUTPUTS) {
-            appendExact(line, r.computedForce);
-            appendExact(line, r.computedSlip);
-        }
+    }
+    if (mode == kInverseMode && (withLeftovers || r.errorCode == VOID || r.errorCode == OUTPUTS)) {
+        appendExact(line, r.computedForce);
+        appendExact(line, r.computedSlip);
     }
     return line + "\n";
 }

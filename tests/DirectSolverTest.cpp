@@ -1,6 +1,6 @@
-#include "Kinds.h"
-#include "Numerics.h"
 #include "model/ModelHandler.h"
+#include "rollbite/Kinds.h"
+#include "rollbite/Numerics.h"
 #include "support/Cases.h"
 
 #include <gtest/gtest.h>

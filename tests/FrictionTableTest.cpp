@@ -1,6 +1,6 @@
-#include "Numerics.h"
 #include "model/FrictionRows.h"
 #include "model/Models.h"
+#include "rollbite/Numerics.h"
 #include "support/UniformNumbers.h"
 
 #include <gtest/gtest.h>

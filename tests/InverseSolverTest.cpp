@@ -1,6 +1,6 @@
-#include "Kinds.h"
 #include "model/InverseSearch.h"
 #include "model/ModelHandler.h"
+#include "rollbite/Kinds.h"
 #include "support/Cases.h"
 
 #include <gtest/gtest.h>

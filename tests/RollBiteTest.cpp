@@ -1,7 +1,7 @@
-#include "Numerics.h"
 #include "model/Models.h"
 #include "rheology/Constant.h"
 #include "rheology/Smatch.h"
+#include "rollbite/Numerics.h"
 #include "support/UniformNumbers.h"
 
 #include <gtest/gtest.h>

@@ -162,19 +162,21 @@ bool startsWith(const std::string& text, const std::string& start) {
 // What a run folder records rather than gives the run.
 bool isRecorded(const std::string& name) {
     return startsWith(name, "expected-") || startsWith(name, "after-") || name == "answers" ||
-           name == "command" || name == "absent" || name == "folders";
+           name == "command" || name == "script" || name == "absent" || name == "folders" ||
+           name == "requirement";
 }
 
 class RecordedRuns : public testing::TestWithParam<std::string> {};
 
 } // namespace
 
-// Runs kept as data in tests/runs/NAME/: the dialogue's answers (`answers`) or the command line's
-// arguments (`command`), the files the run starts with (every file not named below) and the folders to
-// make first (`folders`); and what the run must leave: its standard output and error (`expected-out`,
-// `expected-err`; empty when missing), its exit status (`expected-status`; 0 when missing), the exact
-// content of every file named in an `after-FILE`, and none of the files listed in `absent`.
-// scripts/update-gold.sh records them anew.
+// Runs kept as data in tests/runs/NAME/: what it proves (`requirement`, one sentence), the dialogue's
+// answers (`answers`), the command line's arguments (`command`) or a shell script that runs any of the
+// programs by name (`script`: rollbite, rollbite-profile and rollbite-batch are on its PATH), the files
+// the run starts with (every file not named below) and the folders to make first (`folders`); and what
+// the run must leave: its standard output and error (`expected-out`, `expected-err`; empty when
+// missing), its exit status (`expected-status`; 0 when missing), the exact content of every file named in
+// an `after-FILE`, and none of the files listed in `absent`. scripts/update-gold.sh records them anew.
 TEST_P(RecordedRuns, LeaveWhatWasRecorded) {
     const std::filesystem::path folder = testDataFolder() / "runs" / GetParam();
     Workspace workspace("run-" + GetParam());
@@ -190,11 +192,19 @@ TEST_P(RecordedRuns, LeaveWhatWasRecorded) {
     for (const std::string& name : linesOf(recorded["folders"])) {
         std::filesystem::create_directory(workspace.path(name));
     }
+    SCOPED_TRACE(recorded["requirement"]);
     const std::string command = linesOf(recorded["command"]).empty() ? "" : linesOf(recorded["command"])[0];
-    const RunResult run =
-        recorded.count("answers") != 0
-            ? workspace.run(recorded["answers"])
-            : workspace.shell("'" + rollbite::test::executable().string() + "' " + command + " < /dev/null");
+    RunResult run;
+    if (recorded.count("answers") != 0) {
+        run = workspace.run(recorded["answers"]);
+    } else if (recorded.count("script") != 0) {
+        workspace.write(".script", recorded["script"]);
+        run = workspace.shell("PATH='" + rollbite::test::executable().parent_path().string() + ":" +
+                              (rollbite::test::sourceFolder() / "scripts").string() +
+                              "':\"$PATH\" bash .script < /dev/null");
+    } else {
+        run = workspace.shell("'" + rollbite::test::executable().string() + "' " + command + " < /dev/null");
+    }
     EXPECT_EQ(run.out, recorded["expected-out"]);
     EXPECT_EQ(run.err, recorded["expected-err"]);
     EXPECT_EQ(std::to_string(run.exitStatus) + "\n",

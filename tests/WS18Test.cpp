@@ -1,7 +1,7 @@
 #include "rheology/WS18.h"
-#include "Numerics.h"
 #include "inputs/WS18Inputs.h"
 #include "model/Models.h"
+#include "rollbite/Numerics.h"
 #include "support/Cases.h"
 
 #include <gtest/gtest.h>

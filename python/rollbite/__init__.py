@@ -21,6 +21,8 @@ angles in rad; temperatures in degrees Celsius; strip speeds in m/s.
 
 import difflib
 import numbers
+import os
+import warnings
 
 import numpy as np
 import pandas as pd
@@ -61,6 +63,8 @@ _EXIT_COLUMNS = {"direct": list(_rollbite.DIRECT_COLUMNS), "inverse": list(_roll
 _FLAGS = ("Tresca_Presence", "Total_Tresca")
 # The column a frame may carry to say that its row could not be read from a file (read_entry).
 _UNREADABLE = "unreadable"
+# The column of read_coefficients that says when a record did not stand alone on the line of its case.
+_MISPLACED = "misplaced"
 
 
 def direct(passes, rheology="constant", coefficients=None, threads=None):
@@ -194,9 +198,7 @@ def read_entry(path, mode):
     INPUTS with that reason, as a file run does.
     """
     mode = _mode(mode)
-    with open(path, "rb") as file:
-        text = file.read().decode("latin-1")
-    raw = _rollbite.parse_entry(mode, text)
+    raw = _rollbite.parse_entry(mode, os.fspath(path))
     columns = ENTRY_COLUMNS[mode]
     frame = pd.DataFrame(raw["values"][:, : len(columns) - 1], columns=columns[1:])
     frame.insert(0, "case", raw["case"])
@@ -211,11 +213,18 @@ def read_coefficients(path, rheology):
     rheology = _rheology(rheology)
     if rheology == "constant":
         raise ValueError("the constant rheology has no coefficient file")
-    with open(path, "rb") as file:
-        text = file.read().decode("latin-1")
-    raw = _rollbite.parse_records(rheology, text)
+    raw = _rollbite.parse_records(rheology, os.fspath(path))
     frame = pd.DataFrame(raw["values"], columns=COEFFICIENT_COLUMNS[rheology])
     frame[_UNREADABLE] = raw["unreadable"]
+    frame[_MISPLACED] = raw["misplaced"]
+    misplaced = [line for line in raw["misplaced"] if line]
+    if misplaced:
+        warnings.warn(
+            f"{len(misplaced)} coefficient records of {path} do not stand alone on the line of their case "
+            f"(the column {_MISPLACED!r} says which): each case takes the next numbers of the file, as they "
+            "follow one another",
+            stacklevel=2,
+        )
     return frame
 
 
@@ -238,20 +247,24 @@ def read_exit(path, why=None):
     return _without_results(frame, modes[0])
 
 
-def write_entry(passes, path, mode=None):
+def write_entry(passes, path, mode=None, overwrite=False):
     """Writes passes as an entry file the program reads back to the same values: a header line of the
     column names, then one line per pass, each number with the digits that give it back exactly. The mode
-    (``direct`` or ``inverse``) is told by the columns when not given."""
+    (``direct`` or ``inverse``) is told by the columns when not given.
+
+    The file appears whole or not at all. It may replace only an entry file written here before (its
+    header line tells) or an empty file; anything else, such as a coefficient file or an exit file, is
+    refused with a ValueError unless ``overwrite=True``. A folder is always refused."""
     frame = _frame_of(passes, "passes")
     if mode is None:
         mode = "inverse" if "Force" in frame.columns and "Slip" in frame.columns else "direct"
     case_ids, values, _ = _passes(frame, _mode(mode))
     columns = ENTRY_COLUMNS[mode]
-    with open(path, "w", encoding="ascii") as file:
-        file.write(" ".join(columns) + "\n")
-        for case_id, row in zip(case_ids, values):
-            numbers_ = " ".join(repr(float(value)) for value in row[: len(columns) - 1])
-            file.write(f"{int(case_id)} {numbers_}\n")
+    lines = [_rollbite.ENTRY_HEADERS[0 if mode == "direct" else 1]]
+    for case_id, row in zip(case_ids, values):
+        numbers_ = " ".join(repr(float(value)) for value in row[: len(columns) - 1])
+        lines.append(f"{int(case_id)} {numbers_}")
+    _rollbite.write_entry_file(os.fspath(path), "\n".join(lines) + "\n", bool(overwrite))
 
 
 # --- what the functions share -----------------------------------------------------------------------
@@ -261,19 +274,55 @@ def _solve(mode, passes, rheology, coefficients, threads):
     rheology = _rheology(rheology)
     frame = _frame_of(passes, "passes")
     case_ids, values, unreadable = _passes(frame, mode)
+    coefficients = _aligned(coefficients, frame)
     records = _coefficients(coefficients, rheology, len(frame))
-    if isinstance(coefficients, pd.DataFrame) and _UNREADABLE in coefficients:
-        unreadable = [
-            "; ".join(part for part in (mine, theirs) if part)
-            for mine, theirs in zip(unreadable, coefficients[_UNREADABLE].astype(str))
-        ]
+    misplaced = []
+    if isinstance(coefficients, pd.DataFrame):
+        if _UNREADABLE in coefficients:
+            unreadable = [
+                _joined(mine, theirs)
+                for mine, theirs in zip(unreadable or [""] * len(frame), _texts(coefficients[_UNREADABLE]))
+            ]
+        if _MISPLACED in coefficients:
+            misplaced = _texts(coefficients[_MISPLACED])
     raw = _rollbite.solve(
         mode, rheology, case_ids, values, records, unreadable, _threads(threads)
     )
     result = pd.DataFrame({name: raw[name] for name in _EXIT_COLUMNS[mode]}, index=frame.index)
     result["Errors"] = np.asarray(ERROR_CLASSES, dtype=object)[raw["Errors"]]
-    result["reason"] = raw["reason"]
+    result["Has_Converged"] = np.asarray(_rollbite.CONVERGENCE, dtype=object)[raw["Has_Converged"]]
+    result["reason"] = [_joined(*parts) for parts in zip(raw["reason"], misplaced)] if misplaced else raw["reason"]
     return _without_results(result, mode)
+
+
+def _joined(first, second):
+    return "; ".join(part for part in (first, second) if part)
+
+
+def _texts(column):
+    """A column of texts as a list, with NaN, None and NA as the empty text."""
+    return ["" if not isinstance(value, str) and pd.isna(value) else str(value) for value in column]
+
+
+def _aligned(coefficients, frame):
+    """Coefficient records in the order of the passes. A frame of records is paired with the passes by
+    its index, as pandas pairs frames; an array or a mapping of arrays by position."""
+    if not isinstance(coefficients, pd.DataFrame) or coefficients.index.equals(frame.index):
+        return coefficients
+    if not coefficients.index.is_unique:
+        raise ValueError(
+            "the index of coefficients repeats labels, so its records cannot be paired with the passes by "
+            "label; give both frames the same index, or pass coefficients.to_numpy() to pair them by position"
+        )
+    missing = frame.index.difference(coefficients.index)
+    if len(missing) > 0:
+        shown = ", ".join(repr(label) for label in list(missing[:5])) + (", ..." if len(missing) > 5 else "")
+        raise ValueError(
+            f"coefficients has no record labelled {shown} in its index: records are paired with the passes "
+            "by the index of both frames; give coefficients the index of passes "
+            "(coefficients.set_index(passes.index)), or pass coefficients.to_numpy() to pair them by position"
+        )
+    return coefficients.loc[frame.index]
 
 
 def _without_results(frame, mode):
@@ -373,7 +422,7 @@ def _passes(frame, mode):
     values = np.zeros((len(frame), len(ENTRY_COLUMNS["inverse"]) - 1))
     for k, name in enumerate(columns[1:]):
         values[:, k] = _numbers(frame[name], name, "passes")
-    unreadable = frame[_UNREADABLE].astype(str).tolist() if _UNREADABLE in frame else []
+    unreadable = _texts(frame[_UNREADABLE]) if _UNREADABLE in frame else []
     return case.astype(np.int32), values, unreadable
 
 

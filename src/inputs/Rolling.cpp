@@ -1,6 +1,6 @@
 #include "inputs/Rolling.h"
 
-#include "Numerics.h"
+#include "rollbite/Numerics.h"
 
 #include <cmath>
 

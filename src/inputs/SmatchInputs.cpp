@@ -1,6 +1,6 @@
 #include "inputs/SmatchInputs.h"
 
-#include "Numerics.h"
+#include "rollbite/Numerics.h"
 
 namespace rollbite {
 

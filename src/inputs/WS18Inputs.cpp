@@ -1,6 +1,6 @@
 #include "inputs/WS18Inputs.h"
 
-#include "Numerics.h"
+#include "rollbite/Numerics.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Numerics.h"
-#include "model/BiteProfile.h"
+#include "rollbite/Numerics.h"
+#include "rollbite/model/BiteProfile.h"
 
 #include <array>
 #include <cmath>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "Kinds.h"
 #include "inputs/Rolling.h"
-#include "model/CaseInputs.h"
-#include "model/CaseResult.h"
 #include "model/ModelHandler.h"
+#include "rollbite/Kinds.h"
+#include "rollbite/model/CaseInputs.h"
+#include "rollbite/model/CaseResult.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "model/CaseSolver.h"
+#include "rollbite/model/CaseSolver.h"
 
 #include "model/DirectCase.h"
 #include "model/InverseCase.h"

@@ -1,6 +1,6 @@
 #include "model/DirectCase.h"
 
-#include "Numerics.h"
+#include "rollbite/Numerics.h"
 
 #include <cmath>
 
@@ -67,7 +67,7 @@ int DirectCase::solve() {
         }
     }
     const int notConverged = modelHandler.solveDirect(result.Rolling_Force, result.Forward_Slip);
-    result.Has_Converged = notConverged == 0 ? "YES" : "NO";
+    result.Has_Converged = notConverged == 0 ? Convergence::Yes : Convergence::No;
     const int failed = modelHandler.Solve_failed;
     postProcess(failed);
     return failed;
@@ -100,7 +100,7 @@ void DirectCase::postProcess(int status) {
 
 void DirectCase::resetOutputs() {
     CaseComputation::resetOutputs();
-    result.Has_Converged = "--";
+    result.Has_Converged = Convergence::NoResult;
     result.Rolling_Force = 0.0;
     result.Forward_Slip = 0.0;
     result.Rolling_Torque = 0.0;

@@ -2,7 +2,7 @@
 // strip thickness. Held at two angles, 0 and pi/6, for 122 shear ratios s = tau/k.
 #include "model/Models.h"
 
-#include "Numerics.h"
+#include "rollbite/Numerics.h"
 
 #include <algorithm>
 #include <cmath>

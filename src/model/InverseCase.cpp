@@ -1,6 +1,6 @@
 #include "model/InverseCase.h"
 
-#include "Numerics.h"
+#include "rollbite/Numerics.h"
 
 #include <cmath>
 
@@ -41,7 +41,7 @@ int InverseCase::solve() {
     }
     const int notConverged = modelHandler.solveInverse(result.computedForce, result.computedSlip,
                                                        result.Force_Error, result.Slip_Error);
-    result.Has_Converged = notConverged == 0 ? "YES" : "NO";
+    result.Has_Converged = notConverged == 0 ? Convergence::Yes : Convergence::No;
     const int failed = modelHandler.Solve_failed;
     postProcess(failed);
     return failed;
@@ -60,7 +60,7 @@ void InverseCase::postProcess(int status) {
 
 void InverseCase::resetOutputs() {
     CaseComputation::resetOutputs();
-    result.Has_Converged = "--";
+    result.Has_Converged = Convergence::NoResult;
     result.Rolling_Torque = 0.0;
     result.OffsetYield = 0.0;
     result.Friction = 0.0;

@@ -1,6 +1,6 @@
 #include "model/InverseSearch.h"
 
-#include "Numerics.h"
+#include "rollbite/Numerics.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,8 +4,8 @@
 // sticking (Tresca) limit when the measured slip is beyond reach, and degenerate derivatives restart it.
 #include "model/ModelHandler.h"
 
-#include "Kinds.h"
-#include "Numerics.h"
+#include "rollbite/Kinds.h"
+#include "rollbite/Numerics.h"
 
 #include <algorithm>
 #include <cmath>

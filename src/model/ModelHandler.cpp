@@ -1,7 +1,7 @@
 #include "model/ModelHandler.h"
 
-#include "Kinds.h"
-#include "Numerics.h"
+#include "rollbite/Kinds.h"
+#include "rollbite/Numerics.h"
 
 #include <algorithm>
 #include <cmath>

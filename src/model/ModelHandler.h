@@ -1,6 +1,5 @@
 #pragma once
 
-#include "Kinds.h"
 #include "inputs/BackInputs.h"
 #include "inputs/DirectInputs.h"
 #include "inputs/SmatchInputs.h"
@@ -10,6 +9,7 @@
 #include "rheology/Constant.h"
 #include "rheology/Smatch.h"
 #include "rheology/WS18.h"
+#include "rollbite/Kinds.h"
 
 #include <array>
 #include <cstdint>

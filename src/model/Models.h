@@ -1,11 +1,11 @@
 #pragma once
 
-#include "Kinds.h"
-#include "Numerics.h"
-#include "model/BiteProfile.h"
 #include "model/BiteWork.h"
 #include "model/FrictionRows.h"
 #include "rheology/Rheology.h"
+#include "rollbite/Kinds.h"
+#include "rollbite/Numerics.h"
+#include "rollbite/model/BiteProfile.h"
 
 #include <vector>
 

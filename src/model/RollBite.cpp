@@ -1,7 +1,7 @@
 // One roll bite from end to end: grid, flow stresses, both slab passes, neutral point, force and torque.
 #include "model/Models.h"
 
-#include "Numerics.h"
+#include "rollbite/Numerics.h"
 
 #include <algorithm>
 #include <cassert>

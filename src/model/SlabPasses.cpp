@@ -6,7 +6,7 @@
 // new force uses the previous point's pressure and shear, the new pressure the previous w and tau.
 #include "model/Models.h"
 
-#include "Numerics.h"
+#include "rollbite/Numerics.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "rheology/Rheology.h"
 
-#include "Numerics.h"
+#include "rollbite/Numerics.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,7 +2,7 @@
 // profiles prepared for each roll bite.
 #include "rheology/WS18.h"
 
-#include "Numerics.h"
+#include "rollbite/Numerics.h"
 
 #include <cmath>
 

@@ -3,7 +3,7 @@
 // two fractions' flow stresses.
 #include "rheology/WS18.h"
 
-#include "Numerics.h"
+#include "rollbite/Numerics.h"
 
 #include <cmath>
 

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "Kinds.h"
-#include "app/CaseLine.h"
-#include "model/CaseInputs.h"
+#include "app/formats/EntryReader.h"
+#include "app/formats/RecordReader.h"
+#include "rollbite/Kinds.h"
+#include "rollbite/model/CaseInputs.h"
 #include "support/ExampleRuns.h"
 
 #include <filesystem>
@@ -19,17 +20,15 @@ inline std::vector<CaseInputs> casesOf(int mode, int kind, const std::string& en
                                        const std::string& coefficientText) {
     std::istringstream entry(entryText);
     std::istringstream coefficients(coefficientText);
-    std::string line;
-    std::getline(entry, line);
-    std::getline(coefficients, line);
+    EntryReader entries(entry);
+    RecordReader records(coefficients);
+    entries.skipHeader();
+    records.skipHeader();
     std::vector<CaseInputs> cases;
-    std::string field;
-    while (std::getline(entry, line)) {
-        cases.emplace_back();
-        CaseLine::read(mode, line, cases.back());
-        if (kind != kConstantRheology) {
-            CaseLine::readRecord(coefficients, kind, cases.back(), field);
-        }
+    CaseInputs inputs;
+    while (entries.next(static_cast<Mode>(mode), inputs)) {
+        records.next(static_cast<RheologyKind>(kind), inputs);
+        cases.push_back(inputs);
     }
     return cases;
 }

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "Kinds.h"
 #include "inputs/DirectInputs.h"
 #include "inputs/Rolling.h"
 #include "inputs/SmatchInputs.h"
 #include "inputs/WS18Inputs.h"
 #include "model/ModelHandler.h"
+#include "rollbite/Kinds.h"
 
 #include <array>
 

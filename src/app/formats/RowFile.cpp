@@ -1,0 +1,117 @@
+#include "app/formats/RowFile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace rollbite {
+
+namespace {
+
+constexpr mode_t kNewFileMode = 0666; // less the process's umask, as any new file
+
+} // namespace
+
+RowFile::~RowFile() {
+    if (descriptor_ >= 0) {
+        ::close(descriptor_);
+    }
+}
+
+RowFile::Opened RowFile::open(const std::string& path) {
+    abandon();
+    path_ = path;
+    failed_ = false;
+    failure_.clear();
+    // Appending creates the file when it is missing and destroys nothing; O_EXCL tells whether this run
+    // created it, so that a run that never starts removes only what it made.
+    descriptor_ = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    created_ = false;
+    if (descriptor_ < 0 && errno == ENOENT) {
+        descriptor_ = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
+        created_ = descriptor_ >= 0;
+    }
+    if (descriptor_ < 0) {
+        failure_ = std::strerror(errno);
+        return Opened::CannotWrite;
+    }
+    struct stat status = {};
+    regular_ = fstat(descriptor_, &status) == 0 && S_ISREG(status.st_mode);
+    if (regular_ && flock(descriptor_, LOCK_EX | LOCK_NB) != 0) {
+        ::close(descriptor_);
+        descriptor_ = -1;
+        created_ = false;
+        return Opened::Busy;
+    }
+    wholeBytes_ = regular_ ? static_cast<std::uintmax_t>(status.st_size) : 0;
+    return Opened::Yes;
+}
+
+void RowFile::start() {
+    if (regular_ && descriptor_ >= 0 && ftruncate(descriptor_, 0) == 0) {
+        wholeBytes_ = 0;
+    }
+    created_ = false; // from now on the file holds this run's rows
+}
+
+bool RowFile::append(std::string_view lines) {
+    if (failed_ || descriptor_ < 0) {
+        return false;
+    }
+    const char* data = lines.data();
+    std::size_t left = lines.size();
+    while (left > 0) {
+        const ssize_t written = ::write(descriptor_, data, left);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            fail(written < 0 ? errno : ENOSPC);
+            return false;
+        }
+        data += written;
+        left -= static_cast<std::size_t>(written);
+    }
+    wholeBytes_ += lines.size();
+    return true;
+}
+
+void RowFile::fail(int error) {
+    failed_ = true;
+    failure_ = std::strerror(error);
+    // Part of the text may have reached the file: cut it off, so that the file ends with a whole line.
+    if (regular_ && ftruncate(descriptor_, static_cast<off_t>(wholeBytes_)) != 0) {
+        failure_ += ", and the file could not be cut back to its last whole line";
+    }
+    ::close(descriptor_);
+    descriptor_ = -1;
+}
+
+bool RowFile::close() {
+    if (descriptor_ < 0) {
+        return !failed_;
+    }
+    const int closed = ::close(descriptor_);
+    descriptor_ = -1;
+    if (closed != 0 && !failed_) {
+        failed_ = true;
+        failure_ = std::strerror(errno);
+    }
+    return !failed_;
+}
+
+void RowFile::abandon() {
+    if (descriptor_ >= 0) {
+        ::close(descriptor_);
+        descriptor_ = -1;
+    }
+    if (created_) {
+        ::unlink(path_.c_str());
+        created_ = false;
+    }
+}
+
+} // namespace rollbite

@@ -1,0 +1,210 @@
+#include "app/run/Orowan.h"
+
+#include "app/run/CasePipeline.h"
+#include "app/run/Interruption.h"
+#include "app/run/RunReport.h"
+
+namespace rollbite {
+
+Orowan::Orowan(int rheologyKind, const Console& console, int mode)
+    : fileHandler(console), solver(static_cast<Mode>(mode), static_cast<RheologyKind>(rheologyKind)),
+      threadCount(1), mode_(mode), console_(console) {}
+
+int Orowan::run() {
+    const int kind = solver.rheology();
+    if (kind != kConstantRheology && kind != kSmatchRheology && kind != kWS18Rheology) {
+        fileHandler.closeAll();
+        return 0;
+    }
+    if (!fileHandler.askFileNames(kind != kConstantRheology)) {
+        fileHandler.abandonRun();
+        return 1;
+    }
+    return processFiles(false);
+}
+
+int Orowan::runWithFiles(const std::string& entry, const std::string& exit, const std::string& coefficients,
+                         bool force, RunReport* report, bool dryRun) {
+    report_ = report;
+    commandLine_ = true;
+    const bool withCoefficients = solver.rheology() != kConstantRheology;
+    if (!fileHandler.openEntryFile(entry)) {
+        return abandonRun("the entry file " + entry + " doesn't exist or cannot be read");
+    }
+    if (withCoefficients && !fileHandler.openCoefficientFile(coefficients)) {
+        return abandonRun("the coefficient file " + coefficients + " doesn't exist or cannot be read");
+    }
+    const ExitFileProblem problem = fileHandler.openExitFile(exit, withCoefficients, force);
+    if (problem != ExitFileProblem::None) {
+        return abandonRun(fileHandler.exitFileMessage(problem, withCoefficients));
+    }
+    std::string failure;
+    if (report_ != nullptr &&
+        !report_->openWhyFile(fileHandler.outputGuard(withCoefficients, force), failure)) {
+        return abandonRun(failure);
+    }
+    return processFiles(dryRun);
+}
+
+bool Orowan::prepareInputs(std::string& failure) {
+    const bool withCoefficients = solver.rheology() != kConstantRheology;
+    const bool total = report_ != nullptr && report_->wantsTotal();
+    // Counting the lines reads the files once: one that cannot be read twice is copied first.
+    if ((withCoefficients || total) && !fileHandler.spoolUnseekableInputs(failure)) {
+        return false;
+    }
+    if (!fileHandler.entryHasHeader()) {
+        failure = "the entry file " + fileHandler.entryFileName +
+                  " is empty: an entry file starts with a header line";
+        return false;
+    }
+    if (withCoefficients) {
+        long long entryLines = 0;
+        long long coefficientLines = 0;
+        if (!fileHandler.sameLineCount(entryLines, coefficientLines)) {
+            failure = "the files " + fileHandler.entryFileName + " and " + fileHandler.coefficientFileName +
+                      " don't have the same number of lines (" + std::to_string(entryLines) + " and " +
+                      std::to_string(coefficientLines) +
+                      " line feeds; an empty line at the end of a file counts as one)";
+            return false;
+        }
+        if (!fileHandler.rewindInputs(failure)) {
+            return false;
+        }
+    }
+    if (total) {
+        report_->setTotal(fileHandler.countCaseLines());
+        if (!fileHandler.rewindInputs(failure)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int Orowan::processFiles(bool dryRun) {
+    Interruption interruption;
+    interruption_ = &interruption;
+    std::string failure;
+    if (!prepareInputs(failure)) {
+        if (!commandLine_ && failure.rfind("the files ", 0) == 0) {
+            // The dialogue's own words for files of different lengths.
+            console_.out << "\t\t ---> Files  " << fileHandler.entryFileName << " and "
+                         << fileHandler.coefficientFileName << " don't have the same number of lines !\n";
+            fileHandler.abandonRun();
+            return 1;
+        }
+        return abandonRun(failure);
+    }
+    if (interruption.requested()) {
+        return abandonRun(std::string("interrupted by ") + Interruption::name(interruption.signal()));
+    }
+    if (dryRun) {
+        fileHandler.abandonRun();
+        if (report_ != nullptr) {
+            report_->abandon();
+        }
+        return 0;
+    }
+    if (report_ != nullptr && !report_->begin(failure)) {
+        return abandonRun(failure);
+    }
+    fileHandler.startExitFile();
+    fileHandler.writeHeader(mode_);
+    processCases();
+    return finishRun();
+}
+
+void Orowan::processCases() {
+    if (threadCount > 1) {
+        CasePipeline(*this, threadCount).run();
+        return;
+    }
+    while (!stopping() && readCase(inputs, placement_)) {
+        writeRow(solver.solve(inputs), fileHandler.entries.lineNumber(), placement_);
+    }
+}
+
+bool Orowan::stopping() const {
+    return fileHandler.exitFileFailed() || (report_ != nullptr && report_->whyFileFailed()) ||
+           (interruption_ != nullptr && interruption_->requested());
+}
+
+bool Orowan::readCase(CaseInputs& caseInputs, std::string& placement) {
+    return fileHandler.readCase(mode_, solver.rheology(), caseInputs, placement);
+}
+
+int Orowan::writeRow(const CaseResult& result, long long lineNumber, const std::string& placement) {
+    if (!fileHandler.writeRow(formatRow(result))) {
+        return 1;
+    }
+    if (report_ != nullptr) {
+        report_->caseWritten(lineNumber, result, placement);
+        if (report_->whyFileFailed()) {
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int Orowan::abandonRun(const std::string& failure) {
+    console_.err << "rollbite: " << failure << "; the run did not start\n";
+    fileHandler.abandonRun();
+    if (report_ != nullptr) {
+        report_->abandon();
+    }
+    return 1;
+}
+
+int Orowan::finishRun() {
+    const std::string unreadInput = fileHandler.unreadInput();
+    fileHandler.closeAll();
+    const long long rows = fileHandler.rowsWritten();
+    const bool interrupted = interruption_->requested();
+    const bool whyWhole = report_ == nullptr || report_->finish(interrupted);
+    int status = 0;
+    if (fileHandler.exitFileFailed()) {
+        // Rows that could not be written are not computed again: the run stops at the first one.
+        const std::string& reason = fileHandler.exitFailure();
+        console_.err << "rollbite: the exit file " << fileHandler.exitFileName << " could not be written"
+                     << (reason.empty() ? "" : " (" + reason + ")") << "; the run stopped after " << rows
+                     << " rows, which the file holds whole\n";
+        status = 1;
+    } else if (!whyWhole) {
+        const std::string& reason = report_->whyFailure();
+        console_.err << "rollbite: the why file " << report_->whyFileName() << " could not be written"
+                     << (reason.empty() ? "" : " (" + reason + ")") << "; the run stopped after " << rows
+                     << " rows, whose why rows the file holds whole\n";
+        status = 1;
+    } else if (!unreadInput.empty()) {
+        // A read error ends a file as its end would: the rows missing would go unnoticed.
+        console_.err << "rollbite: the file " << unreadInput
+                     << " could not be read to its end; the run stopped after " << rows << " rows\n";
+        status = 1;
+    } else if (interrupted) {
+        const int signal = interruption_->signal();
+        const long long total = report_ != nullptr ? report_->total() : 0;
+        console_.err << "rollbite: interrupted by " << Interruption::name(signal) << " after " << rows
+                     << (total > 0 ? " of " + std::to_string(total) : std::string()) << " cases; "
+                     << fileHandler.exitFileName << " holds the first " << rows << " rows, each whole\n";
+        status = Interruption::exitStatus(signal);
+    }
+    reportMisplacedRecords();
+    return status;
+}
+
+void Orowan::reportMisplacedRecords() {
+    const RecordReader& records = fileHandler.records;
+    if (records.misplacedRecords() == 0) {
+        return;
+    }
+    const bool one = records.misplacedRecords() == 1;
+    console_.err << "rollbite: " << records.misplacedRecords() << " coefficient record" << (one ? "" : "s")
+                 << " of " << fileHandler.coefficientFileName << (one ? " does" : " do")
+                 << " not stand alone on the line of " << (one ? "its" : "their")
+                 << " case (the first on line " << records.firstMisplacedLine()
+                 << "): each case took the next numbers of the file, as they follow one another"
+                 << (report_ != nullptr && !report_->whyFileName().empty() ? "; the why file lists them" : "")
+                 << "\n";
+}
+
+} // namespace rollbite
