@@ -1,13 +1,16 @@
 #include "app/cli/CommandLine.h"
 
 #include "app/dialogue/Console.h"
+#include "app/formats/FieldReader.h"
 #include "app/formats/Names.h"
 #include "app/formats/ThreadCount.h"
+#include "app/profile/ProfileCommand.h"
 #include "app/run/DirectOrowan.h"
 #include "app/run/InverseOrowan.h"
 #include "app/run/RunReport.h"
 #include "rollbite/Kinds.h"
 
+#include <algorithm>
 #include <iostream>
 #include <memory>
 #include <unistd.h>
@@ -22,25 +25,31 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: rollbite\n"
-    "       rollbite direct  --rheology constant|smatch|ws18 [--coefficients FILE] ENTRY EXIT [options]\n"
-    "       rollbite inverse --rheology constant|smatch|ws18 [--coefficients FILE] ENTRY EXIT [options]\n"
+    "       rollbite direct  --rheology NAME [--coefficients FILE] ENTRY EXIT [options]\n"
+    "       rollbite inverse --rheology NAME [--coefficients FILE] ENTRY EXIT [options]\n"
+    "       rollbite profile direct|inverse --rheology NAME [--coefficients FILE] ENTRY CASE [TABLE]\n"
+    "                [--plot IMAGE] [--force]\n"
     "       rollbite --help | --version\n"
     "\n"
     "Without arguments, rollbite asks its questions on the console. With them, it runs every case of ENTRY\n"
     "in direct mode (force, forward slip and torque from friction and flow stress) or inverse mode (offset\n"
     "yield stress and friction from a measured force and forward slip) and writes one row per case to\n"
-    "EXIT, byte for byte the exit file the console dialogue writes for the same answers.\n"
+    "EXIT, byte for byte the exit file the console dialogue writes for the same answers. Options may come\n"
+    "before or after the command and the files; -- ends them.\n"
     "\n"
-    "  ENTRY                 the entry file: a header line, then one case per line\n"
-    "  EXIT                  the exit file to write; it must not be an input, nor hold other data\n"
-    "  --rheology NAME       constant, smatch or ws18\n"
+    "  ENTRY                 the entry file: a header line, then one case per line; - reads standard input\n"
+    "  EXIT                  the exit file to write, - for standard output; it must not be an input, nor\n"
+    "                        hold other data\n"
+    "  --rheology NAME       constant, smatch or ws18 (in any letter case)\n"
     "  --coefficients FILE   the rheology-coefficient file, for smatch and ws18 only: a header line, then\n"
     "                        the record of each case (4 or 23 numbers), as many lines as ENTRY\n"
     "\n"
     "Options:\n"
     "  --threads N           threads solving cases, 1 to 256 (default: ROLLBITE_THREADS, else one per core)\n"
     "  --why FILE            also write FILE, a tab-separated table: one row per case whose error class is\n"
-    "                        not VOID, with its case, its line in ENTRY, its error class and the reason\n"
+    "                        not VOID (or whose coefficient record is not alone on its line), with its "
+    "case,\n"
+    "                        its line in ENTRY, its error class and the reason\n"
     "  --force               write over an EXIT (or a why FILE) that holds other data; never over an input\n"
     "  --quiet               no progress line and no summary line on standard error\n"
     "  --dry-run             check every file as a run would (inputs, line counts, EXIT and the why file)\n"
@@ -48,125 +57,167 @@ constexpr const char* kUsage =
     "  -h, --help            this text\n"
     "  --version             the version of rollbite\n"
     "\n"
+    "rollbite profile writes the arc of contact of case CASE of ENTRY, computed as a run computes it, as a\n"
+    "CSV table into TABLE (standard output without it, or with -), and with --plot IMAGE (.png or .svg)\n"
+    "draws its friction hill with gnuplot.\n"
+    "\n"
     "While the run goes, a progress line is redrawn on standard error when it is a terminal; at the end one\n"
-    "line there counts the cases of each error class.\n"
+    "line there counts the cases of each error class. SIGINT, SIGTERM and SIGHUP stop a run after the row\n"
+    "it is writing: EXIT keeps every row written whole.\n"
     "\n"
     "Exit status: 0 when ENTRY was processed, whatever the error classes of its rows; 1 when a file cannot "
     "be\n"
     "used (missing, an exit file that is an input or holds other data), the files differ in their number of\n"
-    "lines, or the exit file could not be written or an input read to its end; 2 for a usage error.\n";
+    "lines, or the exit file could not be written or an input read to its end; 2 for a usage error; 130,\n"
+    "143 or 129 when SIGINT, SIGTERM or SIGHUP stopped the run.\n";
+
+// The options of every command; each command refuses those that are not its own.
+const std::vector<Arguments::Option> kOptions = {
+    {"--rheology", true}, {"--coefficients", true}, {"--threads", true},  {"--why", true},
+    {"--force", false},   {"--quiet", false},       {"--dry-run", false}, {"--plot", true},
+    {"-h", false},        {"--help", false},        {"--version", false},
+};
+const std::vector<std::string> kRunOptions = {"--rheology", "--coefficients", "--threads", "--why",
+                                              "--force",    "--quiet",        "--dry-run"};
+const std::vector<std::string> kProfileOptions = {"--rheology", "--coefficients", "--plot", "--force"};
+
+// The first option given that is not one of `allowed`, or an empty text.
+std::string foreignOption(const Arguments& arguments, const std::vector<std::string>& allowed) {
+    for (const std::string& option : arguments.given()) {
+        if (std::find(allowed.begin(), allowed.end(), option) == allowed.end()) {
+            return option;
+        }
+    }
+    return {};
+}
 
 } // namespace
 
 int CommandLine::run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
-    if (arguments.size() == 1 && (arguments[0] == "-h" || arguments[0] == "--help")) {
+    Arguments parsed;
+    std::string error;
+    const bool understood = parsed.parse(arguments, kOptions, error);
+    if (understood && (parsed.has("-h") || parsed.has("--help"))) {
         out << kUsage;
         return 0;
     }
-    if (arguments.size() == 1 && arguments[0] == "--version") {
+    if (understood && parsed.has("--version")) {
         out << "rollbite " << ROLLBITE_VERSION << "\n";
         return 0;
     }
+    if (understood && !parsed.operands().empty() && parsed.operands()[0] == "profile") {
+        return profile(parsed, out, err);
+    }
     Request request;
-    std::string error;
-    if (!parse(arguments, request, error)) {
+    if (!understood || !parseRun(parsed, request, error)) {
         err << "rollbite: " << error << "\nTry 'rollbite --help' for the arguments.\n";
         return kUsageError;
     }
     return execute(request, out, err);
 }
 
-bool CommandLine::parse(const std::vector<std::string>& arguments, Request& request, std::string& error) {
-    Mode mode = kDirectMode;
-    if (arguments.empty() || !Names::parseMode(arguments[0], mode)) {
-        error = arguments.empty() || arguments[0].empty() || arguments[0][0] == '-'
-                    ? "the first argument must be the mode, direct or inverse"
-                    : "unknown mode '" + arguments[0] + "': " + Names::modeChoices();
+bool CommandLine::parseKinds(const Arguments& arguments, int& mode, int& rheology, std::string& error) {
+    const std::vector<std::string>& operands = arguments.operands();
+    const std::size_t first = !operands.empty() && operands[0] == "profile" ? 1 : 0;
+    Mode parsedMode = kDirectMode;
+    if (operands.size() <= first || !Names::parseMode(operands[first], parsedMode)) {
+        error = operands.size() <= first ? "the mode is missing: " + Names::modeChoices()
+                                         : "unknown mode '" + operands[first] + "': " + Names::modeChoices();
         return false;
     }
-    request.mode = mode;
-    std::vector<std::string> files;
-    bool optionsEnded = false;
-    for (std::size_t k = 1; k < arguments.size(); ++k) {
-        std::string argument = arguments[k];
-        if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
-            files.push_back(argument);
-            continue;
-        }
-        if (argument == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        // --name=value or --name value
-        std::string value;
-        const std::size_t equals = argument.find('=');
-        const bool inlineValue = equals != std::string::npos;
-        if (inlineValue) {
-            value = argument.substr(equals + 1);
-            argument = argument.substr(0, equals);
-        }
-        const bool takesValue = argument == "--rheology" || argument == "--coefficients" ||
-                                argument == "--threads" || argument == "--why";
-        if (takesValue && !inlineValue) {
-            if (k + 1 >= arguments.size()) {
-                error = argument + " needs a value";
-                return false;
-            }
-            value = arguments[++k];
-        } else if (!takesValue && inlineValue) {
-            error = argument + " takes no value";
-            return false;
-        }
-        if (argument == "--rheology") {
-            RheologyKind rheology = kConstantRheology;
-            if (!Names::parseRheology(value, rheology)) {
-                error = "unknown rheology '" + value + "' for --rheology: " + Names::rheologyChoices();
-                return false;
-            }
-            request.rheology = rheology;
-        } else if (argument == "--coefficients") {
-            request.coefficients = value;
-        } else if (argument == "--why") {
-            request.why = value;
-        } else if (argument == "--threads") {
-            if (!ThreadCount::parse(value.c_str(), request.threads)) {
-                error = "--threads must be a whole number from 1 to " + std::to_string(ThreadCount::kMax) +
-                        ", not '" + value + "'";
-                return false;
-            }
-        } else if (argument == "--force") {
-            request.force = true;
-        } else if (argument == "--quiet") {
-            request.quiet = true;
-        } else if (argument == "--dry-run") {
-            request.dryRun = true;
-        } else {
-            error = "unknown option " + argument;
-            return false;
-        }
-    }
-    if (request.rheology < 0) {
+    mode = parsedMode;
+    if (!arguments.has("--rheology")) {
         error = "--rheology is missing: " + Names::rheologyChoices();
         return false;
     }
-    const bool withCoefficients = request.rheology != kConstantRheology;
-    if (withCoefficients && request.coefficients.empty()) {
-        error = std::string("the ") + Names::rheologyName(static_cast<RheologyKind>(request.rheology)) +
-                " rheology needs --coefficients FILE";
+    RheologyKind parsedRheology = kConstantRheology;
+    const std::string name = arguments.value("--rheology");
+    if (!Names::parseRheology(name, parsedRheology)) {
+        error = "unknown rheology '" + name + "' for --rheology: " + Names::rheologyChoices();
         return false;
     }
-    if (!withCoefficients && !request.coefficients.empty()) {
+    rheology = parsedRheology;
+    const bool withCoefficients = rheology != kConstantRheology;
+    if (withCoefficients && arguments.value("--coefficients").empty()) {
+        error =
+            std::string("the ") + Names::rheologyName(parsedRheology) + " rheology needs --coefficients FILE";
+        return false;
+    }
+    if (!withCoefficients && arguments.has("--coefficients")) {
         error = "the constant rheology takes no --coefficients";
         return false;
     }
-    if (files.size() != 2) {
-        error = files.size() < 2 ? "ENTRY and EXIT are both needed"
-                                 : "one ENTRY and one EXIT only, not also '" + files[2] + "'";
+    return true;
+}
+
+bool CommandLine::parseRun(const Arguments& arguments, Request& request, std::string& error) {
+    const std::string foreign = foreignOption(arguments, kRunOptions);
+    if (!foreign.empty()) {
+        error = foreign + " is no option of a run";
         return false;
     }
-    request.entry = files[0];
-    request.exit = files[1];
+    if (!parseKinds(arguments, request.mode, request.rheology, error)) {
+        return false;
+    }
+    request.coefficients = arguments.value("--coefficients");
+    request.why = arguments.value("--why");
+    if (arguments.has("--why") && (request.why.empty() || request.why == "-")) {
+        error = "--why needs a file";
+        return false;
+    }
+    if (arguments.has("--threads") &&
+        !ThreadCount::parse(arguments.value("--threads").c_str(), request.threads)) {
+        error = "--threads must be a whole number from 1 to " + std::to_string(ThreadCount::kMax) +
+                ", not '" + arguments.value("--threads") + "'";
+        return false;
+    }
+    request.force = arguments.has("--force");
+    request.quiet = arguments.has("--quiet");
+    request.dryRun = arguments.has("--dry-run");
+    const std::vector<std::string>& files = arguments.operands();
+    if (files.size() != 3) {
+        error = files.size() < 3 ? "ENTRY and EXIT are both needed"
+                                 : "one ENTRY and one EXIT only, not also '" + files[3] + "'";
+        return false;
+    }
+    request.entry = files[1];
+    request.exit = files[2];
     return true;
+}
+
+int CommandLine::profile(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+    std::string error;
+    ProfileCommand::Request request;
+    int mode = 0;
+    int rheology = 0;
+    const std::vector<std::string>& operands = arguments.operands();
+    const std::string foreign = foreignOption(arguments, kProfileOptions);
+    if (!foreign.empty()) {
+        error = foreign + " is no option of rollbite profile";
+    } else if (parseKinds(arguments, mode, rheology, error)) {
+        if (operands.size() < 4 || operands.size() > 5) {
+            error = operands.size() < 4
+                        ? "rollbite profile needs ENTRY and CASE"
+                        : "one ENTRY, one CASE and one TABLE only, not also '" + operands[5] + "'";
+        } else if (!FieldReader::parseInteger(operands[3], request.caseId)) {
+            error = "CASE must be a case identifier, not '" + operands[3] + "'";
+        }
+    }
+    if (error.empty()) {
+        request.mode = static_cast<Mode>(mode);
+        request.rheology = static_cast<RheologyKind>(rheology);
+        request.entry = operands[2];
+        request.coefficients = arguments.value("--coefficients");
+        request.output = operands.size() == 5 ? operands[4] : "-";
+        request.image = arguments.value("--plot");
+        request.force = arguments.has("--force");
+        error = ProfileCommand::usageError(request);
+    }
+    if (!error.empty()) {
+        err << "rollbite: " << error << "\nTry 'rollbite --help' for the arguments.\n";
+        return kUsageError;
+    }
+    return ProfileCommand("rollbite").run(request, out, err);
 }
 
 int CommandLine::execute(const Request& request, std::ostream& out, std::ostream& err) {
@@ -185,6 +236,7 @@ int CommandLine::execute(const Request& request, std::ostream& out, std::ostream
     }
     computation->threadCount = threads;
     RunReport report(err, !request.quiet && isatty(STDERR_FILENO) == 1, !request.quiet);
+
     report.setWhyFile(request.why);
     return computation->runWithFiles(request.entry, request.exit, request.coefficients, request.force,
                                      &report, request.dryRun);

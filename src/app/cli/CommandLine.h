@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/cli/Arguments.h"
+
 #include <ostream>
 #include <string>
 #include <vector>
@@ -7,14 +9,16 @@
 namespace rollbite {
 
 // rollbite with arguments: one run of a mode and a rheology on files named on the command line, with the
-// dialogue's checks as messages, a progress line on a terminal, a summary line and an optional why file.
-// The exit file is byte for byte the one the dialogue writes for the same answers.
+// dialogue's checks as messages, a progress line on a terminal, a summary line and an optional why file
+// (the exit file is byte for byte the one the dialogue writes for the same answers); or the profile of
+// one case (`rollbite profile`). Options may stand anywhere, before or after the command.
 class CommandLine {
 public:
     static constexpr int kUsageError = 2;
 
     // `arguments` without the program name. Returns the exit status: 0 when the entry file was processed,
-    // 1 for a run that could not start or stopped (a message on `err`), 2 for a usage error.
+    // 1 for a run that could not start or stopped (a message on `err`), 2 for a usage error, 128 + the
+    // signal's number for a run that SIGINT, SIGTERM or SIGHUP stopped.
     static int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
 
 private:
@@ -31,9 +35,12 @@ private:
         bool dryRun = false;
     };
 
-    // Fills the request; false with the message in `error` for a usage error.
-    static bool parse(const std::vector<std::string>& arguments, Request& request, std::string& error);
+    // The mode and rheology of `arguments`, shared by the runs and the profile. False with the message.
+    static bool parseKinds(const Arguments& arguments, int& mode, int& rheology, std::string& error);
+    // Fills the request of a run; false with the message in `error` for a usage error.
+    static bool parseRun(const Arguments& arguments, Request& request, std::string& error);
     static int execute(const Request& request, std::ostream& out, std::ostream& err);
+    static int profile(const Arguments& arguments, std::ostream& out, std::ostream& err);
 };
 
 } // namespace rollbite

@@ -21,8 +21,29 @@ RowFile::~RowFile() {
     }
 }
 
+RowFile::Opened RowFile::openStandardOutput() {
+    abandon();
+    path_ = "standard output";
+    failed_ = false;
+    failure_.clear();
+    created_ = false;
+    standardOutput_ = true;
+    descriptor_ = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
+    if (descriptor_ < 0) {
+        failure_ = std::strerror(errno);
+        return Opened::CannotWrite;
+    }
+    struct stat status = {};
+    regular_ = fstat(descriptor_, &status) == 0 && S_ISREG(status.st_mode);
+    // Where the rows start, so that a file that fails is cut back to its last whole row.
+    const off_t position = regular_ ? lseek(descriptor_, 0, SEEK_CUR) : 0;
+    wholeBytes_ = position > 0 ? static_cast<std::uintmax_t>(position) : 0;
+    return Opened::Yes;
+}
+
 RowFile::Opened RowFile::open(const std::string& path) {
     abandon();
+    standardOutput_ = false;
     path_ = path;
     failed_ = false;
     failure_.clear();
@@ -51,7 +72,7 @@ RowFile::Opened RowFile::open(const std::string& path) {
 }
 
 void RowFile::start() {
-    if (regular_ && descriptor_ >= 0 && ftruncate(descriptor_, 0) == 0) {
+    if (regular_ && !standardOutput_ && descriptor_ >= 0 && ftruncate(descriptor_, 0) == 0) {
         wholeBytes_ = 0;
     }
     created_ = false; // from now on the file holds this run's rows

@@ -22,6 +22,9 @@ public:
     // Opens `path` for appending: created if missing, but nothing in it destroyed. Busy when another
     // process holds the lock of the file (another run writing it).
     Opened open(const std::string& path);
+    // Writes into the process's standard output, as the shell has opened it: never emptied, locked or
+    // removed here.
+    Opened openStandardOutput();
     // Empties a regular file for the run's rows.
     void start();
     // Appends whole lines. False when the file cannot take them all (a full disk, a file-size limit, a
@@ -47,6 +50,7 @@ private:
     std::string path_;
     bool created_ = false;
     bool regular_ = false;
+    bool standardOutput_ = false;
     bool failed_ = false;
     std::string failure_;
     std::uintmax_t wholeBytes_ = 0; // bytes of the file up to the end of its last whole line

@@ -1,11 +1,7 @@
 // rollbite-profile: the friction hill of one case of a run's files, as a CSV table and optionally a plot.
 #include "app/formats/FieldReader.h"
 #include "app/formats/Names.h"
-#include "app/formats/OutputGuard.h"
-#include "app/formats/StagedFile.h"
-#include "app/profile/CaseProfile.h"
-#include "app/profile/ProfilePlot.h"
-#include "app/profile/ProfileTable.h"
+#include "app/profile/ProfileCommand.h"
 
 #include <csignal>
 #include <cstdint>
@@ -19,6 +15,7 @@ using namespace rollbite;
 
 constexpr const char* kUsage =
     "Usage: rollbite-profile [--plot IMAGE] [--force] MODE RHEOLOGY ENTRY CASE [COEFFICIENTS] OUTPUT.csv\n"
+    "       (also: rollbite profile MODE --rheology NAME [--coefficients FILE] ENTRY CASE [OUTPUT.csv])\n"
     "\n"
     "Computes one case of a rollbite run exactly as rollbite does and writes the arc of contact of its last\n"
     "roll-bite integration: one CSV row per grid point (angle, position, thickness, flow stress, shear "
@@ -32,7 +29,8 @@ constexpr const char* kUsage =
     "  CASE          the case identifier (first field of its line; the first such line is taken)\n"
     "  COEFFICIENTS  the rheology-coefficient file, for smatch and ws18 only; the case takes the record a\n"
     "                run gives it\n"
-    "  OUTPUT.csv    the table to write; it must not be an input, nor hold other data\n"
+    "  OUTPUT.csv    the table to write (- for standard output); it must not be an input, nor hold other\n"
+    "                data\n"
     "\n"
     "Options:\n"
     "  --plot IMAGE  also draw the friction hill with gnuplot into IMAGE (.png or .svg)\n"
@@ -48,21 +46,7 @@ int usageError(const std::string& message) {
     return 1;
 }
 
-int failure(const std::string& message) {
-    std::cerr << "rollbite-profile: " << message << "\n";
-    return 1;
-}
-
-struct Request {
-    Mode mode = kDirectMode;
-    RheologyKind rheology = kConstantRheology;
-    std::string entry;
-    std::int32_t caseId = 0;
-    std::string coefficients;
-    std::string output;
-    std::string image;
-    bool force = false;
-};
+using Request = ProfileCommand::Request;
 
 // Fills the request from the arguments; an empty text, or the usage error.
 std::string parse(int argc, char** argv, Request& request) {
@@ -100,52 +84,10 @@ std::string parse(int argc, char** argv, Request& request) {
     if (!FieldReader::parseInteger(positional[3], request.caseId)) {
         return "CASE must be a case identifier, not '" + positional[3] + "'";
     }
-    if (!request.image.empty() && !ProfilePlot::knownImageType(request.image)) {
-        return "the plot must be a .png or .svg file";
-    }
     request.entry = positional[2];
     request.coefficients = withCoefficients ? positional[4] : std::string();
     request.output = positional.back();
-    return {};
-}
-
-// The table and the picture may be written: never over an input, a folder or other data.
-std::string checkOutputs(const Request& request) {
-    OutputGuard guard(request.force);
-    guard.addInput(request.entry);
-    if (!request.coefficients.empty()) {
-        guard.addInput(request.coefficients);
-    }
-    if (guard.check(request.output, OutputKind::ProfileTable) != OutputProblem::None) {
-        return guard.message(request.output, OutputKind::ProfileTable, "the table");
-    }
-    guard.addOutput(request.output, "the table");
-    if (!request.image.empty() && guard.check(request.image, OutputKind::Picture) != OutputProblem::None) {
-        return guard.message(request.image, OutputKind::Picture, "the picture");
-    }
-    return {};
-}
-
-// Writes the table and the picture under hidden names and puts them in place only when both are whole.
-int writeOutputs(const Request& request, const CaseProfile& computed) {
-    std::string problem;
-    StagedFile table(request.output);
-    if (!table.create(problem) || !table.write(ProfileTable(computed, request.caseId).text(), problem)) {
-        return failure(problem + "; nothing was written");
-    }
-    StagedFile picture(request.image);
-    if (!request.image.empty()) {
-        if (!picture.create(problem)) {
-            return failure(problem + "; nothing was written");
-        }
-        if (!ProfilePlot(computed, request.caseId).draw(table.path(), picture.path(), problem)) {
-            return failure(problem + " " + request.image + "; nothing was written");
-        }
-    }
-    if (!table.publish(problem) || (!request.image.empty() && !picture.publish(problem))) {
-        return failure(problem);
-    }
-    return 0;
+    return ProfileCommand::usageError(request);
 }
 
 } // namespace
@@ -164,21 +106,5 @@ int main(int argc, char** argv) {
     if (!usage.empty()) {
         return usageError(usage);
     }
-    const std::string refused = checkOutputs(request);
-    if (!refused.empty()) {
-        return failure(refused + "; nothing was written");
-    }
-    if (!request.image.empty() && !ProfilePlot::gnuplotFound()) {
-        return failure("--plot needs gnuplot, which is missing from the PATH (scripts/install-deps.sh "
-                       "installs it); nothing was written");
-    }
-    CaseProfile computed(request.mode, request.rheology);
-    if (!computed.run(request.entry, request.coefficients, request.caseId)) {
-        return failure(computed.message());
-    }
-    if (!computed.placement().empty()) {
-        std::cerr << "rollbite-profile: case " << request.caseId << ": " << computed.placement()
-                  << "; it was computed with the numbers as a run reads them\n";
-    }
-    return writeOutputs(request, computed);
+    return ProfileCommand("rollbite-profile").run(request, std::cout, std::cerr);
 }

@@ -100,7 +100,7 @@ void FileHandler::abandonRun() {
 
 bool FileHandler::openEntryFile(const std::string& name) {
     entryFileName = name;
-    return openInput(entryFile, name);
+    return openInput(entryFile, isStandard(name) ? "/dev/stdin" : name);
 }
 
 bool FileHandler::openCoefficientFile(const std::string& name) {
@@ -108,9 +108,23 @@ bool FileHandler::openCoefficientFile(const std::string& name) {
     return openInput(coefficientFile, name);
 }
 
+bool FileHandler::isStandard(const std::string& name) const {
+    return standardStreams && name == kStandardStream;
+}
+
+std::string FileHandler::shownEntry() const {
+    return isStandard(entryFileName) ? "standard input" : entryFileName;
+}
+
+std::string FileHandler::shownExit() const {
+    return isStandard(exitFileName) ? "standard output" : exitFileName;
+}
+
 OutputGuard FileHandler::inputGuard(bool withCoefficients, bool force) const {
     OutputGuard guard(force);
-    guard.addInput(entryFileName);
+    if (!isStandard(entryFileName)) {
+        guard.addInput(entryFileName);
+    }
     if (withCoefficients) {
         guard.addInput(coefficientFileName);
     }
@@ -119,12 +133,20 @@ OutputGuard FileHandler::inputGuard(bool withCoefficients, bool force) const {
 
 OutputGuard FileHandler::outputGuard(bool withCoefficients, bool force) const {
     OutputGuard guard = inputGuard(withCoefficients, force);
-    guard.addOutput(exitFileName, "the exit file");
+    if (!isStandard(exitFileName)) {
+        guard.addOutput(exitFileName, "the exit file");
+    }
     return guard;
 }
 
 ExitFileProblem FileHandler::openExitFile(const std::string& name, bool withCoefficients, bool force) {
     exitFile.abandon(); // a file an earlier probe created goes
+    if (isStandard(name)) {
+        // Standard output as the shell opened it: what it held was the user's to decide.
+        exitFileName = name;
+        return exitFile.openStandardOutput() == RowFile::Opened::Yes ? ExitFileProblem::None
+                                                                     : ExitFileProblem::CannotWrite;
+    }
     switch (inputGuard(withCoefficients, force).check(name, OutputKind::ExitFile)) {
     case OutputProblem::InputFile:
     case OutputProblem::OtherOutput:
@@ -155,7 +177,7 @@ ExitFileProblem FileHandler::openExitFile(const std::string& name, bool withCoef
 }
 
 std::string FileHandler::exitFileMessage(ExitFileProblem problem, bool withCoefficients) const {
-    const std::string file = "the exit file " + exitFileName;
+    const std::string file = "the exit file " + shownExit();
     switch (problem) {
     case ExitFileProblem::CannotWrite:
         return file + " can't be written (" + exitFile.failure() + ")";
@@ -223,24 +245,27 @@ bool FileHandler::askCoefficientFile() {
 }
 
 bool FileHandler::spoolUnseekableInputs(std::string& failure) {
-    return spool(entryFile, entryFileName, failure) && spool(coefficientFile, coefficientFileName, failure);
+    return spool(entryFile, isStandard(entryFileName) ? "/dev/stdin" : entryFileName, shownEntry(),
+                 failure) &&
+           spool(coefficientFile, coefficientFileName, coefficientFileName, failure);
 }
 
-bool FileHandler::spool(std::ifstream& file, const std::string& name, std::string& failure) {
+bool FileHandler::spool(std::ifstream& file, const std::string& path, const std::string& name,
+                        std::string& failure) {
     std::error_code error;
-    if (!file.is_open() || std::filesystem::is_regular_file(name, error)) {
+    if (!file.is_open() || std::filesystem::is_regular_file(path, error)) {
         return true;
     }
-    std::string path = (std::filesystem::temp_directory_path(error) / "rollbite-spool-XXXXXX").string();
-    const int descriptor = error ? -1 : mkstemp(path.data());
+    std::string copyPath = (std::filesystem::temp_directory_path(error) / "rollbite-spool-XXXXXX").string();
+    const int descriptor = error ? -1 : mkstemp(copyPath.data());
     if (descriptor < 0) {
         failure = "cannot make a temporary file to read " + name + " twice (" + std::strerror(errno) + ")";
         return false;
     }
     // Opened for reading and removed from its folder before the copy: the copy disappears with the run,
     // however the run ends.
-    std::ifstream copy(path, std::ios::binary);
-    ::unlink(path.c_str());
+    std::ifstream copy(copyPath, std::ios::binary);
+    ::unlink(copyPath.c_str());
     char buffer[kSpoolBlock];
     bool copied = copy.is_open();
     while (copied && file.read(buffer, sizeof buffer).gcount() > 0) {
@@ -282,7 +307,7 @@ bool FileHandler::rewindInputs(std::string& failure) {
         if (!file->is_open()) {
             continue;
         }
-        const std::string& name = file == &entryFile ? entryFileName : coefficientFileName;
+        const std::string name = file == &entryFile ? shownEntry() : coefficientFileName;
         if (file->bad()) {
             failure = "the file " + name + " could not be read to its end";
             return false;
@@ -326,7 +351,7 @@ bool FileHandler::readCase(int mode, int rheologyKind, CaseInputs& inputs, std::
 
 std::string FileHandler::unreadInput() const {
     if (entryFile.bad()) {
-        return entryFileName;
+        return shownEntry();
     }
     return coefficientFile.bad() ? coefficientFileName : std::string();
 }

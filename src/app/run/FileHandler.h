@@ -20,6 +20,9 @@ enum class ExitFileProblem { None, InputFile, OtherData, Folder, CannotWrite, Bu
 // the names given on the command line, with the same checks.
 class FileHandler {
 public:
+    // The name that stands for standard input (as the entry file) or output (as the exit file).
+    static constexpr const char* kStandardStream = "-";
+
     explicit FileHandler(const Console& console);
     virtual ~FileHandler() = default;
 
@@ -37,6 +40,9 @@ public:
     ExitFileProblem openExitFile(const std::string& name, bool withCoefficients, bool force = false);
     // The problem in words, for the command line: "the exit file x.txt is an input file".
     std::string exitFileMessage(ExitFileProblem problem, bool withCoefficients) const;
+    // The entry and exit files' names for a message: "-" is standard input or output on the command line.
+    std::string shownEntry() const;
+    std::string shownExit() const;
     // The rules for the other files the run writes: never an input, never the exit file.
     OutputGuard outputGuard(bool withCoefficients, bool force) const;
     // Copies an entry or coefficient file that cannot be read twice (a pipe, a FIFO) into a temporary
@@ -86,6 +92,8 @@ public:
     std::string entryFileName;
     std::string exitFileName;
     std::string coefficientFileName;
+    // The command line's "-": standard input as the entry file, standard output as the exit file.
+    bool standardStreams = false;
 
 private:
     bool askLine(const char* prompt, const char* what, std::string& answer);
@@ -94,7 +102,9 @@ private:
     bool askCoefficientFile();
     // The rules for the exit file: never an input.
     OutputGuard inputGuard(bool withCoefficients, bool force) const;
-    bool spool(std::ifstream& file, const std::string& name, std::string& failure);
+    bool isStandard(const std::string& name) const;
+    // `path` is where the file is opened, `name` what a message calls it.
+    bool spool(std::ifstream& file, const std::string& path, const std::string& name, std::string& failure);
 
     Console console_;
     long long rowsWritten_ = 0;

@@ -27,9 +27,10 @@ int Orowan::runWithFiles(const std::string& entry, const std::string& exit, cons
                          bool force, RunReport* report, bool dryRun) {
     report_ = report;
     commandLine_ = true;
+    fileHandler.standardStreams = true;
     const bool withCoefficients = solver.rheology() != kConstantRheology;
     if (!fileHandler.openEntryFile(entry)) {
-        return abandonRun("the entry file " + entry + " doesn't exist or cannot be read");
+        return abandonRun("the entry file " + fileHandler.shownEntry() + " doesn't exist or cannot be read");
     }
     if (withCoefficients && !fileHandler.openCoefficientFile(coefficients)) {
         return abandonRun("the coefficient file " + coefficients + " doesn't exist or cannot be read");
@@ -54,7 +55,7 @@ bool Orowan::prepareInputs(std::string& failure) {
         return false;
     }
     if (!fileHandler.entryHasHeader()) {
-        failure = "the entry file " + fileHandler.entryFileName +
+        failure = "the entry file " + fileHandler.shownEntry() +
                   " is empty: an entry file starts with a header line";
         return false;
     }
@@ -62,7 +63,7 @@ bool Orowan::prepareInputs(std::string& failure) {
         long long entryLines = 0;
         long long coefficientLines = 0;
         if (!fileHandler.sameLineCount(entryLines, coefficientLines)) {
-            failure = "the files " + fileHandler.entryFileName + " and " + fileHandler.coefficientFileName +
+            failure = "the files " + fileHandler.shownEntry() + " and " + fileHandler.coefficientFileName +
                       " don't have the same number of lines (" + std::to_string(entryLines) + " and " +
                       std::to_string(coefficientLines) +
                       " line feeds; an empty line at the end of a file counts as one)";
@@ -165,7 +166,7 @@ int Orowan::finishRun() {
     if (fileHandler.exitFileFailed()) {
         // Rows that could not be written are not computed again: the run stops at the first one.
         const std::string& reason = fileHandler.exitFailure();
-        console_.err << "rollbite: the exit file " << fileHandler.exitFileName << " could not be written"
+        console_.err << "rollbite: the exit file " << fileHandler.shownExit() << " could not be written"
                      << (reason.empty() ? "" : " (" + reason + ")") << "; the run stopped after " << rows
                      << " rows, which the file holds whole\n";
         status = 1;
@@ -185,7 +186,7 @@ int Orowan::finishRun() {
         const long long total = report_ != nullptr ? report_->total() : 0;
         console_.err << "rollbite: interrupted by " << Interruption::name(signal) << " after " << rows
                      << (total > 0 ? " of " + std::to_string(total) : std::string()) << " cases; "
-                     << fileHandler.exitFileName << " holds the first " << rows << " rows, each whole\n";
+                     << fileHandler.shownExit() << " holds the first " << rows << " rows, each whole\n";
         status = Interruption::exitStatus(signal);
     }
     reportMisplacedRecords();
