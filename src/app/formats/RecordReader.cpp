@@ -68,6 +68,7 @@ bool RecordReader::next(RheologyKind rheology, CaseInputs& inputs) {
     const long long ownLine = records_ + 1; // the header is line 1
     bool whole = true;
     bool ended = false;
+    const long long previousLastLine = lastLine_;
     firstLine_ = lastLine_ = line_;
     for (int k = 0; k < count; ++k) {
         if (!nextField(field_)) {
@@ -89,7 +90,9 @@ bool RecordReader::next(RheologyKind rheology, CaseInputs& inputs) {
             whole = false;
         }
     }
-    lastOnItsLine_ = !ended && firstLine_ == ownLine && lastLine_ == ownLine && restOfLineBlank();
+    // Alone on its line: the case's line holds this record whole, and nothing of the records around it.
+    lastOnItsLine_ = !ended && firstLine_ == ownLine && lastLine_ == ownLine && previousLastLine < ownLine &&
+                     restOfLineBlank();
     if (!lastOnItsLine_ && misplaced_++ == 0) {
         firstMisplacedLine_ = ownLine;
     }
