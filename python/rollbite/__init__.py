@@ -61,6 +61,8 @@ COEFFICIENT_COLUMNS = {
 
 _EXIT_COLUMNS = {"direct": list(_rollbite.DIRECT_COLUMNS), "inverse": list(_rollbite.INVERSE_COLUMNS)}
 _FLAGS = ("Tresca_Presence", "Total_Tresca")
+# The exit-file columns that do not hold a number of the result.
+_NOT_NUMBERS = ("case", "Errors", "Has_Converged") + _FLAGS
 # The column a frame may carry to say that its row could not be read from a file (read_entry).
 _UNREADABLE = "unreadable"
 # The column of read_coefficients that says when a record did not stand alone on the line of its case.
@@ -180,7 +182,9 @@ def profile(case, rheology="constant", coefficients=None, mode="direct"):
     records = _coefficients(
         None if coefficients is None else _one_row(coefficients, rheology), rheology, 1
     )
-    raw = _rollbite.profile(mode, rheology, int(case_ids[0]), list(values[0]), list(records[0]))
+    raw = _rollbite.profile(
+        mode, rheology, int(case_ids[0]), [column[0] for column in values], [column[0] for column in records]
+    )
     table = pd.DataFrame(raw["points"], columns=list(_rollbite.PROFILE_COLUMNS))
     table["index"] = table["index"].astype(int)
     table = table.set_index("index")
@@ -230,21 +234,41 @@ def read_coefficients(path, rheology):
 
 def read_exit(path, why=None):
     """An exit file (direct or inverse, told by its header) as the frame ``direct`` or ``inverse``
-    returns: rows without a result have NaN outputs. With the why file of the same run, its reasons fill
-    the column ``reason`` (empty for VOID rows)."""
+    returns: rows without a result have NaN outputs and NA flags. With the why file of the same run, its
+    reasons fill the column ``reason`` (empty for VOID rows)."""
     frame = pd.read_csv(path, sep="\t", dtype={"Errors": str, "Has_Converged": str}, keep_default_na=False)
     modes = [mode for mode, columns in _EXIT_COLUMNS.items() if list(frame.columns) == columns]
     if not modes:
         raise ValueError(f"{path} is not an exit file of rollbite: its header row is {list(frame.columns)}")
-    frame["case"] = frame["case"].astype(np.int32)
-    for flag in _FLAGS:
-        if flag in frame:
-            frame[flag] = frame[flag].astype(bool)
+    numbers = [name for name in frame.columns if name not in _NOT_NUMBERS]
+    raw = {
+        "case": frame["case"].to_numpy(dtype=np.int32),
+        "Errors": _codes(frame["Errors"], ERROR_CLASSES, path),
+        "Has_Converged": _codes(frame["Has_Converged"], _rollbite.CONVERGENCE, path),
+        "numbers": np.ascontiguousarray(frame[numbers].to_numpy(dtype=float).T),
+        "number_columns": numbers,
+    }
+    raw.update({flag: frame[flag].to_numpy(dtype=bool) for flag in _FLAGS if flag in frame})
+    reasons = {}
     if why is not None:
-        reasons = pd.read_csv(why, sep="\t", dtype={"reason": str}, keep_default_na=False)
-        by_line = dict(zip(reasons["line"], reasons["reason"]))
-        frame["reason"] = [by_line.get(row + 2, "") for row in range(len(frame))]
-    return _without_results(frame, modes[0])
+        table = pd.read_csv(why, sep="\t", dtype={"reason": str}, keep_default_na=False)
+        # The why file names each row by its line in the exit file, the header being line 1.
+        by_line = dict(zip(table["line"], table["reason"]))
+        reasons = {row: by_line[row + 2] for row in range(len(frame)) if by_line.get(row + 2)}
+    results = _result_frame(raw, modes[0], frame.index, reasons)
+    return results if why is not None else results.drop(columns="reason")
+
+
+def _codes(column, names, path):
+    """The position of each text of a column among `names`, or a ValueError naming the first unknown."""
+    codes = pd.Index(names).get_indexer(column)
+    if np.any(codes < 0):
+        row = int(np.flatnonzero(codes < 0)[0])
+        raise ValueError(
+            f"line {row + 2} of {path} has {column.iloc[row]!r} in the column {column.name!r}, "
+            f"which holds one of {list(names)}"
+        )
+    return codes.astype(np.int8)
 
 
 def write_entry(passes, path, mode=None, overwrite=False):
@@ -259,10 +283,9 @@ def write_entry(passes, path, mode=None, overwrite=False):
     if mode is None:
         mode = "inverse" if "Force" in frame.columns and "Slip" in frame.columns else "direct"
     case_ids, values, _ = _passes(frame, _mode(mode))
-    columns = ENTRY_COLUMNS[mode]
     lines = [_rollbite.ENTRY_HEADERS[0 if mode == "direct" else 1]]
-    for case_id, row in zip(case_ids, values):
-        numbers_ = " ".join(repr(float(value)) for value in row[: len(columns) - 1])
+    for case_id, row in zip(case_ids, zip(*values)):
+        numbers_ = " ".join(repr(float(value)) for value in row)
         lines.append(f"{int(case_id)} {numbers_}")
     _rollbite.write_entry_file(os.fspath(path), "\n".join(lines) + "\n", bool(overwrite))
 
@@ -276,23 +299,59 @@ def _solve(mode, passes, rheology, coefficients, threads):
     case_ids, values, unreadable = _passes(frame, mode)
     coefficients = _aligned(coefficients, frame)
     records = _coefficients(coefficients, rheology, len(frame))
-    misplaced = []
+    misplaced = {}
     if isinstance(coefficients, pd.DataFrame):
         if _UNREADABLE in coefficients:
-            unreadable = [
-                _joined(mine, theirs)
-                for mine, theirs in zip(unreadable or [""] * len(frame), _texts(coefficients[_UNREADABLE]))
-            ]
+            unreadable = _merged(unreadable, _texts(coefficients[_UNREADABLE]))
         if _MISPLACED in coefficients:
             misplaced = _texts(coefficients[_MISPLACED])
+    rows = sorted(unreadable)
     raw = _rollbite.solve(
-        mode, rheology, case_ids, values, records, unreadable, _threads(threads)
+        mode,
+        rheology,
+        case_ids,
+        values,
+        records,
+        np.asarray(rows, dtype=np.int64),
+        [unreadable[row] for row in rows],
+        _threads(threads),
     )
-    result = pd.DataFrame({name: raw[name] for name in _EXIT_COLUMNS[mode]}, index=frame.index)
-    result["Errors"] = np.asarray(ERROR_CLASSES, dtype=object)[raw["Errors"]]
-    result["Has_Converged"] = np.asarray(_rollbite.CONVERGENCE, dtype=object)[raw["Has_Converged"]]
-    result["reason"] = [_joined(*parts) for parts in zip(raw["reason"], misplaced)] if misplaced else raw["reason"]
-    return _without_results(result, mode)
+    reasons = _merged(dict(zip(raw["reason_rows"].tolist(), raw["reason_texts"])), misplaced)
+    return _result_frame(raw, mode, frame.index, reasons)
+
+
+def _result_frame(raw, mode, index, reasons):
+    """The frame of results from the columns of _rollbite.solve, with the given index and reasons (a
+    mapping of row positions to texts). A row without a result has NaN outputs and NA flags, never the
+    zeros of the exit file. The columns are used as they are, never copied."""
+    failed = raw["Errors"] != ERROR_CLASSES.index("VOID")
+    numbers = raw["numbers"]
+    numbers[:, failed] = np.nan
+    frame = pd.DataFrame(numbers.T, index=index, columns=raw["number_columns"], copy=False)
+    others = {
+        "case": raw["case"],
+        "Errors": np.asarray(ERROR_CLASSES, dtype=object)[raw["Errors"]],
+        "Has_Converged": np.asarray(_rollbite.CONVERGENCE, dtype=object)[raw["Has_Converged"]],
+    }
+    # NA where the exit file writes "--": the row has no result, so no convergence either.
+    others["Has_Converged"][failed] = pd.NA
+    others.update({flag: pd.arrays.BooleanArray(raw[flag], failed.copy()) for flag in _FLAGS if flag in raw})
+    for position, name in enumerate(_EXIT_COLUMNS[mode]):
+        if name in others:
+            frame.insert(position, name, others[name])
+    reason = np.full(len(frame), "", dtype=object)
+    rows = list(reasons)
+    reason[rows] = [reasons[row] for row in rows]
+    frame["reason"] = reason
+    return frame
+
+
+def _merged(first, second):
+    """Two mappings of row positions to texts as one: the texts of a row both have, joined."""
+    merged = dict(first)
+    for row, text in second.items():
+        merged[row] = _joined(merged.get(row, ""), text)
+    return merged
 
 
 def _joined(first, second):
@@ -300,8 +359,11 @@ def _joined(first, second):
 
 
 def _texts(column):
-    """A column of texts as a list, with NaN, None and NA as the empty text."""
-    return ["" if not isinstance(value, str) and pd.isna(value) else str(value) for value in column]
+    """The texts of a column that are not empty, by row position; NaN, None and NA are the empty text."""
+    values = column.to_numpy(dtype=object)
+    present = np.flatnonzero(~pd.isna(values))
+    written = present[values[present] != ""]
+    return {row: str(values[row]) for row in written.tolist()}
 
 
 def _aligned(coefficients, frame):
@@ -323,19 +385,6 @@ def _aligned(coefficients, frame):
             "(coefficients.set_index(passes.index)), or pass coefficients.to_numpy() to pair them by position"
         )
     return coefficients.loc[frame.index]
-
-
-def _without_results(frame, mode):
-    """NaN (and NA flags) in every output of a row without a result."""
-    failed = (frame["Errors"] != "VOID").to_numpy()
-    for column in _EXIT_COLUMNS[mode][2:-1]:
-        if column in _FLAGS:
-            flags = pd.array(frame[column].to_numpy(dtype=bool), dtype="boolean")
-            flags[failed] = pd.NA
-            frame[column] = flags
-        else:
-            frame[column] = frame[column].astype(float).mask(failed)
-    return frame
 
 
 def _mode(mode):
@@ -394,17 +443,15 @@ def _require(frame, columns, what):
 
 
 def _numbers(column, name, what):
-    """A column as float64, or a TypeError naming it."""
-    if column.dtype == bool or not (
-        pd.api.types.is_numeric_dtype(column) or column.dtype == object
-    ):
+    """A column as float64 (the column's own array when it holds float64), or an exception naming it."""
+    if column.dtype == bool or not (pd.api.types.is_numeric_dtype(column) or column.dtype == object):
         raise TypeError(f"column {name!r} of {what} must hold numbers, not {column.dtype}")
     if column.dtype == object:
         # Numbers only: a text such as "30" is refused as "thirty" is, never read half-way.
         bad = next((value for value in column if not _is_number(value)), None)
         if bad is not None:
             raise TypeError(f"column {name!r} of {what} must hold numbers, not {bad!r}")
-    return column.astype(float).to_numpy()
+    return column.astype(float, copy=False).to_numpy()
 
 
 def _is_number(value):
@@ -412,33 +459,30 @@ def _is_number(value):
 
 
 def _passes(frame, mode):
-    """Case identifiers, the 10 values of each pass (zeros for the inverse ones in direct mode) and what
-    could not be read."""
+    """Case identifiers, the values of each pass as columns in entry-file order, and what could not be
+    read, by row position."""
     columns = ENTRY_COLUMNS[mode]
     _require(frame, columns, "passes")
     case = _numbers(frame["case"], "case", "passes")
     if not np.all(np.isfinite(case)) or np.any(case != np.round(case)) or np.any(np.abs(case) > 2**31 - 1):
         raise TypeError("column 'case' of passes must hold whole numbers of at most 32 bits")
-    values = np.zeros((len(frame), len(ENTRY_COLUMNS["inverse"]) - 1))
-    for k, name in enumerate(columns[1:]):
-        values[:, k] = _numbers(frame[name], name, "passes")
-    unreadable = _texts(frame[_UNREADABLE]) if _UNREADABLE in frame else []
+    values = [_numbers(frame[name], name, "passes") for name in columns[1:]]
+    unreadable = _texts(frame[_UNREADABLE]) if _UNREADABLE in frame else {}
     return case.astype(np.int32), values, unreadable
 
 
 def _coefficients(coefficients, rheology, count):
-    """The records as an array of one row per pass."""
+    """The records as columns of one number per pass, in coefficient-file order."""
     names = COEFFICIENT_COLUMNS[rheology]
     if not names:
         if coefficients is not None:
             raise ValueError("the constant rheology takes no coefficients")
-        return np.zeros((count, 0))
+        return []
     if coefficients is None:
         raise ValueError(f"the {rheology} rheology needs coefficients: one record per pass with {names}")
     if isinstance(coefficients, pd.DataFrame) or hasattr(coefficients, "keys"):
         frame = _frame_of(coefficients, "coefficients")
         _require(frame, names, "coefficients")
-        records = np.column_stack([_numbers(frame[name], name, "coefficients") for name in names])
     else:
         records = np.asarray(coefficients)
         if records.ndim != 2 or records.shape[1] != len(names):
@@ -448,10 +492,10 @@ def _coefficients(coefficients, rheology, count):
             )
         if not np.issubdtype(records.dtype, np.number):
             raise TypeError(f"coefficients must hold numbers, not {records.dtype}")
-        records = records.astype(float)
-    if len(records) != count:
-        raise ValueError(f"{len(records)} coefficient records for {count} passes: one record per pass")
-    return records
+        frame = pd.DataFrame(records.astype(float), columns=names, copy=False)
+    if len(frame) != count:
+        raise ValueError(f"{len(frame)} coefficient records for {count} passes: one record per pass")
+    return [_numbers(frame[name], name, "coefficients") for name in names]
 
 
 def _one_row(coefficients, rheology):

@@ -51,7 +51,8 @@ def test_example_runs_give_every_printed_digit_and_reason_of_the_exit_file(run, 
     assert frame["case"].astype(str).tolist() == gold["case"].tolist()
     for column in gold.columns[2:]:
         if column == "Has_Converged":
-            written = frame[column]
+            # NA where the file writes "--": the row has no result.
+            written = frame[column].map(lambda converged: "--" if converged is pd.NA else converged)
         elif column in ("Tresca_Presence", "Total_Tresca"):
             written = frame[column].map(lambda flag: "0" if flag is pd.NA else str(int(flag)))
         else:
@@ -59,13 +60,13 @@ def test_example_runs_give_every_printed_digit_and_reason_of_the_exit_file(run, 
             written = frame[column].map(lambda value: "0.000000e+00" if np.isnan(value) else f"{value:.6e}")
         assert written.tolist() == gold[column].tolist(), column
     failed = frame["Errors"] != "VOID"
-    assert frame.loc[failed, gold.columns[2:-1]].isna().all().all()
-    assert frame.loc[~failed, gold.columns[2:-1]].notna().all().all()
+    assert frame.loc[failed, gold.columns[2:]].isna().all().all()
+    assert frame.loc[~failed, gold.columns[2:]].notna().all().all()
     # The reasons of the why file, and the exit file read back as the same frame.
     exit_frame = rollbite.read_exit(REGRESSION / f"results_{run[0]}.txt", why=REGRESSION / f"why_{run[0]}.txt")
     assert exit_frame["reason"].tolist() == frame["reason"].tolist()
     assert exit_frame["Errors"].tolist() == frame["Errors"].tolist()
-    assert exit_frame["Has_Converged"].tolist() == frame["Has_Converged"].tolist()
+    pd.testing.assert_series_equal(exit_frame["Has_Converged"], frame["Has_Converged"])
 
 
 def test_example_runs_give_the_cpp_apis_values_to_the_last_bit(results, tmp_path):
@@ -93,7 +94,8 @@ def test_example_runs_give_the_cpp_apis_values_to_the_last_bit(results, tmp_path
         for _, case in frame.iterrows():
             fields = lines[row].split("\t")
             row += 1
-            assert fields[:3] == [str(case["case"]), case["Errors"], case["Has_Converged"]]
+            converged = "--" if case["Has_Converged"] is pd.NA else case["Has_Converged"]
+            assert fields[:3] == [str(case["case"]), case["Errors"], converged]
             if case["Errors"] == "VOID":
                 assert [float(value) for value in fields[3 : 3 + len(outputs)]] == case[outputs].tolist(), name
 
