@@ -428,10 +428,29 @@ def _frame_of(table, what):
     if len(set(lengths.values())) > 1:
         described = ", ".join(f"{name} {length}" for name, length in lengths.items())
         raise ValueError(f"the columns of {what} have different lengths: {described}")
-    return pd.DataFrame(columns)
+    try:
+        return pd.DataFrame(columns)
+    except OverflowError:
+        # pandas infers no type for a column that mixes floats with a whole number too large for a double:
+        # such a column is taken as objects, so that its check names it.
+        return pd.DataFrame({name: _inferred_or_objects(column) for name, column in columns.items()})
+
+
+def _inferred_or_objects(column):
+    try:
+        pd.Series(column)
+    except OverflowError:
+        return np.array(column, dtype=object)
+    return column
 
 
 def _require(frame, columns, what):
+    """A ValueError unless the frame has each of the columns once, under a name of its own."""
+    if isinstance(frame.columns, pd.MultiIndex):
+        raise ValueError(
+            f"the columns of {what} are a MultiIndex of {frame.columns.nlevels} levels; rollbite takes each "
+            f"column by a name of its own: keep the level of the names (e.g. {what}.droplevel(0, axis=1))"
+        )
     missing = [column for column in columns if column not in frame.columns]
     if missing:
         others = [str(column) for column in frame.columns if column not in columns]
@@ -440,10 +459,17 @@ def _require(frame, columns, what):
             close = difflib.get_close_matches(column, others, n=1, cutoff=0.6)
             hints.append(f"{column!r}" + (f" (is {close[0]!r} meant?)" if close else ""))
         raise ValueError(f"{what} has no column {', '.join(hints)}; it needs {columns}")
+    repeated = {column: int((frame.columns == column).sum()) for column in columns}
+    repeated = [f"{column!r} {times} times" for column, times in repeated.items() if times > 1]
+    if repeated:
+        raise ValueError(f"{what} has the column {', '.join(repeated)}: rollbite takes each column once")
 
 
 def _numbers(column, name, what):
     """A column as float64 (the column's own array when it holds float64), or an exception naming it."""
+    if pd.api.types.is_complex_dtype(column.dtype):
+        # Never cut to the real part.
+        raise TypeError(f"column {name!r} of {what} must hold real numbers, not {column.dtype}")
     if column.dtype == bool or not (pd.api.types.is_numeric_dtype(column) or column.dtype == object):
         raise TypeError(f"column {name!r} of {what} must hold numbers, not {column.dtype}")
     if column.dtype == object:
@@ -451,11 +477,26 @@ def _numbers(column, name, what):
         bad = next((value for value in column if not _is_number(value)), None)
         if bad is not None:
             raise TypeError(f"column {name!r} of {what} must hold numbers, not {bad!r}")
+        huge = next(((label, value) for label, value in column.items() if not _fits_a_double(value)), None)
+        if huge is not None:
+            label, value = huge
+            raise ValueError(
+                f"column {name!r} of {what} holds a number too large for a double, a whole number of "
+                f"{int(value).bit_length()} bits, in the row labelled {label!r}"
+            )
     return column.astype(float, copy=False).to_numpy()
 
 
 def _is_number(value):
     return isinstance(value, (numbers.Real, np.number)) and not isinstance(value, (bool, np.bool_))
+
+
+def _fits_a_double(value):
+    try:
+        float(value)
+    except OverflowError:
+        return False
+    return True
 
 
 def _passes(frame, mode):
@@ -464,8 +505,15 @@ def _passes(frame, mode):
     columns = ENTRY_COLUMNS[mode]
     _require(frame, columns, "passes")
     case = _numbers(frame["case"], "case", "passes")
-    if not np.all(np.isfinite(case)) or np.any(case != np.round(case)) or np.any(np.abs(case) > 2**31 - 1):
-        raise TypeError("column 'case' of passes must hold whole numbers of at most 32 bits")
+    # The identifiers an entry file takes: any whole number of 32 bits.
+    smallest, largest = np.iinfo(np.int32).min, np.iinfo(np.int32).max
+    if not (np.all(np.isfinite(case)) and np.all(case == np.round(case))) or np.any(
+        (case < smallest) | (case > largest)
+    ):
+        raise TypeError(
+            f"column 'case' of passes must hold whole numbers from {smallest} to {largest}, as an entry "
+            "file does"
+        )
     values = [_numbers(frame[name], name, "passes") for name in columns[1:]]
     unreadable = _texts(frame[_UNREADABLE]) if _UNREADABLE in frame else {}
     return case.astype(np.int32), values, unreadable
@@ -490,9 +538,7 @@ def _coefficients(coefficients, rheology, count):
                 f"coefficients must have {len(names)} columns for {rheology} ({names}), "
                 f"not the shape {records.shape}"
             )
-        if not np.issubdtype(records.dtype, np.number):
-            raise TypeError(f"coefficients must hold numbers, not {records.dtype}")
-        frame = pd.DataFrame(records.astype(float), columns=names, copy=False)
+        frame = pd.DataFrame(records, columns=names, copy=False)
     if len(frame) != count:
         raise ValueError(f"{len(frame)} coefficient records for {count} passes: one record per pass")
     return [_numbers(frame[name], name, "coefficients") for name in names]

@@ -159,6 +159,34 @@ def without_column(name):
         (lambda: rollbite.inverse(PASS), ValueError, "no column 'Force', 'Slip'"),
         (lambda: rollbite.direct(PASS, threads=0), ValueError, "threads must be a whole number"),
         (lambda: rollbite.read_exit(EXAMPLES / "smatch_direct.txt"), ValueError, "is not an exit file"),
+        # Frames that pandas builds easily but that hold no plain column of real numbers.
+        (lambda: rollbite.direct(pd.concat({"pass": pd.DataFrame(PASS)}, axis=1).swaplevel(axis=1)), ValueError, "MultiIndex"),
+        (
+            lambda: rollbite.direct(pd.concat([pd.DataFrame(PASS), pd.DataFrame(PASS)[["Entry_tension"]]], axis=1)),
+            ValueError,
+            "'Entry_tension' 2 times",
+        ),
+        (
+            lambda: rollbite.direct(with_column("Entry_tension", [10**400, 5.0])),
+            ValueError,
+            "column 'Entry_tension' of passes holds a number too large for a double",
+        ),
+        (
+            lambda: rollbite.direct(with_column("Friction_coefficient", np.array([0.3 + 0.1j, 0.3]))),
+            TypeError,
+            "column 'Friction_coefficient' of passes must hold real numbers, not complex",
+        ),
+        (
+            lambda: rollbite.direct(PASS, "smatch", np.array([[140, 60, 0.1, 5 + 1j]] * 2)),
+            TypeError,
+            "column 'Coefficient_A' of coefficients must hold real numbers, not complex",
+        ),
+        (
+            lambda: rollbite.direct(PASS, "smatch", [[140, 60, 0.1, 10**400]] * 2),
+            ValueError,
+            "column 'Coefficient_D' of coefficients holds a number too large for a double",
+        ),
+        (lambda: rollbite.direct(with_column("case", [-(2**31) - 1, 1])), TypeError, "-2147483648 to 2147483647"),
     ],
 )
 def test_bad_input_raises_an_exception_that_names_it(call, error, message):
@@ -280,3 +308,15 @@ def test_write_entry_never_replaces_other_data(tmp_path):
     (tmp_path / "empty.txt").write_text("")
     with pytest.raises(ValueError, match="is empty"):
         rollbite.read_entry(tmp_path / "empty.txt", "direct")
+
+
+def test_python_takes_every_case_number_the_files_take(tmp_path):
+    lines = (EXAMPLES / "direct_constant_entry.txt").read_text().splitlines()[:3]
+    smallest, largest = np.iinfo(np.int32).min, np.iinfo(np.int32).max
+    numbered = [lines[0]] + [f"{case} {line.split(maxsplit=1)[1]}" for case, line in zip((smallest, largest), lines[1:])]
+    (tmp_path / "entry.txt").write_text("\n".join(numbered) + "\n")
+    passes = rollbite.read_entry(tmp_path / "entry.txt", "direct")
+    assert passes["unreadable"].tolist() == ["", ""]
+    frame = rollbite.direct(passes)
+    assert frame["case"].tolist() == [smallest, largest]
+    assert frame["Errors"].tolist() == ["VOID", "VOID"]
