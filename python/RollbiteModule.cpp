@@ -288,8 +288,11 @@ py::dict solve(const std::string& modeName, const std::string& rheologyName, con
         throw std::invalid_argument("threads must be a whole number from 1 to " +
                                     std::to_string(ThreadCount::kMax));
     }
+    // No more threads than cases: a thread without a case would only cost its solver.
+    const std::size_t threadCount =
+        std::clamp<std::size_t>(passes.size(), 1, static_cast<std::size_t>(threads));
     std::vector<CaseSolver> solvers;
-    for (int thread = 0; thread < threads; ++thread) {
+    for (std::size_t thread = 0; thread < threadCount; ++thread) {
         solvers.emplace_back(mode, rheology);
     }
     ResultColumns results(mode, passes.size());

@@ -178,8 +178,8 @@ def profile(case, rheology="constant", coefficients=None, mode="direct"):
             raise ValueError(f"profile takes one pass, not a frame of {len(case)} rows")
         case = case.iloc[0]
     frame = _frame_of({name: [value] for name, value in dict(case).items()}, "case")
-    case_ids, values, _ = _passes(frame, mode)
-    records = _coefficients(
+    case_ids, values, _ = _pass_columns(frame, mode)
+    records = _coefficient_columns(
         None if coefficients is None else _one_row(coefficients, rheology), rheology, 1
     )
     raw = _rollbite.profile(
@@ -282,7 +282,7 @@ def write_entry(passes, path, mode=None, overwrite=False):
     frame = _frame_of(passes, "passes")
     if mode is None:
         mode = "inverse" if "Force" in frame.columns and "Slip" in frame.columns else "direct"
-    case_ids, values, _ = _passes(frame, _mode(mode))
+    case_ids, values, _ = _pass_columns(frame, _mode(mode))
     lines = [_rollbite.ENTRY_HEADERS[0 if mode == "direct" else 1]]
     for case_id, row in zip(case_ids, zip(*values)):
         numbers_ = " ".join(repr(float(value)) for value in row)
@@ -296,15 +296,15 @@ def write_entry(passes, path, mode=None, overwrite=False):
 def _solve(mode, passes, rheology, coefficients, threads):
     rheology = _rheology(rheology)
     frame = _frame_of(passes, "passes")
-    case_ids, values, unreadable = _passes(frame, mode)
+    case_ids, values, unreadable = _pass_columns(frame, mode)
     coefficients = _aligned(coefficients, frame)
-    records = _coefficients(coefficients, rheology, len(frame))
+    records = _coefficient_columns(coefficients, rheology, len(frame))
     misplaced = {}
     if isinstance(coefficients, pd.DataFrame):
         if _UNREADABLE in coefficients:
-            unreadable = _merged(unreadable, _texts(coefficients[_UNREADABLE]))
+            unreadable = _merged(unreadable, _written_texts(coefficients[_UNREADABLE]))
         if _MISPLACED in coefficients:
-            misplaced = _texts(coefficients[_MISPLACED])
+            misplaced = _written_texts(coefficients[_MISPLACED])
     rows = sorted(unreadable)
     raw = _rollbite.solve(
         mode,
@@ -358,7 +358,7 @@ def _joined(first, second):
     return "; ".join(part for part in (first, second) if part)
 
 
-def _texts(column):
+def _written_texts(column):
     """The texts of a column that are not empty, by row position; NaN, None and NA are the empty text."""
     values = column.to_numpy(dtype=object)
     present = np.flatnonzero(~pd.isna(values))
@@ -499,7 +499,7 @@ def _fits_a_double(value):
     return True
 
 
-def _passes(frame, mode):
+def _pass_columns(frame, mode):
     """Case identifiers, the values of each pass as columns in entry-file order, and what could not be
     read, by row position."""
     columns = ENTRY_COLUMNS[mode]
@@ -515,11 +515,11 @@ def _passes(frame, mode):
             "file does"
         )
     values = [_numbers(frame[name], name, "passes") for name in columns[1:]]
-    unreadable = _texts(frame[_UNREADABLE]) if _UNREADABLE in frame else {}
+    unreadable = _written_texts(frame[_UNREADABLE]) if _UNREADABLE in frame else {}
     return case.astype(np.int32), values, unreadable
 
 
-def _coefficients(coefficients, rheology, count):
+def _coefficient_columns(coefficients, rheology, count):
     """The records as columns of one number per pass, in coefficient-file order."""
     names = COEFFICIENT_COLUMNS[rheology]
     if not names:
@@ -542,6 +542,31 @@ def _coefficients(coefficients, rheology, count):
     if len(frame) != count:
         raise ValueError(f"{len(frame)} coefficient records for {count} passes: one record per pass")
     return [_numbers(frame[name], name, "coefficients") for name in names]
+
+
+# The passes as rows, for bindings that take the values of each pass as one row of a block.
+
+
+def _passes(frame, mode):
+    """Case identifiers, the 10 values of each pass as a row (zeros for Force and Slip in direct mode) and
+    what could not be read, a text per pass (or none at all)."""
+    case_ids, columns, unreadable = _pass_columns(frame, mode)
+    values = np.zeros((len(frame), len(ENTRY_COLUMNS["inverse"]) - 1))
+    for k, column in enumerate(columns):
+        values[:, k] = column
+    return case_ids, values, [unreadable.get(row, "") for row in range(len(frame))] if unreadable else []
+
+
+def _coefficients(coefficients, rheology, count):
+    """The records as an array of one row per pass."""
+    columns = _coefficient_columns(coefficients, rheology, count)
+    return np.column_stack(columns) if columns else np.zeros((count, 0))
+
+
+def _texts(column):
+    """A column of texts as a list, with NaN, None and NA as the empty text."""
+    written = _written_texts(column)
+    return [written.get(row, "") for row in range(len(column))]
 
 
 def _one_row(coefficients, rheology):
