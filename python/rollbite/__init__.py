@@ -12,7 +12,8 @@ held in pandas data frames:
 - ``profile(...)``: the friction hill of one pass, point by point.
 
 Every value is the one the program writes to its exit file, to the last bit. The passes are solved on
-threads (all cores by default) with the interpreter lock released, and come back in their order.
+threads (all cores by default) with the interpreter lock released, and come back in their order; Ctrl-C
+stops a call within about a tenth of a second, with KeyboardInterrupt.
 
 Units: thicknesses and diameters in mm; tensions, moduli, stresses in MPa; forces in units of 9.81 N/mm
 (tonnes-force per metre of width); torques in 9.81 N mm/mm for both rolls; forward slips in percent;
@@ -98,7 +99,8 @@ def direct(passes, rheology="constant", coefficients=None, threads=None):
         OUTPUTS), the outputs of the exit file under its column names (``Rolling_Force`` in 9.81 N/mm,
         ``Forward_Slip`` in percent, ``Rolling_Torque`` in 9.81 N mm/mm for both rolls, the flow stresses
         ``Sigma_*`` in MPa, the neutral point, the sticking zone, ``Alpha_Max``...), ``Has_Converged``
-        and ``reason``, which says why a row is not VOID. A row without a result has NaN outputs.
+        and ``reason``, which says why a row is not VOID. A row without a result has NaN outputs and NA
+        flags and ``Has_Converged`` (``pd.NA``).
 
     Raises
     ------
@@ -133,7 +135,7 @@ def inverse(passes, rheology="constant", coefficients=None, threads=None):
         One row per pass, in order: ``case``, ``Errors``, ``OffsetYield`` (MPa, may be negative),
         ``Friction``, ``Rolling_Torque``, the flow stresses ``Sigma_*`` for the pair found,
         ``Force_Error(%)`` and ``Slip_Error(%)`` (ratios, despite their names), ``Has_Converged`` and
-        ``reason``. A row without a result has NaN outputs.
+        ``reason``. A row without a result has NaN outputs and NA ``Has_Converged``.
 
     Raises
     ------
