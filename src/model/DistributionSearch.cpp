@@ -84,33 +84,49 @@ double DistributionSearch::reductionHigh(int stand) const {
     return std::min(std::isnan(given) ? kPercent : given, kModelMostReduction - kReductionInset);
 }
 
-DistributionSearch::Interval DistributionSearch::allowed(int stand, double entry) const {
+std::string DistributionSearch::reductionText(int stand, bool largest) const {
     const StandInputs& s = stands_[static_cast<std::size_t>(stand)];
-    const bool ownLow = !std::isnan(s.Min_reduction) && s.Min_reduction >= kModelLeastReduction;
-    const bool ownHigh = !std::isnan(s.Max_reduction) && s.Max_reduction <= kModelMostReduction;
+    const double given = largest ? s.Max_reduction : s.Min_reduction;
+    const bool own =
+        !std::isnan(given) && (largest ? given <= kModelMostReduction : given >= kModelLeastReduction);
+    if (own) {
+        return std::string(largest ? "its Max_reduction (" : "its Min_reduction (") + percent(given) + ")";
+    }
+    return largest ? "the model's largest reduction (less than 60 %)"
+                   : "the model's least reduction (more than 1 %)";
+}
+
+DistributionSearch::Interval DistributionSearch::allowed(int stand, double entry) const {
     Interval interval;
-    interval.high = {entry * (1.0 - reductionLow(stand) / kPercent), stand,
-                     ownLow ? "its Min_reduction (" + percent(s.Min_reduction) + ")"
-                            : "the model's least reduction (more than 1 %)"};
-    interval.low = {entry * (1.0 - reductionHigh(stand) / kPercent), stand,
-                    ownHigh ? "its Max_reduction (" + percent(s.Max_reduction) + ")"
-                            : "the model's largest reduction (less than 60 %)"};
+    interval.high = {entry * (1.0 - reductionLow(stand) / kPercent), stand, reductionText(stand, false)};
+    interval.low = {entry * (1.0 - reductionHigh(stand) / kPercent), stand, reductionText(stand, true)};
     if (interval.low.thickness < kThinnestExit) {
         interval.low = {kThinnestExit, stand, "the model's thinnest exit (1.5 mm)"};
     }
     // Room for the stands after it: each must reduce within its own bounds down to the final thickness.
+    const int last = static_cast<int>(stands_.size()) - 1;
+    if (stand == last) {
+        return interval;
+    }
     double thinnest = finalThickness_;
     double thickest = finalThickness_;
-    for (std::size_t later = static_cast<std::size_t>(stand) + 1; later < stands_.size(); ++later) {
-        thinnest /= 1.0 - reductionLow(static_cast<int>(later)) / kPercent;
-        thickest /= 1.0 - reductionHigh(static_cast<int>(later)) / kPercent;
+    for (int later = stand + 1; later <= last; ++later) {
+        thinnest /= 1.0 - reductionLow(later) / kPercent;
+        thickest /= 1.0 - reductionHigh(later) / kPercent;
     }
+    // One stand after it: its own bound; more: the bounds of all of them.
     const int next = stand + 1;
-    if (next < static_cast<int>(stands_.size()) && thinnest > interval.low.thickness) {
-        interval.low = {thinnest, next, "the least reductions of the stands after it"};
+    const std::string stands =
+        ScheduleSolver::standLabel(stands_, next) + " to " + stands_[static_cast<std::size_t>(last)].name;
+    if (thinnest > interval.low.thickness) {
+        interval.low = {thinnest, next,
+                        next == last ? reductionText(next, false)
+                                     : "the least reductions of the stands after it (" + stands + ")"};
     }
-    if (next < static_cast<int>(stands_.size()) && thickest < interval.high.thickness) {
-        interval.high = {thickest, next, "the largest reductions of the stands after it"};
+    if (thickest < interval.high.thickness) {
+        interval.high = {thickest, next,
+                         next == last ? reductionText(next, true)
+                                      : "the largest reductions of the stands after it (" + stands + ")"};
     }
     return interval;
 }
@@ -193,6 +209,7 @@ double DistributionSearch::departure(int stand, double entry, double entryTensio
         lastFailedStand_ = stand;
         return exit < reference ? INFINITY : -INFINITY;
     }
+    solvedExit_ = exit;
     slip_[static_cast<std::size_t>(stand)] = result.row.Forward_Slip;
     return shareOf(result, stand) / common - 1.0;
 }
@@ -221,8 +238,15 @@ bool DistributionSearch::solveStand(int stand, double entry, double entryTension
     }
     const double start =
         std::clamp(predicted(stand, common), interval.low.thickness, interval.high.thickness);
+    // A pass without a result lies on the side of the last pass with one: thinner than it, too much
+    // reduction; thicker, too little. Before any, on the side of the middle of the stand's range.
+    solvedExit_ = NAN;
+    const double middle = 0.5 * (interval.low.thickness + interval.high.thickness);
     DecreasingRoot root(
-        [&](double exit) { return departure(stand, entry, entryTension, exit, common, start); },
+        [&](double exit) {
+            const double reference = std::isnan(solvedExit_) ? middle : solvedExit_;
+            return departure(stand, entry, entryTension, exit, common, reference);
+        },
         kStandLimits);
     // A force grows about as the square root of the draught: a departure r asks for about r times the
     // draught more.
@@ -236,7 +260,7 @@ bool DistributionSearch::solveStand(int stand, double entry, double entryTension
         return false;
     }
     if (!std::isfinite(found.best.value)) {
-        wall_ = {0.0, lastFailedStand_, "whose pass has no result: " + lastFailure_};
+        wall_ = {0.0, lastFailedStand_, "its pass, which has no result there (" + lastFailure_ + ")"};
         wallDeparture_ = NAN;
         return false;
     }
@@ -262,17 +286,19 @@ double DistributionSearch::march(double common) {
         entryTension = stands_[static_cast<std::size_t>(stand)].Exit_tension;
     }
     // The last stand rolls to the final thickness from whatever the others left: a failed pass lies on the
-    // side of its reduction, too much from an entry thicker than the last march's, too little from a
-    // thinner one.
+    // side of its reduction, too much from an entry thicker than the last one that gave a result, too
+    // little from a thinner one; before any, thicker or thinner than the middle of its range.
     const double value = departure(last, entry, entryTension, finalThickness_, common, finalThickness_);
-    if (!std::isfinite(value)) {
-        const double previous = last > 0 ? earlierThickness_[static_cast<std::size_t>(last - 1)] : NAN;
-        const bool thick = std::isnan(previous) ? finalThickness_ < entry * kHalf : entry >= previous;
-        wall_ = {0.0, last, "whose pass has no result: " + lastFailure_};
-        wallDeparture_ = thick ? INFINITY : -INFINITY;
-        return wallDeparture_;
+    if (std::isfinite(value)) {
+        lastGoodEntry_ = entry;
+        return value;
     }
-    return value;
+    const double middle =
+        finalThickness_ / (1.0 - kHalf * (reductionLow(last) + reductionHigh(last)) / kPercent);
+    const bool thick = entry >= (std::isnan(lastGoodEntry_) ? middle : lastGoodEntry_);
+    wall_ = {0.0, last, "its pass, which has no result there (" + lastFailure_ + ")"};
+    wallDeparture_ = thick ? INFINITY : -INFINITY;
+    return wallDeparture_;
 }
 
 bool DistributionSearch::run() {
@@ -288,6 +314,9 @@ bool DistributionSearch::run() {
     for (std::size_t k = 0; k < stands_.size(); ++k) {
         const double r =
             departure(static_cast<int>(k), entry, entryTension, stands_[k].Exit_thickness, 1.0, 0.0);
+        if (std::isfinite(r) && k + 1 == stands_.size()) {
+            lastGoodEntry_ = entry;
+        }
         if (std::isfinite(r)) {
             load += r + 1.0;
             targets += 1.0;
@@ -314,12 +343,12 @@ bool DistributionSearch::run() {
     const DecreasingRoot::Result found =
         outer.find(start, kCommonStep * start, start / kCommonRange, start * kCommonRange);
     if (broken) {
-        refuse(wall_, "the distribution stops at a stand");
+        refuse(wall_, "the distribution stops at");
         return false;
     }
     share = found.best.x;
     if (!std::isfinite(found.best.value) || std::abs(found.best.value) > kWallGap) {
-        refuse(wall_, "the target cannot be met: bound by");
+        refuse(wall_, "the target cannot be met, bound by");
         return false;
     }
     march(share); // the stands back at the best share found

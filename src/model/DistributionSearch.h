@@ -4,6 +4,7 @@
 #include "rollbite/model/LoadDistributor.h"
 #include "rollbite/model/ScheduleInputs.h"
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,8 @@ private:
     double reductionLow(int stand) const;  // %, the least reduction allowed
     double reductionHigh(int stand) const; // %, the most
     Interval allowed(int stand, double entry) const;
+    // "its Max_reduction (40 %)", or the model's bound when the stand gives none within it.
+    std::string reductionText(int stand, bool largest) const;
     bool totalReductionFits();
     void startingThicknesses();
     // The stand's share at exit thickness `exit` over `common` minus one; +-infinity for a pass without a
@@ -55,7 +58,6 @@ private:
     bool solveStand(int stand, double entry, double entryTension, double common);
     double predicted(int stand, double common) const;
     void refuse(const Bound& bound, const std::string& why);
-    std::string boundText(const Bound& bound) const;
 
     StandChain& chain_;
     const StripInputs& strip_;
@@ -71,6 +73,8 @@ private:
     double wallDeparture_ = 0.0;
     std::string lastFailure_; // the reason of the last pass without a result
     int lastFailedStand_ = -1;
+    double lastGoodEntry_ = NAN; // mm, of the last stand's last pass with a result
+    double solvedExit_ = 0.0;    // of the stand's last pass with a result, in the search under way
 };
 
 } // namespace rollbite
