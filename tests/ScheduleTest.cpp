@@ -361,3 +361,55 @@ TEST(Distribution, AnUnreachableTargetIsRefusedNamingTheBindingStandAndLimit) {
             << result.message;
     }
 }
+
+TEST(Distribution, APowerTargetInsideATorqueJumpEndsWithTheSpreadReported) {
+    // The torque jumps by about 2 % where the neutral point crosses a cell of the grid, as the exit
+    // thickness of a stand grows thinner: between the two sides lie powers that no thickness gives. Find such a fall of stand S4 of the tandem mill, then ask for a
+    // power that lies inside it: the search must end, without cycling, and report how closely it met it.
+    ScheduleReader::Schedule mill = example("tandem_smatch.txt");
+    const int jumping = 3;
+    StandChain chain(kSmatchRheology);
+    StandPlace place;
+    place.index = jumping;
+    place.entryThickness = mill.stands[jumping - 1].Exit_thickness;
+    place.entryTension = mill.stands[jumping - 1].Exit_tension;
+    place.finalThickness = mill.stands.back().Exit_thickness;
+    StandInputs stand = mill.stands[jumping];
+    const double step = 2e-4; // mm
+    double before = 0.0;
+    double after = 0.0;
+    double largestJump = 0.0;
+    double thicknessBefore = 0.0;
+    for (double exit = 2.30; exit > 2.10; exit -= step) {
+        stand.Exit_thickness = exit;
+        const double thicker = chain.solve(mill.strip, stand, place).Power;
+        stand.Exit_thickness = exit - step;
+        const double thinner = chain.solve(mill.strip, stand, place).Power;
+        if ((thinner - thicker) / thicker > largestJump) {
+            largestJump = (thinner - thicker) / thicker;
+            before = thicker;
+            after = thinner;
+            thicknessBefore = exit;
+        }
+    }
+    ASSERT_GT(largestJump, 0.005) << "no jump of the torque to test with";
+    mill.stands[jumping].Exit_thickness = thicknessBefore;
+    const ScheduleResult built = ScheduleSolver().solve(mill.strip, mill.stands);
+    ASSERT_TRUE(built.ok()) << built.message;
+    const double share = 60.0;
+    for (std::size_t k = 0; k < mill.stands.size(); ++k) {
+        const double power = static_cast<int>(k) == jumping ? 0.5 * (before + after) : built.stands[k].Power;
+        mill.stands[k].Power_limit = power / share * 100.0;
+        mill.stands[k].Force_limit = kNotGiven; // no other limit to bind
+        mill.stands[k].Torque_limit = kNotGiven;
+    }
+    LoadDistributor distributor;
+    const DistributionResult& result =
+        distributor.distribute(mill.strip, mill.stands, DistributionTarget::PowerLimits);
+    ASSERT_TRUE(result.met) << result.message;
+    expectShared(result, mill.stands, DistributionTarget::PowerLimits, "the power inside a jump");
+    EXPECT_LE(result.spread, 100.0 * largestJump);
+    EXPECT_LE(result.marches, 40);
+    std::printf("a power inside a jump of %.2f %%: met to %.3f %% in %lld passes, %d marches\n",
+                100.0 * largestJump, result.spread, result.solves, result.marches);
+}
