@@ -77,11 +77,11 @@ for folder in sorted(pathlib.Path("tests/runs").iterdir()):
                                  capture_output=True)
         for name, content in (("expected-out", run.stdout), ("expected-err", run.stderr),
                               ("expected-status", b"" if run.returncode == 0 else f"{run.returncode}\n".encode())):
-            path = folder / name
+            written = folder / name
             if content:
-                path.write_bytes(content)
-            elif path.exists():
-                path.unlink()
+                written.write_bytes(content)
+            elif written.exists():
+                written.unlink()
         for after in folder.glob("after-*"):
             after.write_bytes(pathlib.Path(work, after.name[len("after-"):]).read_bytes())
         absent = folder / "absent"

@@ -61,8 +61,8 @@ std::string ScheduleSolver::messageOf(const std::vector<StandInputs>& stands,
     for (const ScheduleFailure& failure : failures) {
         message += message.empty() ? "" : "; ";
         message += standLabel(stands, failure.stand) + ": ";
-        if (failure.stand >= 0 && failure.error != INPUTS) {
-            message += std::string("its pass is ") + errorClassName(failure.error) + ", ";
+        if (failure.ofPass) {
+            message += std::string("its pass is ") + errorClassName(failure.error) + ": ";
         }
         message += failure.reason;
     }
@@ -121,7 +121,7 @@ const ScheduleResult& ScheduleSolver::solve(const StripInputs& strip,
             const StandResult& stand = chain.solve(strip, stands[k], place);
             result_.stands.push_back(stand);
             if (stand.row.errorCode != VOID) {
-                result_.failures.push_back({place.index, stand.row.errorCode, stand.row.reason});
+                result_.failures.push_back({place.index, stand.row.errorCode, stand.row.reason, true});
             }
             place.entryThickness = stands[k].Exit_thickness;
             place.entryTension = stands[k].Exit_tension;

@@ -38,6 +38,7 @@ struct ScheduleFailure {
     int stand = -1;            // index into the stands; -1 for the strip or the schedule as a whole
     ErrorClass error = INPUTS; // the class of the stand's pass (INPUTS for a wrong schedule field)
     std::string reason;
+    bool ofPass = false; // the stand's pass has no result (else a field of the schedule is wrong)
 };
 
 // A schedule chained through its stands.
