@@ -109,6 +109,13 @@ const ScheduleResult& ScheduleSolver::solve(const StripInputs& strip,
                                             const std::vector<StandInputs>& stands) {
     result_.stands.clear();
     result_.failures = checkFields(strip, stands);
+    for (std::size_t k = 0; k < stands.size(); ++k) {
+        if (!(stands[k].Exit_thickness > 0.0)) {
+            result_.failures.push_back({static_cast<int>(k), INPUTS,
+                                        "Exit_thickness is missing: a schedule that is not distributed needs "
+                                        "every stand's"});
+        }
+    }
     StandChain& chain = chainFor(strip.rheology);
     const long long solvesBefore = chain.solves();
     if (result_.ok()) {

@@ -130,3 +130,12 @@ def test_the_mills_example_draws_its_pictures(tmp_path):
     figure = rollbite.plot_schedule(schedules, tmp_path / "tandem.png", title="tandem")
     assert len(figure.axes) == 3
     assert (tmp_path / "tandem.png").stat().st_size > 10000
+
+
+def test_the_docs_list_every_field_and_column_with_its_unit():
+    text = (SOURCE / "docs" / "schedules.md").read_text()
+    for fields in (rollbite.STRIP_FIELDS, rollbite.STAND_FIELDS):
+        for name, (unit, required) in fields.items():
+            assert f"| `{name}` | {unit} | {', '.join(required) or 'optional'} |" in text, name
+    for name, unit in rollbite.SCHEDULE_COLUMNS.items():
+        assert f"| `{name}` | {unit} |" in text, name
