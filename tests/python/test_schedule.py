@@ -92,7 +92,7 @@ def test_a_target_that_cannot_be_met_names_the_binding_stand_and_limit():
         (lambda stands, strip: stands.loc.__setitem__(("S5", "Exit_thickness"), np.nan),
          "stand S5: Exit_thickness is missing"),
         (lambda stands, strip: stands.loc.__setitem__(("S2", "Friction_coefficient"), 1.5),
-         "stand S2: Friction_coefficient"),
+         "stand S2: its pass is INPUTS: Friction_coefficient"),
         (lambda stands, strip: strip.update(C=0.05), "the strip's C is no field of a smatch schedule"),
     ],
 )
