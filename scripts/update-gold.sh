@@ -54,7 +54,7 @@ import os, pathlib, shutil, subprocess, sys, tempfile
 rollbite = sys.argv[1]
 recorded = lambda name: name.startswith(("expected-", "after-")) or name in (
     "answers", "command", "script", "absent", "folders", "requirement")
-path = f"{os.path.dirname(rollbite)}:{os.path.abspath('scripts')}:{os.environ['PATH']}"
+search_path = f"{os.path.dirname(rollbite)}:{os.path.abspath('scripts')}:{os.environ['PATH']}"
 for folder in sorted(pathlib.Path("tests/runs").iterdir()):
     with tempfile.TemporaryDirectory() as work:
         for file in folder.iterdir():
@@ -70,18 +70,18 @@ for folder in sorted(pathlib.Path("tests/runs").iterdir()):
         elif script.exists():
             shutil.copyfile(script, os.path.join(work, ".script"))
             run = subprocess.run(["bash", ".script"], stdin=subprocess.DEVNULL, cwd=work, capture_output=True,
-                                 env=dict(os.environ, PATH=path))
+                                 env=dict(os.environ, PATH=search_path))
         else:
             command = (folder / "command").read_text().splitlines()[0]
             run = subprocess.run(f"'{rollbite}' {command}", shell=True, stdin=subprocess.DEVNULL, cwd=work,
                                  capture_output=True)
         for name, content in (("expected-out", run.stdout), ("expected-err", run.stderr),
                               ("expected-status", b"" if run.returncode == 0 else f"{run.returncode}\n".encode())):
-            written = folder / name
+            path = folder / name
             if content:
-                written.write_bytes(content)
-            elif written.exists():
-                written.unlink()
+                path.write_bytes(content)
+            elif path.exists():
+                path.unlink()
         for after in folder.glob("after-*"):
             after.write_bytes(pathlib.Path(work, after.name[len("after-"):]).read_bytes())
         absent = folder / "absent"
