@@ -187,9 +187,9 @@ TEST(Schedule, AFailedPassFailsTheScheduleNamingItsStand) {
     ASSERT_EQ(schedule.failures.size(), 3u);
     EXPECT_EQ(schedule.failures[0].stand, 2);
     EXPECT_EQ(schedule.failures[0].error, INPUTS);
-    EXPECT_NE(schedule.message.find("stand S3: Friction_coefficient"), std::string::npos) << schedule.message;
-    EXPECT_NE(schedule.message.find("stand S4: Exit_tension"), std::string::npos) << schedule.message;
-    EXPECT_NE(schedule.message.find("stand S5: Entry_tension"), std::string::npos) << schedule.message;
+    EXPECT_NE(schedule.message.find("stand S3: its pass is INPUTS: Friction_coefficient"), std::string::npos) << schedule.message;
+    EXPECT_NE(schedule.message.find("stand S4: its pass is INPUTS: Exit_tension"), std::string::npos) << schedule.message;
+    EXPECT_NE(schedule.message.find("stand S5: its pass is INPUTS: Entry_tension"), std::string::npos) << schedule.message;
 }
 
 TEST(Schedule, WrongScheduleFieldsAreNamedWithTheirStand) {
