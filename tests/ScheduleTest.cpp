@@ -14,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -187,9 +188,12 @@ TEST(Schedule, AFailedPassFailsTheScheduleNamingItsStand) {
     ASSERT_EQ(schedule.failures.size(), 3u);
     EXPECT_EQ(schedule.failures[0].stand, 2);
     EXPECT_EQ(schedule.failures[0].error, INPUTS);
-    EXPECT_NE(schedule.message.find("stand S3: its pass is INPUTS: Friction_coefficient"), std::string::npos) << schedule.message;
-    EXPECT_NE(schedule.message.find("stand S4: its pass is INPUTS: Exit_tension"), std::string::npos) << schedule.message;
-    EXPECT_NE(schedule.message.find("stand S5: its pass is INPUTS: Entry_tension"), std::string::npos) << schedule.message;
+    EXPECT_NE(schedule.message.find("stand S3: its pass is INPUTS: Friction_coefficient"), std::string::npos)
+        << schedule.message;
+    EXPECT_NE(schedule.message.find("stand S4: its pass is INPUTS: Exit_tension"), std::string::npos)
+        << schedule.message;
+    EXPECT_NE(schedule.message.find("stand S5: its pass is INPUTS: Entry_tension"), std::string::npos)
+        << schedule.message;
 }
 
 TEST(Schedule, WrongScheduleFieldsAreNamedWithTheirStand) {
@@ -364,8 +368,9 @@ TEST(Distribution, AnUnreachableTargetIsRefusedNamingTheBindingStandAndLimit) {
 
 TEST(Distribution, APowerTargetInsideATorqueJumpEndsWithTheSpreadReported) {
     // The torque jumps by about 2 % where the neutral point crosses a cell of the grid, as the exit
-    // thickness of a stand grows thinner: between the two sides lie powers that no thickness gives. Find such a fall of stand S4 of the tandem mill, then ask for a
-    // power that lies inside it: the search must end, without cycling, and report how closely it met it.
+    // thickness of a stand grows thinner: between the two sides lie powers that no thickness gives. Find such
+    // a fall of stand S4 of the tandem mill, then ask for a power that lies inside it: the search must end,
+    // without cycling, and report how closely it met it.
     ScheduleReader::Schedule mill = example("tandem_smatch.txt");
     const int jumping = 3;
     StandChain chain(kSmatchRheology);
@@ -412,4 +417,38 @@ TEST(Distribution, APowerTargetInsideATorqueJumpEndsWithTheSpreadReported) {
     EXPECT_LE(result.marches, 40);
     std::printf("a power inside a jump of %.2f %%: met to %.3f %% in %lld passes, %d marches\n",
                 100.0 * largestJump, result.spread, result.solves, result.marches);
+}
+
+TEST(ScheduleFile, ReadsCellsAsASpreadsheetWritesThem) {
+    const struct {
+        const char* line;
+        std::vector<std::string> cells;
+    } cases[] = {
+        {"F1\t850\t\t0.35\t-", {"F1", "850", "", "0.35", "-"}}, // an empty cell keeps its column
+        {"F1\t850\t0.35\t\t\r", {"F1", "850", "0.35"}},         // empty cells at the end are no columns
+        {"F1, 850 ,,0.35", {"F1", "850", "", "0.35"}},          // CSV
+        {"  F1   850  0.35 ", {"F1", "850", "0.35"}},           // blanks
+        {"Width 1250 mm", {"Width", "1250", "mm"}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ScheduleReader::cellsOf(c.line), c.cells) << c.line;
+    }
+}
+
+TEST(ScheduleFile, AStandLeftEmptyKeepsTheValuesNotGiven) {
+    std::istringstream file(
+        "Rheology\tconstant\nEntry_thickness\t10\nWidth\t1000\nEntry_tension\t0\n"
+        "Exit_speed\t5\nStand\tWorking_roll_diameter\tYoung_modulus_WR\tFriction_coefficient\t"
+        "Exit_thickness\tExit_tension\tOffset_yield_stress\tForce_limit\tPower_limit\n"
+        "A\t600\t210000\t0.3\t\t5\t200\t-\t3000\nB\t600\t210000\t0.3\t5\t5\t220\t9000\n");
+    ScheduleReader reader;
+    ScheduleReader::Schedule schedule;
+    ASSERT_TRUE(reader.read(file, schedule)) << reader.errors()[0];
+    ASSERT_EQ(schedule.stands.size(), 2u);
+    EXPECT_EQ(schedule.stands[0].Exit_thickness, 0.0) << "to be found by a distribution";
+    EXPECT_TRUE(std::isnan(schedule.stands[0].Force_limit));
+    EXPECT_EQ(schedule.stands[0].Power_limit, 3000.0);
+    EXPECT_EQ(schedule.stands[1].Force_limit, 9000.0);
+    EXPECT_TRUE(std::isnan(schedule.stands[1].Power_limit)) << "a row shorter than the header";
+    EXPECT_EQ(schedule.strip.Density, 7850.0);
 }

@@ -184,9 +184,8 @@ def _check_fields(strip, frame, rheology, distributing):
             problems.append(f"the stands have no column {name}")
             continue
         given = pd.to_numeric(frame[name], errors="coerce").notna()
+        # Distributing, only the last stand's exit thickness (the final one) is needed.
         checked = given.iloc[-1:] if name == _FINAL and distributing else given
-        if name == _FINAL and not distributing:
-            checked = given
         for stand in checked.index[~checked.to_numpy()]:
             problems.append(f"stand {stand}: {name} is missing")
     if problems:

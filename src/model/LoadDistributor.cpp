@@ -98,12 +98,16 @@ const DistributionResult& LoadDistributor::distribute(const StripInputs& strip,
         return result_;
     }
     std::vector<StandInputs> working = stands;
-    StandChain chain(strip.rheology);
-    DistributionSearch search(chain, strip, working, target);
+    std::unique_ptr<StandChain>& chain = chains_[static_cast<std::size_t>(strip.rheology)];
+    if (!chain) {
+        chain = std::make_unique<StandChain>(strip.rheology);
+    }
+    const long long solvesBefore = chain->solves();
+    DistributionSearch search(*chain, strip, working, target);
     const bool found = search.run();
     result_.marches = search.marches;
     result_.share = search.share;
-    result_.solves = chain.solves();
+    result_.solves = chain->solves() - solvesBefore;
     if (!found) {
         result_.message = search.message;
         result_.bindingStand = search.bindingStand;

@@ -81,6 +81,12 @@ std::vector<ScheduleFailure> ScheduleSolver::checkFields(const StripInputs& stri
     if (stands.empty()) {
         failures.push_back({-1, INPUTS, "a schedule needs at least one stand"});
     }
+    if (strip.rheology != kConstantRheology && strip.rheology != kSmatchRheology &&
+        strip.rheology != kWS18Rheology) {
+        failures.push_back({-1, INPUTS,
+                            "rheology " + std::to_string(static_cast<int>(strip.rheology)) +
+                                " is none of Constant, Smatch and WS18"});
+    }
     require(positive(strip.Width), -1, "Width", strip.Width, "must be positive (mm)");
     require(positive(strip.Exit_speed), -1, "Exit_speed", strip.Exit_speed, "must be positive (m/s)");
     require(positive(strip.Density), -1, "Density", strip.Density, "must be positive (kg/m3)");
@@ -116,9 +122,10 @@ const ScheduleResult& ScheduleSolver::solve(const StripInputs& strip,
                                         "every stand's"});
         }
     }
-    StandChain& chain = chainFor(strip.rheology);
-    const long long solvesBefore = chain.solves();
+    result_.solves = 0;
     if (result_.ok()) {
+        StandChain& chain = chainFor(strip.rheology);
+        const long long solvesBefore = chain.solves();
         StandPlace place;
         place.entryThickness = strip.Entry_thickness;
         place.entryTension = strip.Entry_tension;
@@ -133,8 +140,8 @@ const ScheduleResult& ScheduleSolver::solve(const StripInputs& strip,
             place.entryThickness = stands[k].Exit_thickness;
             place.entryTension = stands[k].Exit_tension;
         }
+        result_.solves = chain.solves() - solvesBefore;
     }
-    result_.solves = chain.solves() - solvesBefore;
     result_.message = messageOf(stands, result_.failures);
     addTotals(strip, stands.empty() ? 0.0 : stands.back().Exit_thickness);
     return result_;

@@ -118,7 +118,7 @@ const StandResult& StandChain::solve(const StripInputs& strip, const StandInputs
     stand_.name = stand.name;
     buildPass(strip, stand, place);
     // Mass flow at constant width: speed times thickness is the same in every stand.
-    const double exitSpeed = strip.Exit_speed * place.finalThickness / stand.Exit_thickness;
+    const double exitSpeed = strip.Exit_speed * (place.finalThickness / stand.Exit_thickness);
     const double entrySpeed = exitSpeed * stand.Exit_thickness / place.entryThickness;
     solveAtSpeed(exitSpeed, place.slipGuess, place.settleSpeed);
     fillLoads(strip, stand, exitSpeed, entrySpeed);

@@ -5,6 +5,7 @@
 #include "ScheduleInputs.h"
 #include "ScheduleResult.h"
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 namespace rollbite {
 
 class ScheduleSolver;
+class StandChain;
 
 // What a load distribution makes equal from stand to stand.
 enum class DistributionTarget : int {
@@ -80,6 +82,8 @@ private:
     void measureSpread(const std::vector<StandInputs>& stands, DistributionTarget target);
 
     std::unique_ptr<ScheduleSolver> solver_;
+    // Of the trial passes, one per rheology, made when first needed.
+    std::array<std::unique_ptr<StandChain>, 3> chains_;
     DistributionResult result_;
 };
 
