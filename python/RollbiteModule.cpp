@@ -2,6 +2,7 @@
 // each with its own CaseSolver, with the interpreter lock released, and written straight into the result's
 // columns in input order. The Python package rollbite (rollbite/__init__.py) turns data frames into these
 // columns and back.
+#include "ScheduleBindings.h"
 #include "app/formats/EntryReader.h"
 #include "app/formats/ExitColumns.h"
 #include "app/formats/Names.h"
@@ -473,4 +474,5 @@ PYBIND11_MODULE(_rollbite, module) {
                                  convergenceName(Convergence::No), convergenceName(Convergence::NoResult)};
     module.attr("PROFILE_COLUMNS") = split(ProfileTable::kColumns, ',');
     module.attr("MAX_THREADS") = ThreadCount::kMax;
+    bindSchedules(module);
 }

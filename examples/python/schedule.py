@@ -9,7 +9,8 @@ in.
 
     PYTHONPATH=build/python /usr/bin/python3 examples/python/schedule.py [PICTURE]
 
-PICTURE defaults to docs/schedule.png.
+PICTURE defaults to schedule.png in the current folder; docs/schedule.png is the one made with
+docs/schedule.png as PICTURE. examples/python/mills.py chains whole mills with rollbite.schedule.
 """
 
 import pathlib
@@ -68,7 +69,7 @@ def draw(table, picture):
 
 
 def main():
-    picture = sys.argv[1] if len(sys.argv) > 1 else str(EXAMPLES.parent / "docs" / "schedule.png")
+    picture = sys.argv[1] if len(sys.argv) > 1 else "schedule.png"
     table = predict_and_recover()
     draw(table, picture)
     worst = (table["recovered_offset"] / table["Offset_yield_stress"] - 1).abs().max()

@@ -10,6 +10,9 @@ held in pandas data frames:
 - ``read_entry``, ``read_coefficients``, ``read_exit`` and ``write_entry``: the program's files as frames,
   so that a file run and a frame run can be compared.
 - ``profile(...)``: the friction hill of one pass, point by point.
+- ``schedule(stands, strip, distribute=None)``, ``read_schedule`` and ``plot_schedule``: the stands of a
+  mill chained into one schedule, the load distributed among them, and a picture of it
+  (``rollbite.schedule`` module).
 
 Every value is the one the program writes to its exit file, to the last bit. The passes are solved on
 threads (all cores by default) with the interpreter lock released, and come back in their order; Ctrl-C
@@ -29,6 +32,7 @@ import numpy as np
 import pandas as pd
 
 from . import _rollbite
+from .schedule import STAND_FIELDS, STRIP_FIELDS, SCHEDULE_COLUMNS, plot_schedule, read_schedule, schedule
 
 __all__ = [
     "direct",
@@ -40,6 +44,12 @@ __all__ = [
     "write_entry",
     "ENTRY_COLUMNS",
     "COEFFICIENT_COLUMNS",
+    "schedule",
+    "read_schedule",
+    "plot_schedule",
+    "SCHEDULE_COLUMNS",
+    "STRIP_FIELDS",
+    "STAND_FIELDS",
 ]
 
 ERROR_CLASSES = ("VOID", "INPUTS", "INTERNAL", "OUTPUTS")

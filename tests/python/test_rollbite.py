@@ -198,7 +198,7 @@ def test_bad_input_raises_an_exception_that_names_it(call, error, message):
 def test_a_pass_that_fails_its_checks_is_a_row_with_its_reason():
     frame = rollbite.direct(PASS, rheology="smatch", coefficients=[[140, 60, 0.1, 5]] * 2, threads=1)
     assert frame["Errors"].tolist() == ["VOID", "INPUTS"]
-    assert frame["reason"].tolist() == ["", "Entry_tension (code 105)"]
+    assert frame["reason"].tolist() == ["", "Entry_tension 80 is not in [0, 50] MPa (code 105)"]
     assert frame.loc[1, "Rolling_Force"] != frame.loc[1, "Rolling_Force"]  # NaN
 
 

@@ -24,17 +24,21 @@ void RecordReader::skipHeader() {
     line_ = 2;
 }
 
-bool RecordReader::nextField(std::string& field) {
-    field.clear();
+bool RecordReader::more() {
     int c = file_.peek();
     for (; c != Traits::eof() && isBlank(c); c = file_.peek()) {
         line_ += c == '\n' ? 1 : 0;
         file_.get();
     }
-    if (c == Traits::eof()) {
+    return c != Traits::eof();
+}
+
+bool RecordReader::nextField(std::string& field) {
+    field.clear();
+    if (!more()) {
         return false;
     }
-    for (; c != Traits::eof() && !isBlank(c); c = file_.peek()) {
+    for (int c = file_.peek(); c != Traits::eof() && !isBlank(c); c = file_.peek()) {
         field += static_cast<char>(c);
         file_.get();
     }
@@ -47,15 +51,6 @@ bool RecordReader::restOfLineBlank() {
         file_.get();
     }
     return c == Traits::eof() || c == '\n';
-}
-
-bool RecordReader::more() {
-    int c = file_.peek();
-    for (; c != Traits::eof() && isBlank(c); c = file_.peek()) {
-        line_ += c == '\n' ? 1 : 0;
-        file_.get();
-    }
-    return c != Traits::eof();
 }
 
 bool RecordReader::next(RheologyKind rheology, CaseInputs& inputs) {

@@ -4,6 +4,8 @@
 #include "app/run/Interruption.h"
 #include "app/run/RunReport.h"
 
+#include <algorithm>
+
 namespace rollbite {
 
 Orowan::Orowan(int rheologyKind, const Console& console, int mode)
@@ -111,6 +113,10 @@ int Orowan::processFiles(bool dryRun) {
     }
     fileHandler.startExitFile();
     fileHandler.writeHeader(mode_);
+    if (fileHandler.exitFileFailed()) {
+        return abandonRun("the exit file " + fileHandler.shownExit() + " could not be written (" +
+                          fileHandler.exitFailure() + ")");
+    }
     processCases();
     return finishRun();
 }
@@ -161,7 +167,7 @@ int Orowan::finishRun() {
     fileHandler.closeAll();
     const long long rows = fileHandler.rowsWritten();
     const bool interrupted = interruption_->requested();
-    const bool whyWhole = report_ == nullptr || report_->finish(interrupted);
+    const bool whyWhole = report_ == nullptr || report_->finish();
     int status = 0;
     if (fileHandler.exitFileFailed()) {
         // Rows that could not be written are not computed again: the run stops at the first one.
@@ -190,6 +196,9 @@ int Orowan::finishRun() {
         status = Interruption::exitStatus(signal);
     }
     reportMisplacedRecords();
+    if (report_ != nullptr && !interrupted) {
+        report_->summarize(std::max(0LL, fileHandler.entries.lineNumber() - 1));
+    }
     return status;
 }
 
