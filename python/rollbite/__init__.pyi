@@ -18,6 +18,10 @@ ERROR_CLASSES: tuple[str, str, str, str]
 RHEOLOGIES: tuple[str, str, str]
 ENTRY_COLUMNS: dict[str, list[str]]
 COEFFICIENT_COLUMNS: dict[str, list[str]]
+# The schedules of stands (the module rollbite.schedule).
+SCHEDULE_COLUMNS: dict[str, str]
+STRIP_FIELDS: dict[str, tuple[str, tuple[str, ...]]]
+STAND_FIELDS: dict[str, tuple[str, tuple[str, ...]]]
 
 def direct(
     passes: _Table,
@@ -43,3 +47,12 @@ def read_exit(path: _Path, why: _Path | None = None) -> pd.DataFrame: ...
 def write_entry(
     passes: _Table, path: _Path, mode: _Mode | None = None, overwrite: bool = False
 ) -> None: ...
+def schedule(
+    stands: _Table,
+    strip: Mapping[str, Any],
+    distribute: Literal["force", "power", "force-ratios", "power-ratios"] | None = None,
+) -> pd.DataFrame: ...
+def read_schedule(path: _Path) -> tuple[pd.DataFrame, dict[str, Any]]: ...
+def plot_schedule(
+    schedules: pd.DataFrame | Mapping[str, pd.DataFrame], path: _Path | None = None, title: str | None = None
+) -> Any: ...
