@@ -240,8 +240,16 @@ def test_the_schedule_example_draws_its_picture(tmp_path):
     # The inverse search gives back the friction that made the force, and the flow stress within 2 %.
     assert np.allclose(table["recovered_friction"], table["Friction_coefficient"], atol=2e-3)
     assert np.allclose(table["recovered_offset"], table["Offset_yield_stress"], rtol=0.02)
-    schedule.draw(table, tmp_path / "schedule.png")
+    figure = schedule.draw(table, tmp_path / "schedule.png")
     assert (tmp_path / "schedule.png").stat().st_size > 10000
+    # Every panel readable on its own: a legend each, and a title that names what its axis shows.
+    for axes in figure.axes:
+        assert axes.get_legend() is not None, axes.get_title()
+        assert axes.get_ylabel().split(" (")[0] in axes.get_title().lower(), axes.get_title()
+    # Run as a script, it writes into the current folder, never into the source tree.
+    subprocess.run([sys.executable, str(EXAMPLES / "python" / "schedule.py")], cwd=tmp_path, check=True,
+                   env=dict(os.environ, PYTHONPATH=os.pathsep.join(sys.path)), capture_output=True)
+    assert (tmp_path / "schedule.png").exists()
 
 
 @pytest.mark.parametrize(
