@@ -97,17 +97,20 @@ double DirectSensitivity::scaleOf(PassInput input) const {
     }
 }
 
-double DirectSensitivity::stepOf(PassInput input) const {
-    const double scale = stepScale_ * scaleOf(input);
+double DirectSensitivity::relativeStep(PassInput input) {
     switch (input) {
     case PassInput::Entry_thickness:
     case PassInput::Exit_thickness:
-        return kThicknessStep * scale;
+        return kThicknessStep;
     case PassInput::Friction_coefficient:
-        return kFrictionStep * scale;
+        return kFrictionStep;
     default:
-        return kInputStep * scale;
+        return kInputStep;
     }
+}
+
+double DirectSensitivity::stepOf(PassInput input) const {
+    return stepScale_ * relativeStep(input) * scaleOf(input);
 }
 
 DirectSensitivity::Point DirectSensitivity::evaluate(double radius, double speed) {

@@ -35,6 +35,10 @@ public:
     static constexpr double kTolerance = 0.01;
     static constexpr double kSmallElasticity = 0.01;
 
+    // The step of an input relative to its scale (its own value; the mean flow stress for the tensions
+    // and the offset).
+    static double relativeStep(PassInput input);
+
     // What one probe gives: the three outputs in exit-file units, the model force (N/mm) and Hitchcock's
     // radius (mm) under the fixed point's load.
     enum Value { kForce, kSlip, kTorque, kModelForce, kLoadedRadius, kValueCount };
