@@ -2,6 +2,7 @@
 
 #include "app/formats/EntryReader.h"
 #include "app/formats/ExitColumns.h"
+#include "app/formats/SensitivityColumns.h"
 #include "app/formats/WhyTable.h"
 
 #include <filesystem>
@@ -67,6 +68,8 @@ bool isOfKind(const std::string& firstLine, OutputKind kind) {
     case OutputKind::EntryFile:
         return firstLine == EntryReader::header(kDirectMode) ||
                firstLine == EntryReader::header(kInverseMode);
+    case OutputKind::SensitivityTable:
+        return SensitivityColumns::isHeader(firstLine);
     }
     return false;
 }
@@ -84,6 +87,8 @@ const char* kindDescription(OutputKind kind) {
         return "it is no PNG or SVG picture";
     case OutputKind::EntryFile:
         return "its first line is not the header line rollbite writes into an entry file";
+    case OutputKind::SensitivityTable:
+        return "its first line is no header row of a sensitivity table";
     }
     return "";
 }
