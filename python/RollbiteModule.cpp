@@ -1,6 +1,7 @@
 // rollbite._rollbite: the case API for Python. Arrays in, arrays out; the cases are solved on threads,
 // each with its own CaseSolver, with the interpreter lock released, and come back in input order. The
 // Python package rollbite (rollbite/__init__.py) turns data frames into these arrays and back.
+#include "SensitivityBindings.h"
 #include "app/formats/EntryReader.h"
 #include "app/formats/ExitColumns.h"
 #include "app/formats/Names.h"
@@ -333,4 +334,5 @@ PYBIND11_MODULE(_rollbite, module) {
                                  convergenceName(Convergence::No), convergenceName(Convergence::NoResult)};
     module.attr("PROFILE_COLUMNS") = split(ProfileTable::kColumns, ',');
     module.attr("MAX_THREADS") = ThreadCount::kMax;
+    addSensitivityFunctions(module);
 }

@@ -10,6 +10,8 @@ held in pandas data frames:
 - ``read_entry``, ``read_coefficients``, ``read_exit`` and ``write_entry``: the program's files as frames,
   so that a file run and a frame run can be compared.
 - ``profile(...)``: the friction hill of one pass, point by point.
+- ``sensitivities(passes, ...)``: the derivatives of force, slip and torque of direct passes by their
+  inputs, with the plasticity coefficient; or how well inverse results are known (docs/sensitivities.md).
 
 Every value is the one the program writes to its exit file, to the last bit. The passes are solved on
 threads (all cores by default) with the interpreter lock released, and come back in their order.
@@ -37,7 +39,9 @@ __all__ = [
     "read_coefficients",
     "read_exit",
     "write_entry",
+    "sensitivities",
     "ENTRY_COLUMNS",
+    "SENSITIVITY_COLUMNS",
     "COEFFICIENT_COLUMNS",
 ]
 
@@ -459,3 +463,6 @@ def _one_row(coefficients, rheology):
         return {name: [value] for name, value in dict(coefficients).items()}
     return np.asarray([coefficients], dtype=float)
 
+
+# Last: the module builds on the helpers above.
+from .sensitivities import SENSITIVITY_COLUMNS, sensitivities  # noqa: E402
