@@ -90,11 +90,13 @@ std::vector<CaseInputs> casesOf(RheologyKind rheology, const Identifiers& caseId
 }
 
 void solveOnThreads(Mode mode, RheologyKind rheology, const MeasurementUncertainty& uncertainty,
-                    const std::vector<CaseInputs>& cases, std::vector<PassRow>& rows, int threads) {
+                    double stepScale, const std::vector<CaseInputs>& cases, std::vector<PassRow>& rows,
+                    int threads) {
     std::atomic<std::size_t> next{0};
     const auto work = [&] {
         SensitivitySolver solver(mode, rheology);
         solver.setMeasurementUncertainty(uncertainty);
+        solver.setStepScale(stepScale);
         for (std::size_t k = next++; k < cases.size(); k = next++) {
             rows[k].result = solver.solve(cases[k]);
             rows[k].sensitivities = solver.sensitivities();
@@ -159,12 +161,16 @@ py::dict tableOf(const SensitivityColumns& columns, const std::vector<PassRow>& 
 py::dict sensitivities(const std::string& modeName, const std::string& rheologyName,
                        const Identifiers& caseIds, const Numbers& values, const Numbers& coefficients,
                        const std::vector<std::string>& unreadable, int threads, double forceDeviation,
-                       bool forceInPercent, double slipDeviation, const std::vector<double>& widths) {
+                       bool forceInPercent, double slipDeviation, const std::vector<double>& widths,
+                       double stepScale) {
     const Mode mode = modeNamed(modeName);
     const RheologyKind rheology = rheologyNamed(rheologyName);
     if (threads < 1 || threads > ThreadCount::kMax) {
         throw std::invalid_argument("threads must be a whole number from 1 to " +
                                     std::to_string(ThreadCount::kMax));
+    }
+    if (!(stepScale > 0.0)) {
+        throw std::invalid_argument("step_scale must be positive");
     }
     if (!(forceDeviation > 0.0) || !(slipDeviation > 0.0)) {
         throw std::invalid_argument("the deviations of the measured force and slip must be positive");
@@ -180,7 +186,7 @@ py::dict sensitivities(const std::string& modeName, const std::string& rheologyN
     std::vector<PassRow> rows(cases.size());
     {
         py::gil_scoped_release released;
-        solveOnThreads(mode, rheology, uncertainty, cases, rows, threads);
+        solveOnThreads(mode, rheology, uncertainty, stepScale, cases, rows, threads);
     }
     return tableOf(SensitivityColumns(mode, !widths.empty()), rows, widths);
 }
@@ -201,6 +207,7 @@ void addSensitivityFunctions(py::module_& module) {
     module.def("sensitivities", &sensitivities, py::arg("mode"), py::arg("rheology"), py::arg("case_ids"),
                py::arg("values"), py::arg("coefficients"), py::arg("unreadable"), py::arg("threads"),
                py::arg("force_sd"), py::arg("force_sd_in_percent"), py::arg("slip_sd"), py::arg("widths"),
+               py::arg("step_scale"),
                "The sensitivity table of passes given as arrays, solved on threads: a dict of columns.");
     module.def("sensitivity_columns", &columnsOf, py::arg("mode"),
                "Name, unit and meaning of every column of the sensitivity table of a mode.");

@@ -30,6 +30,7 @@ def sensitivities(
     slip_sd=None,
     width=None,
     threads=None,
+    step_scale=1.0,
 ):
     """The sensitivities of direct passes, or the uncertainty of inverse results.
 
@@ -46,6 +47,9 @@ def sensitivities(
         (default 0.2).
     width : float or array of one per pass, optional
         Direct mode: the strip width (mm), which adds the plasticity coefficient in MN/mm.
+    step_scale : float
+        Every finite-difference step times this factor (default 1): 0.5 and 2 show that the values do not
+        depend on the steps (docs/sensitivities.md, "Accuracy").
 
     Returns
     -------
@@ -80,7 +84,8 @@ def sensitivities(
     force, in_percent, slip = _deviations(mode, force_sd_percent, force_sd, slip_sd)
     widths = _widths(mode, width, len(frame))
     raw = _rollbite.sensitivities(
-        mode, rheology, case_ids, values, records, unreadable, _threads(threads), force, in_percent, slip, widths
+        mode, rheology, case_ids, values, records, unreadable, _threads(threads), force, in_percent, slip, widths,
+        float(step_scale),
     )
     names = [name for name in SENSITIVITY_COLUMNS[mode]["name"] if name in raw]
     result = pd.DataFrame({name: raw[name] for name in names}, index=frame.index)

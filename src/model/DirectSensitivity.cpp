@@ -53,7 +53,9 @@ template <class Record> auto& fieldOf(Record& record, PassInput input) {
 } // namespace
 
 DirectSensitivity::DirectSensitivity(int rheologyKind, double stepScale)
-    : case_(rheologyKind), coupled_(rheologyKind == kWS18Rheology), stepScale_(stepScale) {}
+    : case_(rheologyKind), coupled_(rheologyKind == kWS18Rheology) {
+    setStepScale(stepScale);
+}
 
 const CaseResult& DirectSensitivity::solve(const CaseInputs& inputs,
                                            const MeasurementUncertainty& /*unused*/) {

@@ -70,7 +70,6 @@ private:
     DirectCase case_;
     FixedPoint fixed_;
     bool coupled_ = false; // WS18: the strip speed follows the slip
-    double stepScale_ = 1.0;
 };
 
 } // namespace rollbite

@@ -110,15 +110,18 @@ bool InverseAnalysis::differentiate(double measuredForce, Jacobian& jacobian) {
     if (!base.solved) {
         return false;
     }
-    const auto byOffset = FiniteDifference::differentiate(base, kOffsetStep * flowStress, [&](double step) {
-        return evaluate(offset + step, friction, measuredForce);
-    });
-    const auto byFriction = FiniteDifference::differentiate(base, kFrictionStep * friction, [&](double step) {
-        return evaluate(offset, friction + step, measuredForce);
-    });
-    const auto byLoad = FiniteDifference::differentiate(base, kLoadStep * measuredForce, [&](double step) {
-        return evaluate(offset, friction, measuredForce + step);
-    });
+    const auto byOffset =
+        FiniteDifference::differentiate(base, stepScale_ * kOffsetStep * flowStress, [&](double step) {
+            return evaluate(offset + step, friction, measuredForce);
+        });
+    const auto byFriction =
+        FiniteDifference::differentiate(base, stepScale_ * kFrictionStep * friction, [&](double step) {
+            return evaluate(offset, friction + step, measuredForce);
+        });
+    const auto byLoad =
+        FiniteDifference::differentiate(base, stepScale_ * kLoadStep * measuredForce, [&](double step) {
+            return evaluate(offset, friction, measuredForce + step);
+        });
     jacobian = {byOffset[kForce].value,  byFriction[kForce].value, byOffset[kSlip].value,
                 byFriction[kSlip].value, byLoad[kForce].value,     byLoad[kSlip].value};
     return accurate(byOffset, base.values, flowStress) && accurate(byFriction, base.values, friction) &&

@@ -15,9 +15,15 @@ public:
 
     virtual const CaseResult& solve(const CaseInputs& inputs, const MeasurementUncertainty& uncertainty) = 0;
     virtual const CaseResult& result() const = 0;
+    // Every finite-difference step times `scale` (1: the steps of docs/sensitivities.md), to check that
+    // the derivatives do not depend on them.
+    void setStepScale(double scale) { stepScale_ = scale; }
 
     PassSensitivities sensitivities; // direct mode
     InverseUncertainty uncertainty;  // inverse mode
+
+protected:
+    double stepScale_ = 1.0;
 };
 
 } // namespace rollbite

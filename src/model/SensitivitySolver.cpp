@@ -29,6 +29,10 @@ void SensitivitySolver::setMeasurementUncertainty(const MeasurementUncertainty& 
     uncertainty_ = uncertainty;
 }
 
+void SensitivitySolver::setStepScale(double scale) {
+    computation_->setStepScale(scale);
+}
+
 const CaseResult& SensitivitySolver::solve(const CaseInputs& inputs) {
     return computation_->solve(inputs, uncertainty_);
 }

@@ -41,6 +41,9 @@ public:
     // Inverse mode: the standard deviations of the measured force and slip (default: 1 % and 0.2).
     void setMeasurementUncertainty(const MeasurementUncertainty& uncertainty);
     const MeasurementUncertainty& measurementUncertainty() const { return uncertainty_; }
+    // Every finite-difference step times `scale` (default 1): solving again with 0.5 and 2 shows that the
+    // derivatives do not depend on the steps.
+    void setStepScale(double scale);
 
     // Solves the pass, then its sensitivities (direct) or the uncertainty of its result (inverse). The
     // references stay valid until the next call.
