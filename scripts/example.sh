@@ -22,12 +22,15 @@ if [ "${1:-}" = "all" ]; then
     exit 0
 fi
 
-run_example direct_constant "d c" direct_constant_entry.txt "" results_direct_constant.txt
+(cd examples && "$ROLLBITE" direct --rheology constant direct_constant_entry.txt results_direct_constant.txt \
+    --why why_direct_constant.txt --force --quiet)
 cat <<'TEXT'
 
-Ran build/src/rollbite in direct mode with the Constant rheology, answering its questions:
+Ran build/src/rollbite in direct mode with the Constant rheology:
+  build/src/rollbite direct --rheology constant direct_constant_entry.txt results_direct_constant.txt \
+      --why why_direct_constant.txt          (in examples/)
   entry file examples/direct_constant_entry.txt (28 passes of four finishing schedules, then wrong cases)
-  exit file  examples/results_direct_constant.txt
+  exit file  examples/results_direct_constant.txt, why file examples/why_direct_constant.txt
 
 TEXT
 # The main columns; the exit file holds all 21.
@@ -35,7 +38,13 @@ awk -F '\t' 'BEGIN { OFS = "\t" } { print $1, $2, $3, $4, $5, $6, $15, $18, $21 
     examples/results_direct_constant.txt | column -t -s $'\t'
 cat <<'TEXT'
 
-Cases 901 to 906 are wrong on purpose, to show the error classes INPUTS, INTERNAL and OUTPUTS
-(examples/README.md says why each one fails). Forces in 9.81 N/mm, slips in %, torques in 9.81 N mm/mm,
-stresses in MPa, angles in rad. All 21 columns: examples/results_direct_constant.txt.
+Cases 901 to 906 are wrong on purpose, to show the error classes INPUTS, INTERNAL and OUTPUTS. Why each
+one has no result, from the why file:
+
+TEXT
+column -t -s $'\t' examples/why_direct_constant.txt
+cat <<'TEXT'
+
+Forces in 9.81 N/mm, slips in %, torques in 9.81 N mm/mm, stresses in MPa, angles in rad. All 21
+columns: examples/results_direct_constant.txt (docs/files.md explains each).
 TEXT

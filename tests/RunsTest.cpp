@@ -117,6 +117,10 @@ TEST(QuickStart, TheExampleCommandShowsWhatItRanAndTheTableAndRebuildsNothing) {
     EXPECT_EQ(run.out.find("Name of the entry file"), std::string::npos) << "no prompts: " << run.out;
     EXPECT_NE(run.out.find("in direct mode with the Constant rheology"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("Cases 901 to 906 are wrong on purpose"), std::string::npos) << run.out;
+    // Why they are, from the why file: the value and the range of a failed check.
+    EXPECT_NE(run.out.find("903   32    INPUTS    Entry_tension 60 is not in [0, 50] MPa (code 105)"),
+              std::string::npos)
+        << run.out;
     // One line per row of the exit file, its columns aligned.
     const std::string exitFile =
         (rollbite::test::sourceFolder() / "examples" / "results_direct_constant.txt").string();

@@ -9,9 +9,9 @@ void Parameters::startList(const char* listHead) {
     Failed_checks.clear();
 }
 
-void Parameters::appendFailure(int code, const char* label) {
+void Parameters::appendFailure(int code, const char* label, double value, const char* requirement) {
     Wrong_inputs += label;
-    Failed_checks.push_back({false, code, label});
+    Failed_checks.push_back({false, code, label, value, requirement});
 }
 
 Parameters::CheckOutcome Parameters::appendFailures(std::initializer_list<FieldCheck> checks) {
@@ -20,7 +20,7 @@ Parameters::CheckOutcome Parameters::appendFailures(std::initializer_list<FieldC
         if (!check.valid) {
             outcome.valid = false;
             outcome.lastFailedCode = check.code;
-            appendFailure(check.code, check.label);
+            appendFailure(check.code, check.label, check.value, check.requirement);
         }
     }
     return outcome;

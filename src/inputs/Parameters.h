@@ -7,11 +7,14 @@
 namespace rollbite {
 
 // One row of a record's check table: the condition under which the field is valid, the error code of a
-// failure and the label listed in Wrong_inputs. Conditions are written as "valid when", so NaN fails.
+// failure, the label listed in Wrong_inputs, and for the reason of a case the value checked and what it
+// must be ("in [0, 50] MPa"). Conditions are written as "valid when", so NaN fails.
 struct FieldCheck {
     bool valid;
     int code;
     const char* label;
+    double value;
+    const char* requirement;
 };
 
 // Base of every input record: a list of the fields that failed the last check.
@@ -32,7 +35,7 @@ protected:
     // has held its head.
     void startList(const char* listHead);
     // Appends one failed check to both lists.
-    void appendFailure(int code, const char* label);
+    void appendFailure(int code, const char* label, double value, const char* requirement);
     struct CheckOutcome {
         bool valid = true;
         int lastFailedCode = 0;

@@ -76,33 +76,43 @@ bool WS18Inputs::checkInputs() {
     const auto inDensityRange = [](double perSquareMetre) {
         return 5e12 <= perSquareMetre && perSquareMetre <= 5e15;
     };
+    constexpr const char* kTemperatureRange = "in [600, 1200] degrees C";
+    constexpr const char* kGrainRange = "in [0, 250] um";
+    constexpr const char* kDensityRange = "in [5e12, 5e15] per m2";
+    constexpr const char* kPositive = "above 0 %";
+    constexpr const char* kNotNegative = "at least 0 %";
     return appendFailures(
                {
-                   {inTemperatureRange(TemperatureIn), 0, " TemperatureIn "},
-                   {inTemperatureRange(TemperatureOut), 0, " TemperatureOut "},
-                   {std::abs(TemperatureOut - TemperatureIn) <= 100.0, 0, " DeltaTemperature_InOut "},
-                   {0.0 < Strip_speed && Strip_speed <= 25.0, 0, " Strip_speed "},
-                   {C > 0.0, 0, " C "},
-                   {Mn > 0.0, 0, " Mn "},
-                   {Si >= 0.0, 0, " Si "},
-                   {N >= 0.0, 0, " N "},
-                   {Nb >= 0.0, 0, " Nb "},
-                   {Ti >= 0.0, 0, " Ti "},
-                   {V >= 0.0, 0, " V "},
-                   {Al >= 0.0, 0, " Al "},
-                   {P >= 0.0, 0, " P "},
-                   {Cr >= 0.0, 0, " Cr "},
-                   {Mo >= 0.0, 0, " Mo "},
-                   {Cu >= 0.0, 0, " Cu "},
-                   {Ni >= 0.0, 0, " Ni "},
-                   {B >= 0.0, 0, " B "},
-                   {X_rec >= 0.0, 0, " X_rec "},
-                   {X_unrec >= 0.0, 0, " X_unrec "},
-                   {isZero(X_rec + X_unrec - 1.0), 0, " Non-unitary_X_sum "},
-                   {inGrainRange(D_rec), 0, " D_rec "},
-                   {inGrainRange(D_unrec), 0, " D_unrec "},
-                   {inDensityRange(Rho_rec), 0, " Rho_rec "},
-                   {inDensityRange(Rho_unrec), 0, " Rho_unrec "},
+                   {inTemperatureRange(TemperatureIn), 0, " TemperatureIn ", TemperatureIn,
+                    kTemperatureRange},
+                   {inTemperatureRange(TemperatureOut), 0, " TemperatureOut ", TemperatureOut,
+                    kTemperatureRange},
+                   {std::abs(TemperatureOut - TemperatureIn) <= 100.0, 0, " DeltaTemperature_InOut ",
+                    std::abs(TemperatureOut - TemperatureIn), "at most 100 degrees C"},
+                   {0.0 < Strip_speed && Strip_speed <= 25.0, 0, " Strip_speed ", Strip_speed,
+                    "in (0, 25] m/s"},
+                   {C > 0.0, 0, " C ", C, kPositive},
+                   {Mn > 0.0, 0, " Mn ", Mn, kPositive},
+                   {Si >= 0.0, 0, " Si ", Si, kNotNegative},
+                   {N >= 0.0, 0, " N ", N, kNotNegative},
+                   {Nb >= 0.0, 0, " Nb ", Nb, kNotNegative},
+                   {Ti >= 0.0, 0, " Ti ", Ti, kNotNegative},
+                   {V >= 0.0, 0, " V ", V, kNotNegative},
+                   {Al >= 0.0, 0, " Al ", Al, kNotNegative},
+                   {P >= 0.0, 0, " P ", P, kNotNegative},
+                   {Cr >= 0.0, 0, " Cr ", Cr, kNotNegative},
+                   {Mo >= 0.0, 0, " Mo ", Mo, kNotNegative},
+                   {Cu >= 0.0, 0, " Cu ", Cu, kNotNegative},
+                   {Ni >= 0.0, 0, " Ni ", Ni, kNotNegative},
+                   {B >= 0.0, 0, " B ", B, kNotNegative},
+                   {X_rec >= 0.0, 0, " X_rec ", X_rec, "at least 0"},
+                   {X_unrec >= 0.0, 0, " X_unrec ", X_unrec, "at least 0"},
+                   {isZero(X_rec + X_unrec - 1.0), 0, " Non-unitary_X_sum ", X_rec + X_unrec,
+                    "1 (X_rec + X_unrec)"},
+                   {inGrainRange(D_rec), 0, " D_rec ", D_rec, kGrainRange},
+                   {inGrainRange(D_unrec), 0, " D_unrec ", D_unrec, kGrainRange},
+                   {inDensityRange(Rho_rec), 0, " Rho_rec ", Rho_rec, kDensityRange},
+                   {inDensityRange(Rho_unrec), 0, " Rho_unrec ", Rho_unrec, kDensityRange},
                })
         .valid;
 }

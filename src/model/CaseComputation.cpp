@@ -14,10 +14,14 @@ std::string trimmed(const char* label) {
     return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
 }
 
+// Each failed check with the value checked and what it must be: "Entry_tension 80 is not in [0, 50] MPa
+// (code 105)".
 void appendChecks(std::string& list, const std::vector<FieldCheck>& checks, const char* prefix) {
     for (const FieldCheck& check : checks) {
+        char value[32];
+        std::snprintf(value, sizeof value, "%.7g", check.value);
         list += list.empty() ? "" : ", ";
-        list += prefix + trimmed(check.label);
+        list += prefix + trimmed(check.label) + " " + value + " is not " + check.requirement;
         if (check.code != 0) {
             list += " (code " + std::to_string(check.code) + ")";
         }

@@ -168,7 +168,7 @@ def test_bad_input_raises_an_exception_that_names_it(call, error, message):
 def test_a_pass_that_fails_its_checks_is_a_row_with_its_reason():
     frame = rollbite.direct(PASS, rheology="smatch", coefficients=[[140, 60, 0.1, 5]] * 2, threads=1)
     assert frame["Errors"].tolist() == ["VOID", "INPUTS"]
-    assert frame["reason"].tolist() == ["", "Entry_tension (code 105)"]
+    assert frame["reason"].tolist() == ["", "Entry_tension 80 is not in [0, 50] MPa (code 105)"]
     assert frame.loc[1, "Rolling_Force"] != frame.loc[1, "Rolling_Force"]  # NaN
 
 
@@ -212,3 +212,69 @@ def test_the_schedule_example_draws_its_picture(tmp_path):
     assert np.allclose(table["recovered_offset"], table["Offset_yield_stress"], rtol=0.02)
     schedule.draw(table, tmp_path / "schedule.png")
     assert (tmp_path / "schedule.png").stat().st_size > 10000
+
+
+@pytest.mark.parametrize(
+    "mark",
+    [
+        lambda passes: pd.concat([passes.drop(columns="unreadable"), passes], ignore_index=True),
+        lambda passes: passes.assign(unreadable=None),
+        lambda passes: passes.assign(unreadable=np.nan),
+        lambda passes: passes.assign(unreadable=pd.NA),
+    ],
+    ids=["frames-joined", "None", "NaN", "NA"],
+)
+def test_unreadable_that_is_empty_nan_or_none_means_readable(mark, results):
+    passes = rollbite.read_entry(EXAMPLES / "direct_constant_entry.txt", "direct")
+    frame = rollbite.direct(mark(passes))
+    expected = results["direct_constant"]
+    assert frame["Errors"].tolist()[-len(expected):] == expected["Errors"].tolist()
+    assert frame["reason"].tolist()[-len(expected):] == expected["reason"].tolist()
+
+
+def test_coefficients_are_paired_with_the_passes_by_their_index(results):
+    passes = rollbite.read_entry(EXAMPLES / "direct_smatch_entry.txt", "direct")
+    records = rollbite.read_coefficients(EXAMPLES / "smatch_direct.txt", "smatch")
+    shuffled = passes.sample(frac=1, random_state=7)
+    frame = rollbite.direct(shuffled, "smatch", records)
+    pd.testing.assert_frame_equal(frame.sort_index(), results["direct_smatch"])
+    # Some passes only: each still takes its own record.
+    some = rollbite.direct(shuffled.iloc[::3], "smatch", records)
+    pd.testing.assert_frame_equal(some.sort_index(), results["direct_smatch"].loc[some.index.sort_values()])
+    # Records labelled otherwise are refused, never paired by position; by position on request.
+    with pytest.raises(ValueError, match="no record labelled 'p0'"):
+        rollbite.direct(passes.set_axis([f"p{k}" for k in range(len(passes))]), "smatch", records)
+    positional = rollbite.direct(shuffled, "smatch", records.loc[shuffled.index].to_numpy()[:, :4].astype(float))
+    pd.testing.assert_frame_equal(positional.sort_index(), results["direct_smatch"])
+
+
+def test_records_not_on_their_own_line_are_told_in_the_reason(tmp_path):
+    lines = (EXAMPLES / "smatch_direct.txt").read_text().splitlines()
+    lines[2], lines[3] = lines[2] + " " + lines[3].split()[0], " ".join(lines[3].split()[1:])
+    (tmp_path / "moved.txt").write_text("\n".join(lines) + "\n")
+    passes = rollbite.read_entry(EXAMPLES / "direct_smatch_entry.txt", "direct")
+    with pytest.warns(UserWarning, match="2 coefficient records"):
+        records = rollbite.read_coefficients(tmp_path / "moved.txt", "smatch")
+    frame = rollbite.direct(passes, "smatch", records)
+    told = frame["reason"].str.contains("coefficient record not alone on line")
+    assert told.tolist() == [index in (1, 2) for index in range(len(frame))]
+
+
+def test_write_entry_never_replaces_other_data(tmp_path):
+    passes = rollbite.read_entry(EXAMPLES / "direct_constant_entry.txt", "direct")
+    coefficients = tmp_path / "smatch_direct.txt"
+    coefficients.write_bytes((EXAMPLES / "smatch_direct.txt").read_bytes())
+    with pytest.raises(ValueError, match="holds other data .*overwrite=True"):
+        rollbite.write_entry(passes, coefficients)
+    assert coefficients.read_bytes() == (EXAMPLES / "smatch_direct.txt").read_bytes()
+    with pytest.raises(ValueError, match="is a folder"):
+        rollbite.write_entry(passes, tmp_path)
+    # A new file, an empty one and an earlier entry file are written; other data only when asked.
+    (tmp_path / "empty.txt").write_text("")
+    for name in ("new.txt", "empty.txt", "new.txt"):
+        rollbite.write_entry(passes, tmp_path / name)
+    rollbite.write_entry(passes, coefficients, overwrite=True)
+    pd.testing.assert_frame_equal(rollbite.read_entry(coefficients, "direct"), passes)
+    (tmp_path / "empty.txt").write_text("")
+    with pytest.raises(ValueError, match="is empty"):
+        rollbite.read_entry(tmp_path / "empty.txt", "direct")

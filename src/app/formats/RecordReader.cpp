@@ -24,17 +24,21 @@ void RecordReader::skipHeader() {
     line_ = 2;
 }
 
-bool RecordReader::nextField(std::string& field) {
-    field.clear();
+bool RecordReader::more() {
     int c = file_.peek();
     for (; c != Traits::eof() && isBlank(c); c = file_.peek()) {
         line_ += c == '\n' ? 1 : 0;
         file_.get();
     }
-    if (c == Traits::eof()) {
+    return c != Traits::eof();
+}
+
+bool RecordReader::nextField(std::string& field) {
+    field.clear();
+    if (!more()) {
         return false;
     }
-    for (; c != Traits::eof() && !isBlank(c); c = file_.peek()) {
+    for (int c = file_.peek(); c != Traits::eof() && !isBlank(c); c = file_.peek()) {
         field += static_cast<char>(c);
         file_.get();
     }
@@ -49,15 +53,6 @@ bool RecordReader::restOfLineBlank() {
     return c == Traits::eof() || c == '\n';
 }
 
-bool RecordReader::more() {
-    int c = file_.peek();
-    for (; c != Traits::eof() && isBlank(c); c = file_.peek()) {
-        line_ += c == '\n' ? 1 : 0;
-        file_.get();
-    }
-    return c != Traits::eof();
-}
-
 bool RecordReader::next(RheologyKind rheology, CaseInputs& inputs) {
     const int count = CaseSolver::coefficientCount(rheology);
     if (count == 0) {
@@ -68,6 +63,7 @@ bool RecordReader::next(RheologyKind rheology, CaseInputs& inputs) {
     const long long ownLine = records_ + 1; // the header is line 1
     bool whole = true;
     bool ended = false;
+    const long long previousLastLine = lastLine_;
     firstLine_ = lastLine_ = line_;
     for (int k = 0; k < count; ++k) {
         if (!nextField(field_)) {
@@ -89,7 +85,9 @@ bool RecordReader::next(RheologyKind rheology, CaseInputs& inputs) {
             whole = false;
         }
     }
-    lastOnItsLine_ = !ended && firstLine_ == ownLine && lastLine_ == ownLine && restOfLineBlank();
+    // Alone on its line: the case's line holds this record whole, and nothing of the records around it.
+    lastOnItsLine_ = !ended && firstLine_ == ownLine && lastLine_ == ownLine && previousLastLine < ownLine &&
+                     restOfLineBlank();
     if (!lastOnItsLine_ && misplaced_++ == 0) {
         firstMisplacedLine_ = ownLine;
     }

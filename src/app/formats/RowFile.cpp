@@ -1,6 +1,8 @@
 #include "app/formats/RowFile.h"
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -51,8 +53,17 @@ RowFile::Opened RowFile::open(const std::string& path) {
     // created it, so that a run that never starts removes only what it made.
     descriptor_ = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
     created_ = false;
+    createdPath_ = path;
     if (descriptor_ < 0 && errno == ENOENT) {
         descriptor_ = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
+        if (descriptor_ < 0 && errno == EEXIST) {
+            // A symbolic link to a file that does not exist yet: the file is made where the link leads.
+            descriptor_ = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, kNewFileMode);
+            char target[PATH_MAX];
+            if (descriptor_ >= 0 && realpath(path.c_str(), target) != nullptr) {
+                createdPath_ = target;
+            }
+        }
         created_ = descriptor_ >= 0;
     }
     if (descriptor_ < 0) {
@@ -130,7 +141,7 @@ void RowFile::abandon() {
         descriptor_ = -1;
     }
     if (created_) {
-        ::unlink(path_.c_str());
+        ::unlink(createdPath_.c_str());
         created_ = false;
     }
 }

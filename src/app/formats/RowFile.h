@@ -49,6 +49,7 @@ private:
     int descriptor_ = -1;
     std::string path_;
     bool created_ = false;
+    std::string createdPath_; // the file `open` created, also where a link led
     bool regular_ = false;
     bool standardOutput_ = false;
     bool failed_ = false;

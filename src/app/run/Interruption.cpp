@@ -29,6 +29,10 @@ Interruption::Interruption() {
     handler.sa_flags = SA_RESTART; // a write in progress goes on; the run stops after it
     for (std::size_t k = 0; k < std::size(kHandled); ++k) {
         sigaction(kHandled[k], &handler, &previous_[k]);
+        // A signal the process was started to ignore (nohup) stays ignored.
+        if (previous_[k].sa_handler == SIG_IGN) {
+            sigaction(kHandled[k], &previous_[k], nullptr);
+        }
     }
 }
 

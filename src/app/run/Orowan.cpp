@@ -5,6 +5,8 @@
 #include "app/run/RunReport.h"
 #include "app/run/SensitivityTable.h"
 
+#include <algorithm>
+
 namespace rollbite {
 
 Orowan::Orowan(int rheologyKind, const Console& console, int mode)
@@ -130,6 +132,10 @@ int Orowan::processFiles(bool dryRun) {
     }
     fileHandler.startExitFile();
     fileHandler.writeHeader(mode_);
+    if (fileHandler.exitFileFailed()) {
+        return abandonRun("the exit file " + fileHandler.shownExit() + " could not be written (" +
+                          fileHandler.exitFailure() + ")");
+    }
     processCases();
     return finishRun();
 }
@@ -188,7 +194,7 @@ int Orowan::finishRun() {
     fileHandler.closeAll();
     const long long rows = fileHandler.rowsWritten();
     const bool interrupted = interruption_->requested();
-    const bool whyWhole = report_ == nullptr || report_->finish(interrupted);
+    const bool whyWhole = report_ == nullptr || report_->finish();
     const bool tableWhole = sensitivityTable == nullptr || sensitivityTable->close();
     int status = 0;
     if (fileHandler.exitFileFailed()) {
@@ -225,6 +231,9 @@ int Orowan::finishRun() {
         status = Interruption::exitStatus(signal);
     }
     reportMisplacedRecords();
+    if (report_ != nullptr && !interrupted) {
+        report_->summarize(std::max(0LL, fileHandler.entries.lineNumber() - 1));
+    }
     return status;
 }
 

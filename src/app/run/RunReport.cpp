@@ -96,17 +96,22 @@ void RunReport::drawProgress(Clock::time_point now) {
     err_ << '\r' << line << std::flush;
 }
 
-bool RunReport::finish(bool interrupted) {
+bool RunReport::finish() {
     if (progress_ && drawnWidth_ > 0) {
         err_ << '\r' << std::string(drawnWidth_, ' ') << '\r';
     }
-    const bool whole = whyName_.empty() || why_.close();
-    if (summary_ && !interrupted) {
-        err_ << "rollbite: " << grouped(cases_) << " cases: " << grouped(byClass_[VOID]) << " VOID, "
-             << grouped(byClass_[INPUTS]) << " INPUTS, " << grouped(byClass_[INTERNAL]) << " INTERNAL, "
-             << grouped(byClass_[OUTPUTS]) << " OUTPUTS\n";
+    return whyName_.empty() || why_.close();
+}
+
+void RunReport::summarize(long long casesRead) {
+    if (!summary_) {
+        return;
     }
-    return whole;
+    err_ << "rollbite: "
+         << (casesRead > cases_ ? grouped(casesRead) + " cases read, " + grouped(cases_) + " rows written"
+                                : grouped(cases_) + " cases")
+         << ": " << grouped(byClass_[VOID]) << " VOID, " << grouped(byClass_[INPUTS]) << " INPUTS, "
+         << grouped(byClass_[INTERNAL]) << " INTERNAL, " << grouped(byClass_[OUTPUTS]) << " OUTPUTS\n";
 }
 
 } // namespace rollbite

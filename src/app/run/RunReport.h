@@ -39,9 +39,12 @@ public:
     void caseWritten(long long lineNumber, const CaseResult& result, const std::string& placement);
     // True once the why file could not take a row: the run stops.
     bool whyFileFailed() const { return why_.failed(); }
-    // Clears the progress line, closes the why file and, unless `interrupted`, writes the summary.
-    // False when the why file could not be written whole.
-    bool finish(bool interrupted = false);
+    // Clears the progress line and closes the why file. False when the why file could not be written
+    // whole.
+    bool finish();
+    // The summary line (unless quiet): the cases of each error class, and `casesRead` too when the run
+    // stopped before every case read had its row.
+    void summarize(long long casesRead);
     const std::string& whyFileName() const { return whyName_; }
     // What the system said when the why file failed.
     const std::string& whyFailure() const { return why_.failure(); }
