@@ -181,3 +181,30 @@ TEST(InverseUncertainty, OfAPassWithoutResultIsNotComputed) {
         }
     }
 }
+
+TEST(InverseUncertainty, ThePairAnswersTheMeasuredForceAsWholeSearchesDo) {
+    // With a slip known almost exactly and a force deviation of one unit, the offset's deviation is the
+    // offset's response to the measured force, which also flattens the roll (for these thin passes the
+    // flattening takes 10 to 20 % of it). Whole searches at the force moved by 1 % give it too.
+    const int passes[] = {1205, 1206, 1305};
+    MeasurementUncertainty unit;
+    unit.forceInPercent = false;
+    unit.force = 1.0; // 9.81 N/mm
+    unit.slip = 1e-6; // percentage points
+    SensitivitySolver solver(kInverseMode, kConstantRheology);
+    solver.setMeasurementUncertainty(unit);
+    CaseSolver search(kInverseMode, kConstantRheology);
+    for (const int caseId : passes) {
+        const CaseInputs pass = examplePass(kConstantRheology, caseId);
+        solver.solve(pass);
+        const double response = solver.uncertainty().offsetDeviation; // |dy/dF_m|, MPa per 9.81 N/mm
+        const double change = 0.01 * pass.Force;
+        CaseInputs lower = pass;
+        CaseInputs higher = pass;
+        lower.Force -= change;
+        higher.Force += change;
+        const double below = search.solve(lower).OffsetYield;
+        const double above = search.solve(higher).OffsetYield;
+        EXPECT_NEAR(response, std::abs(above - below) / (2.0 * change), 0.03 * response) << caseId;
+    }
+}
