@@ -60,8 +60,9 @@ double correlationOf(const std::vector<double>& first, const std::vector<double>
 
 } // namespace
 
-// The Monte Carlo, small enough for CI: measured force and slip perturbed by normal noise of the
-// stated deviations, each pass identified again; the spread of the pairs found is the propagated one.
+// A Monte Carlo small enough for CI (scripts/sensitivity-check.py runs the larger one): measured force and
+// slip perturbed by normal noise of the stated deviations, each pass identified again; the spread of the
+// pairs found is the propagated one.
 class InverseMonteCarlo : public ::testing::TestWithParam<RheologyKind> {};
 
 TEST_P(InverseMonteCarlo, NoisyMeasurementsIdentifiedAgainSpreadAsPropagated) {
