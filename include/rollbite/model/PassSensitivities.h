@@ -42,8 +42,8 @@ enum class DerivativeIssue : int {
     ProbeFailed,  // the model fails for a neighbouring value of the input on both sides
     RegimeChange, // the bite changes regime (sticking starts or stops, or a switch point crosses the
                   // neutral point's cell) within the smallest step on both sides of the pass
-    NotSmooth,    // the differences over the step disagree: the output is not smooth enough there to
-                  // give the derivative to 1 %
+    NotSmooth,    // the error bound of the differences is above 1 %: the output is not smooth enough
+                  // there to give the derivative to that accuracy
 };
 
 inline const char* derivativeIssueText(DerivativeIssue issue) {
@@ -57,7 +57,7 @@ inline const char* derivativeIssueText(DerivativeIssue issue) {
     case DerivativeIssue::RegimeChange:
         return "the bite changes regime on both sides within the step";
     case DerivativeIssue::NotSmooth:
-        return "not smooth within the step: the differences on either side disagree by more than 2 %";
+        return "not smooth within the step: its error bound is above 1 %";
     default:
         return "";
     }
