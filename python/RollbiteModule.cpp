@@ -1,6 +1,8 @@
-// rollbite._rollbite: the case API for Python. Arrays in, arrays out; the cases are solved on threads,
-// each with its own CaseSolver, with the interpreter lock released, and come back in input order. The
-// Python package rollbite (rollbite/__init__.py) turns data frames into these arrays and back.
+// rollbite._rollbite: the case API for Python. Columns in, columns out; the cases are solved on threads,
+// each with its own CaseSolver, with the interpreter lock released, and written straight into the result's
+// columns in input order. The Python package rollbite (rollbite/__init__.py) turns data frames into these
+// columns and back.
+#include "ScheduleBindings.h"
 #include "SensitivityBindings.h"
 #include "app/formats/EntryReader.h"
 #include "app/formats/ExitColumns.h"
@@ -19,13 +21,16 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace py = pybind11;
@@ -35,9 +40,15 @@ namespace {
 
 using Numbers = py::array_t<double, py::array::c_style | py::array::forcecast>;
 using Identifiers = py::array_t<std::int32_t, py::array::c_style | py::array::forcecast>;
+using Rows = py::array_t<std::int64_t, py::array::c_style | py::array::forcecast>;
 
 // The values of a case line after its identifier, in file order (the last two in inverse mode only).
 constexpr int kPassValues = CaseInputs::kValues;
+
+// The values a case line of the mode holds after its identifier.
+std::size_t valueCount(Mode mode) {
+    return static_cast<std::size_t>(mode == kInverseMode ? kInverseEntryFields - 1 : kDirectEntryFields - 1);
+}
 
 Mode modeNamed(const std::string& name) {
     Mode mode = kDirectMode;
@@ -55,114 +66,241 @@ RheologyKind rheologyNamed(const std::string& name) {
     return rheology;
 }
 
-// One value of every result as a column.
-template <typename T, typename Value>
-py::array_t<T> columnOf(const std::vector<CaseResult>& results, Value value) {
-    py::array_t<T> column(static_cast<py::ssize_t>(results.size()));
-    auto cells = column.template mutable_unchecked<1>();
-    for (std::size_t c = 0; c < results.size(); ++c) {
-        cells(static_cast<py::ssize_t>(c)) = value(results[c]);
-    }
-    return column;
-}
+// How long the threads solve before the call takes the interpreter lock back to look for signals: Ctrl-C
+// stops a call of a million cases within about this time, with no thread of it left running.
+constexpr auto kChunkTime = std::chrono::milliseconds(100);
 
-// Every case solved on `threads` threads, each taking the next case not yet taken.
-void solveOnThreads(Mode mode, RheologyKind rheology, const std::vector<CaseInputs>& cases,
-                    std::vector<CaseResult>& results, int threads) {
-    std::atomic<std::size_t> next{0};
-    const auto work = [&] {
-        CaseSolver solver(mode, rheology);
-        for (std::size_t k = next++; k < cases.size(); k = next++) {
-            results[k] = solver.solve(cases[k]);
+// The passes as the columns Python holds them, one array per value, read in place by the solving threads.
+class PassColumns {
+public:
+    PassColumns(Mode mode, RheologyKind rheology, const Identifiers& caseIds,
+                const std::vector<Numbers>& values, const std::vector<Numbers>& coefficients,
+                const Rows& unreadableRows, const std::vector<std::string>& unreadableTexts)
+        : count_(static_cast<std::size_t>(caseIds.size())), caseIds_(caseIds.data()),
+          unreadableTexts_(unreadableTexts) {
+        if (caseIds.ndim() != 1 || values.size() != valueCount(mode) || !allOfLength(values)) {
+            throw std::invalid_argument("values must be " + std::to_string(valueCount(mode)) +
+                                        " arrays of one number per case");
         }
-    };
-    std::vector<std::thread> workers;
-    for (int t = 1; t < threads; ++t) {
-        workers.emplace_back(work);
+        const auto coefficientCount = static_cast<std::size_t>(CaseSolver::coefficientCount(rheology));
+        if (coefficients.size() != coefficientCount || !allOfLength(coefficients)) {
+            throw std::invalid_argument("coefficients must be " + std::to_string(coefficientCount) +
+                                        " arrays of one number per case");
+        }
+        for (const Numbers& column : values) {
+            values_.push_back(column.data());
+        }
+        for (const Numbers& column : coefficients) {
+            coefficients_.push_back(column.data());
+        }
+        const auto rows = unreadableRows.unchecked<1>();
+        for (py::ssize_t k = 0; k < rows.shape(0); ++k) {
+            if (rows(k) < 0 || static_cast<std::size_t>(rows(k)) >= count_ ||
+                (k > 0 && rows(k) <= rows(k - 1))) {
+                throw std::invalid_argument("unreadable rows must be rising positions of cases");
+            }
+            unreadableRows_.push_back(static_cast<std::size_t>(rows(k)));
+        }
+        if (unreadableRows_.size() != unreadableTexts_.size()) {
+            throw std::invalid_argument("unreadable must hold one text per row named");
+        }
     }
-    work();
-    for (std::thread& worker : workers) {
-        worker.join();
+
+    std::size_t size() const { return count_; }
+
+    // The inputs of the case at `row`. Touches no Python object: safe without the interpreter lock.
+    void fill(std::size_t row, CaseInputs& inputs) const {
+        inputs.Case_id = caseIds_[row];
+        for (std::size_t k = 0; k < values_.size(); ++k) {
+            inputs.value(static_cast<int>(k)) = values_[k][row];
+        }
+        for (std::size_t k = 0; k < coefficients_.size(); ++k) {
+            inputs.coefficients[k] = coefficients_[k][row];
+        }
+        const auto named = std::lower_bound(unreadableRows_.begin(), unreadableRows_.end(), row);
+        if (named != unreadableRows_.end() && *named == row) {
+            inputs.unreadable = unreadableTexts_[static_cast<std::size_t>(named - unreadableRows_.begin())];
+        } else {
+            inputs.unreadable.clear();
+        }
+    }
+
+private:
+    bool allOfLength(const std::vector<Numbers>& columns) const {
+        return std::all_of(columns.begin(), columns.end(), [this](const Numbers& column) {
+            return column.ndim() == 1 && static_cast<std::size_t>(column.shape(0)) == count_;
+        });
+    }
+
+    std::size_t count_;
+    const std::int32_t* caseIds_;
+    std::vector<const double*> values_;       // in entry-file order; direct mode has no Force and Slip
+    std::vector<const double*> coefficients_; // in coefficient-file order
+    std::vector<std::size_t> unreadableRows_; // rising
+    const std::vector<std::string>& unreadableTexts_;
+};
+
+// The reasons of the cases without a result that one thread solved, with their rows.
+using Reasons = std::vector<std::pair<std::size_t, std::string>>;
+
+// The results as the columns of the frame, allocated once with the interpreter lock held and filled by
+// the solving threads without it, each row by the thread that solved it. The numbers are one block, a row
+// per column, which pandas takes as its own block without a copy.
+class ResultColumns {
+public:
+    ResultColumns(Mode mode, std::size_t count) : count_(static_cast<py::ssize_t>(count)) {
+        std::vector<std::string> numberNames;
+        for (const ExitColumn& column : ExitColumns(mode)) {
+            if (column.kind == ExitColumn::Kind::Number) {
+                numberNames.emplace_back(column.name);
+            }
+        }
+        numbers_ = py::array_t<double>({static_cast<py::ssize_t>(numberNames.size()), count_});
+        double* cells = numbers_.mutable_data();
+        for (const ExitColumn& column : ExitColumns(mode)) {
+            switch (column.kind) {
+            case ExitColumn::Kind::CaseId:
+                caseIds_ = newColumn<std::int32_t>(column.name);
+                break;
+            case ExitColumn::Kind::ErrorClass:
+                errors_ = newColumn<std::int8_t>(column.name);
+                break;
+            case ExitColumn::Kind::Convergence:
+                convergence_ = newColumn<std::int8_t>(column.name);
+                break;
+            case ExitColumn::Kind::Flag:
+                flagSinks_.push_back({column.flag, newColumn<bool>(column.name)});
+                break;
+            case ExitColumn::Kind::Number:
+                numberSinks_.push_back({column.number, cells});
+                cells += count_;
+                break;
+            }
+        }
+        table_["numbers"] = numbers_;
+        table_["number_columns"] = numberNames;
+    }
+
+    // Touches no Python object: safe without the interpreter lock, from any thread for a row of its own.
+    void write(std::size_t row, const CaseResult& result) const {
+        caseIds_[row] = result.Case_id;
+        errors_[row] = static_cast<std::int8_t>(result.errorCode);
+        convergence_[row] = static_cast<std::int8_t>(result.Has_Converged);
+        for (const NumberSink& sink : numberSinks_) {
+            sink.cells[row] = result.*sink.member;
+        }
+        for (const FlagSink& sink : flagSinks_) {
+            sink.cells[row] = result.*sink.member;
+        }
+    }
+
+    // The columns by exit-file name (the numbers as the block "numbers", its rows named by
+    // "number_columns"), and the reasons of the rows without a result as "reason_rows" and "reason_texts".
+    py::dict table(const std::vector<Reasons>& reasonsOfThreads) {
+        Reasons reasons;
+        for (const Reasons& ofThread : reasonsOfThreads) {
+            reasons.insert(reasons.end(), ofThread.begin(), ofThread.end());
+        }
+        std::sort(reasons.begin(), reasons.end());
+        py::array_t<std::int64_t> rows(static_cast<py::ssize_t>(reasons.size()));
+        py::list texts;
+        for (std::size_t k = 0; k < reasons.size(); ++k) {
+            rows.mutable_at(static_cast<py::ssize_t>(k)) = static_cast<std::int64_t>(reasons[k].first);
+            texts.append(reasons[k].second);
+        }
+        table_["reason_rows"] = rows;
+        table_["reason_texts"] = texts;
+        return table_;
+    }
+
+private:
+    struct NumberSink {
+        double CaseResult::*member;
+        double* cells;
+    };
+    struct FlagSink {
+        bool CaseResult::*member;
+        bool* cells;
+    };
+
+    template <typename T> T* newColumn(const char* name) {
+        py::array_t<T> column(count_);
+        table_[name] = column;
+        return column.mutable_data();
+    }
+
+    py::ssize_t count_;
+    py::dict table_;
+    py::array_t<double> numbers_;
+    std::int32_t* caseIds_ = nullptr;
+    std::int8_t* errors_ = nullptr;
+    std::int8_t* convergence_ = nullptr;
+    std::vector<NumberSink> numberSinks_;
+    std::vector<FlagSink> flagSinks_;
+};
+
+// Every case solved on the threads of `solvers`, one each, in chunks of about kChunkTime: the threads
+// take the next case not yet taken until the chunk's time is over, the interpreter lock released; between
+// chunks, with the lock held, a signal's handler runs and its exception (KeyboardInterrupt) ends the call.
+void solveInChunks(const PassColumns& passes, std::vector<CaseSolver>& solvers, ResultColumns& results,
+                   std::vector<Reasons>& reasons) {
+    using Clock = std::chrono::steady_clock;
+    std::vector<CaseInputs> inputs(solvers.size());
+    std::atomic<std::size_t> next{0};
+    while (next < passes.size()) {
+        {
+            py::gil_scoped_release released;
+            const Clock::time_point deadline = Clock::now() + kChunkTime;
+            const auto work = [&](std::size_t thread) {
+                while (Clock::now() < deadline) {
+                    const std::size_t row = next++;
+                    if (row >= passes.size()) {
+                        return;
+                    }
+                    passes.fill(row, inputs[thread]);
+                    const CaseResult& result = solvers[thread].solve(inputs[thread]);
+                    results.write(row, result);
+                    if (!result.reason.empty()) {
+                        reasons[thread].emplace_back(row, result.reason);
+                    }
+                }
+            };
+            std::vector<std::thread> workers;
+            for (std::size_t thread = 1; thread < solvers.size(); ++thread) {
+                workers.emplace_back(work, thread);
+            }
+            work(0);
+            for (std::thread& worker : workers) {
+                worker.join();
+            }
+        }
+        if (PyErr_CheckSignals() != 0) {
+            throw py::error_already_set();
+        }
     }
 }
 
 py::dict solve(const std::string& modeName, const std::string& rheologyName, const Identifiers& caseIds,
-               const Numbers& values, const Numbers& coefficients, const std::vector<std::string>& unreadable,
-               int threads) {
+               const std::vector<Numbers>& values, const std::vector<Numbers>& coefficients,
+               const Rows& unreadableRows, const std::vector<std::string>& unreadableTexts, int threads) {
     const Mode mode = modeNamed(modeName);
     const RheologyKind rheology = rheologyNamed(rheologyName);
-    const auto count = static_cast<std::size_t>(caseIds.size());
-    const int coefficientCount = CaseSolver::coefficientCount(rheology);
-    if (values.ndim() != 2 || static_cast<std::size_t>(values.shape(0)) != count ||
-        values.shape(1) != kPassValues) {
-        throw std::invalid_argument("values must be an array of one row of 10 numbers per case");
-    }
-    if (coefficientCount > 0 &&
-        (coefficients.ndim() != 2 || static_cast<std::size_t>(coefficients.shape(0)) != count ||
-         coefficients.shape(1) != coefficientCount)) {
-        throw std::invalid_argument("coefficients must be an array of one row of " +
-                                    std::to_string(coefficientCount) + " numbers per case");
-    }
-    if (!unreadable.empty() && unreadable.size() != count) {
-        throw std::invalid_argument("unreadable must hold one text per case");
-    }
+    const PassColumns passes(mode, rheology, caseIds, values, coefficients, unreadableRows, unreadableTexts);
     if (threads < 1 || threads > ThreadCount::kMax) {
         throw std::invalid_argument("threads must be a whole number from 1 to " +
                                     std::to_string(ThreadCount::kMax));
     }
-    std::vector<CaseInputs> cases(count);
-    const auto ids = caseIds.unchecked<1>();
-    const auto passes = values.unchecked<2>();
-    for (std::size_t c = 0; c < count; ++c) {
-        const auto row = static_cast<py::ssize_t>(c);
-        cases[c].Case_id = ids(row);
-        for (int k = 0; k < kPassValues; ++k) {
-            cases[c].value(k) = passes(row, k);
-        }
-        for (int k = 0; k < coefficientCount; ++k) {
-            cases[c].coefficients[static_cast<std::size_t>(k)] = coefficients.at(row, k);
-        }
-        if (!unreadable.empty()) {
-            cases[c].unreadable = unreadable[c];
-        }
+    // No more threads than cases: a thread without a case would only cost its solver.
+    const std::size_t threadCount =
+        std::clamp<std::size_t>(passes.size(), 1, static_cast<std::size_t>(threads));
+    std::vector<CaseSolver> solvers;
+    for (std::size_t thread = 0; thread < threadCount; ++thread) {
+        solvers.emplace_back(mode, rheology);
     }
-    std::vector<CaseResult> results(count);
-    {
-        py::gil_scoped_release released;
-        solveOnThreads(mode, rheology, cases, results, threads);
-    }
-
-    py::dict table;
-    for (const ExitColumn& column : ExitColumns(mode)) {
-        switch (column.kind) {
-        case ExitColumn::Kind::CaseId:
-            table[column.name] =
-                columnOf<std::int32_t>(results, [](const CaseResult& r) { return r.Case_id; });
-            break;
-        case ExitColumn::Kind::ErrorClass:
-            table[column.name] = columnOf<std::int8_t>(
-                results, [](const CaseResult& r) { return static_cast<std::int8_t>(r.errorCode); });
-            break;
-        case ExitColumn::Kind::Number:
-            table[column.name] =
-                columnOf<double>(results, [&column](const CaseResult& r) { return r.*column.number; });
-            break;
-        case ExitColumn::Kind::Flag:
-            table[column.name] =
-                columnOf<bool>(results, [&column](const CaseResult& r) { return r.*column.flag; });
-            break;
-        case ExitColumn::Kind::Convergence:
-            table[column.name] = columnOf<std::int8_t>(
-                results, [](const CaseResult& r) { return static_cast<std::int8_t>(r.Has_Converged); });
-            break;
-        }
-    }
-    py::list reasons;
-    for (const CaseResult& result : results) {
-        reasons.append(result.reason);
-    }
-    table["reason"] = reasons;
-    return table;
+    ResultColumns results(mode, passes.size());
+    std::vector<Reasons> reasons(solvers.size());
+    solveInChunks(passes, solvers, results, reasons);
+    return results.table(reasons);
 }
 
 // The case lines of an entry file (its header line skipped), read as a run reads them.
@@ -256,14 +394,15 @@ py::dict profile(const std::string& modeName, const std::string& rheologyName, s
                  const std::vector<double>& values, const std::vector<double>& coefficients) {
     const Mode mode = modeNamed(modeName);
     const RheologyKind rheology = rheologyNamed(rheologyName);
-    if (values.size() != static_cast<std::size_t>(kPassValues) ||
+    if (values.size() != valueCount(mode) ||
         coefficients.size() != static_cast<std::size_t>(CaseSolver::coefficientCount(rheology))) {
-        throw std::invalid_argument("a pass has 10 values and the coefficients of its rheology");
+        throw std::invalid_argument("a pass has the values of an entry line of its mode and the coefficients "
+                                    "of its rheology");
     }
     CaseInputs inputs;
     inputs.Case_id = caseId;
-    for (int k = 0; k < kPassValues; ++k) {
-        inputs.value(k) = values[static_cast<std::size_t>(k)];
+    for (std::size_t k = 0; k < values.size(); ++k) {
+        inputs.value(static_cast<int>(k)) = values[k];
     }
     std::copy(coefficients.begin(), coefficients.end(), inputs.coefficients.begin());
     CaseProfile computed(mode, rheology);
@@ -306,8 +445,10 @@ PYBIND11_MODULE(_rollbite, module) {
     module.doc() = "The compiled part of rollbite: the case API over arrays. Use the functions of the "
                    "package rollbite.";
     module.def("solve", &solve, py::arg("mode"), py::arg("rheology"), py::arg("case_ids"), py::arg("values"),
-               py::arg("coefficients"), py::arg("unreadable"), py::arg("threads"),
-               "Solves cases given as arrays on threads, the interpreter lock released; a dict of columns.");
+               py::arg("coefficients"), py::arg("unreadable_rows"), py::arg("unreadable_texts"),
+               py::arg("threads"),
+               "Solves cases given as columns on threads, the interpreter lock released, in chunks between "
+               "which Ctrl-C is looked for; a dict of columns.");
     module.def("parse_entry", &parseEntry, py::arg("mode"), py::arg("path"),
                "The case lines of an entry file, read as a run reads them.");
     module.def("parse_records", &parseRecords, py::arg("rheology"), py::arg("path"),
@@ -334,5 +475,6 @@ PYBIND11_MODULE(_rollbite, module) {
                                  convergenceName(Convergence::No), convergenceName(Convergence::NoResult)};
     module.attr("PROFILE_COLUMNS") = split(ProfileTable::kColumns, ',');
     module.attr("MAX_THREADS") = ThreadCount::kMax;
+    bindSchedules(module);
     addSensitivityFunctions(module);
 }

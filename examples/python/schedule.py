@@ -7,13 +7,15 @@ started from 80 % of the flow stress and a friction of 0.25. The picture shows t
 each schedule, and the offset yield stress and friction recovered per stand against the values that went
 in.
 
-    PYTHONPATH=build/python /usr/bin/python3 examples/python/schedule.py [PICTURE]
+    PYTHONPATH=build/python /usr/bin/python3 examples/python/schedule.py [--out PICTURE]
 
-PICTURE defaults to docs/schedule.png.
+The picture goes to schedule.png in the current folder unless --out names another (docs/schedule.png is
+the one made with --out docs/schedule.png). examples/python/mills.py chains whole mills with
+rollbite.schedule.
 """
 
+import argparse
 import pathlib
-import sys
 
 import matplotlib
 
@@ -47,28 +49,51 @@ def predict_and_recover():
     return table
 
 
+# Markers of the schedules side by side around each stand, so that equal values stay visible.
+SIDE_BY_SIDE = {1: -0.15, 2: -0.05, 3: 0.05, 4: 0.15}
+
+
 def draw(table, picture):
-    figure, (force, offset, friction) = plt.subplots(1, 3, figsize=(15, 4.6))
+    """Three panels, each readable on its own: the force per stand of each schedule, then the offset yield
+    stress and the friction recovered per stand against the values that went in. Returns the figure."""
+    figure, (force, offset, friction) = plt.subplots(1, 3, figsize=(16, 5))
     for schedule, rows in table.groupby("schedule"):
-        line = force.plot(rows["stand"], rows["force"], marker="o", label=SCHEDULES[schedule])[0]
-        colour = line.get_color()
-        offset.plot(rows["stand"], rows["Offset_yield_stress"], color=colour, linewidth=1)
-        offset.plot(rows["stand"], rows["recovered_offset"], color=colour, marker="x", linestyle="none")
-        friction.plot(rows["stand"], rows["Friction_coefficient"], color=colour, linewidth=1)
-        friction.plot(rows["stand"], rows["recovered_friction"], color=colour, marker="x", linestyle="none")
-    force.set(title="Predicted rolling force", xlabel="stand", ylabel="force (9.81 N/mm)")
-    offset.set(title="Flow stress: given (line), recovered (x)", xlabel="stand", ylabel="offset yield stress (MPa)")
-    friction.set(title="Friction: given (line), recovered (x)", xlabel="stand", ylabel="friction coefficient")
-    force.legend(title="schedule", loc="lower left")
+        name = SCHEDULES[schedule]
+        colour = force.plot(rows["stand"], rows["force"], marker="o", label=name)[0].get_color()
+        beside = rows["stand"] + SIDE_BY_SIDE[schedule]
+        offset.plot(rows["stand"], rows["Offset_yield_stress"], color=colour, linewidth=1, label=f"{name}: given")
+        offset.plot(beside, rows["recovered_offset"], color=colour, marker="x", linestyle="none",
+                    label=f"{name}: recovered")
+        friction.plot(beside, rows["recovered_friction"], color=colour, marker="x", linestyle="none",
+                      label=f"{name}: recovered")
+    # The schedules share their friction stand by stand: one line of what went in serves them all.
+    given = table.groupby("stand")["Friction_coefficient"]
+    if (given.nunique() == 1).all():
+        friction.plot(given.first().index, given.first(), color="black", linewidth=1,
+                      label="given (every schedule)")
+    else:
+        for schedule, rows in table.groupby("schedule"):
+            friction.plot(rows["stand"], rows["Friction_coefficient"], linewidth=1, label=f"{SCHEDULES[schedule]}: given")
+    force.set(title="Predicted rolling force per stand", xlabel="stand", ylabel="rolling force (9.81 N/mm)")
+    offset.set(title="Offset yield stress: given (line), recovered (x)", xlabel="stand",
+               ylabel="offset yield stress (MPa)")
+    friction.set(title="Friction coefficient: given (line), recovered (x)", xlabel="stand",
+                 ylabel="friction coefficient")
+    force.legend(title="schedule", fontsize="small")
+    offset.legend(fontsize="x-small", ncol=2)
+    friction.legend(fontsize="x-small")
     for axes in (force, offset, friction):
         axes.grid(True, alpha=0.3)
         axes.set_xticks(range(1, 8))
     figure.tight_layout()
     figure.savefig(picture, dpi=110)
+    return figure
 
 
 def main():
-    picture = sys.argv[1] if len(sys.argv) > 1 else str(EXAMPLES.parent / "docs" / "schedule.png")
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--out", default="schedule.png", help="the picture to write (default: schedule.png here)")
+    picture = parser.parse_args().out
     table = predict_and_recover()
     draw(table, picture)
     worst = (table["recovered_offset"] / table["Offset_yield_stress"] - 1).abs().max()

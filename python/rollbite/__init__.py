@@ -10,11 +10,15 @@ held in pandas data frames:
 - ``read_entry``, ``read_coefficients``, ``read_exit`` and ``write_entry``: the program's files as frames,
   so that a file run and a frame run can be compared.
 - ``profile(...)``: the friction hill of one pass, point by point.
+- ``schedule(stands, strip, distribute=None)``, ``read_schedule`` and ``plot_schedule``: the stands of a
+  mill chained into one schedule, the load distributed among them, and a picture of it
+  (``rollbite.schedule`` module).
 - ``sensitivities(passes, ...)``: the derivatives of force, slip and torque of direct passes by their
   inputs, with the plasticity coefficient; or how well inverse results are known (docs/sensitivities.md).
 
 Every value is the one the program writes to its exit file, to the last bit. The passes are solved on
-threads (all cores by default) with the interpreter lock released, and come back in their order.
+threads (all cores by default) with the interpreter lock released, and come back in their order; Ctrl-C
+stops a call within about a tenth of a second, with KeyboardInterrupt.
 
 Units: thicknesses and diameters in mm; tensions, moduli, stresses in MPa; forces in units of 9.81 N/mm
 (tonnes-force per metre of width); torques in 9.81 N mm/mm for both rolls; forward slips in percent;
@@ -30,6 +34,7 @@ import numpy as np
 import pandas as pd
 
 from . import _rollbite
+from .schedule import STAND_FIELDS, STRIP_FIELDS, SCHEDULE_COLUMNS, plot_schedule, read_schedule, schedule
 
 __all__ = [
     "direct",
@@ -43,6 +48,12 @@ __all__ = [
     "ENTRY_COLUMNS",
     "SENSITIVITY_COLUMNS",
     "COEFFICIENT_COLUMNS",
+    "schedule",
+    "read_schedule",
+    "plot_schedule",
+    "SCHEDULE_COLUMNS",
+    "STRIP_FIELDS",
+    "STAND_FIELDS",
 ]
 
 ERROR_CLASSES = ("VOID", "INPUTS", "INTERNAL", "OUTPUTS")
@@ -65,6 +76,8 @@ COEFFICIENT_COLUMNS = {
 
 _EXIT_COLUMNS = {"direct": list(_rollbite.DIRECT_COLUMNS), "inverse": list(_rollbite.INVERSE_COLUMNS)}
 _FLAGS = ("Tresca_Presence", "Total_Tresca")
+# The exit-file columns that do not hold a number of the result.
+_NOT_NUMBERS = ("case", "Errors", "Has_Converged") + _FLAGS
 # The column a frame may carry to say that its row could not be read from a file (read_entry).
 _UNREADABLE = "unreadable"
 # The column of read_coefficients that says when a record did not stand alone on the line of its case.
@@ -100,7 +113,8 @@ def direct(passes, rheology="constant", coefficients=None, threads=None):
         OUTPUTS), the outputs of the exit file under its column names (``Rolling_Force`` in 9.81 N/mm,
         ``Forward_Slip`` in percent, ``Rolling_Torque`` in 9.81 N mm/mm for both rolls, the flow stresses
         ``Sigma_*`` in MPa, the neutral point, the sticking zone, ``Alpha_Max``...), ``Has_Converged``
-        and ``reason``, which says why a row is not VOID. A row without a result has NaN outputs.
+        and ``reason``, which says why a row is not VOID. A row without a result has NaN outputs and NA
+        flags and ``Has_Converged`` (``pd.NA``).
 
     Raises
     ------
@@ -135,7 +149,7 @@ def inverse(passes, rheology="constant", coefficients=None, threads=None):
         One row per pass, in order: ``case``, ``Errors``, ``OffsetYield`` (MPa, may be negative),
         ``Friction``, ``Rolling_Torque``, the flow stresses ``Sigma_*`` for the pair found,
         ``Force_Error(%)`` and ``Slip_Error(%)`` (ratios, despite their names), ``Has_Converged`` and
-        ``reason``. A row without a result has NaN outputs.
+        ``reason``. A row without a result has NaN outputs and NA ``Has_Converged``.
 
     Raises
     ------
@@ -180,11 +194,13 @@ def profile(case, rheology="constant", coefficients=None, mode="direct"):
             raise ValueError(f"profile takes one pass, not a frame of {len(case)} rows")
         case = case.iloc[0]
     frame = _frame_of({name: [value] for name, value in dict(case).items()}, "case")
-    case_ids, values, _ = _passes(frame, mode)
-    records = _coefficients(
+    case_ids, values, _ = _pass_columns(frame, mode)
+    records = _coefficient_columns(
         None if coefficients is None else _one_row(coefficients, rheology), rheology, 1
     )
-    raw = _rollbite.profile(mode, rheology, int(case_ids[0]), list(values[0]), list(records[0]))
+    raw = _rollbite.profile(
+        mode, rheology, int(case_ids[0]), [column[0] for column in values], [column[0] for column in records]
+    )
     table = pd.DataFrame(raw["points"], columns=list(_rollbite.PROFILE_COLUMNS))
     table["index"] = table["index"].astype(int)
     table = table.set_index("index")
@@ -234,21 +250,41 @@ def read_coefficients(path, rheology):
 
 def read_exit(path, why=None):
     """An exit file (direct or inverse, told by its header) as the frame ``direct`` or ``inverse``
-    returns: rows without a result have NaN outputs. With the why file of the same run, its reasons fill
-    the column ``reason`` (empty for VOID rows)."""
+    returns: rows without a result have NaN outputs and NA flags. With the why file of the same run, its
+    reasons fill the column ``reason`` (empty for VOID rows)."""
     frame = pd.read_csv(path, sep="\t", dtype={"Errors": str, "Has_Converged": str}, keep_default_na=False)
     modes = [mode for mode, columns in _EXIT_COLUMNS.items() if list(frame.columns) == columns]
     if not modes:
         raise ValueError(f"{path} is not an exit file of rollbite: its header row is {list(frame.columns)}")
-    frame["case"] = frame["case"].astype(np.int32)
-    for flag in _FLAGS:
-        if flag in frame:
-            frame[flag] = frame[flag].astype(bool)
+    numbers = [name for name in frame.columns if name not in _NOT_NUMBERS]
+    raw = {
+        "case": frame["case"].to_numpy(dtype=np.int32),
+        "Errors": _codes(frame["Errors"], ERROR_CLASSES, path),
+        "Has_Converged": _codes(frame["Has_Converged"], _rollbite.CONVERGENCE, path),
+        "numbers": np.ascontiguousarray(frame[numbers].to_numpy(dtype=float).T),
+        "number_columns": numbers,
+    }
+    raw.update({flag: frame[flag].to_numpy(dtype=bool) for flag in _FLAGS if flag in frame})
+    reasons = {}
     if why is not None:
-        reasons = pd.read_csv(why, sep="\t", dtype={"reason": str}, keep_default_na=False)
-        by_line = dict(zip(reasons["line"], reasons["reason"]))
-        frame["reason"] = [by_line.get(row + 2, "") for row in range(len(frame))]
-    return _without_results(frame, modes[0])
+        table = pd.read_csv(why, sep="\t", dtype={"reason": str}, keep_default_na=False)
+        # The why file names each row by its line in the exit file, the header being line 1.
+        by_line = dict(zip(table["line"], table["reason"]))
+        reasons = {row: by_line[row + 2] for row in range(len(frame)) if by_line.get(row + 2)}
+    results = _result_frame(raw, modes[0], frame.index, reasons)
+    return results if why is not None else results.drop(columns="reason")
+
+
+def _codes(column, names, path):
+    """The position of each text of a column among `names`, or a ValueError naming the first unknown."""
+    codes = pd.Index(names).get_indexer(column)
+    if np.any(codes < 0):
+        row = int(np.flatnonzero(codes < 0)[0])
+        raise ValueError(
+            f"line {row + 2} of {path} has {column.iloc[row]!r} in the column {column.name!r}, "
+            f"which holds one of {list(names)}"
+        )
+    return codes.astype(np.int8)
 
 
 def write_entry(passes, path, mode=None, overwrite=False):
@@ -262,11 +298,10 @@ def write_entry(passes, path, mode=None, overwrite=False):
     frame = _frame_of(passes, "passes")
     if mode is None:
         mode = "inverse" if "Force" in frame.columns and "Slip" in frame.columns else "direct"
-    case_ids, values, _ = _passes(frame, _mode(mode))
-    columns = ENTRY_COLUMNS[mode]
+    case_ids, values, _ = _pass_columns(frame, _mode(mode))
     lines = [_rollbite.ENTRY_HEADERS[0 if mode == "direct" else 1]]
-    for case_id, row in zip(case_ids, values):
-        numbers_ = " ".join(repr(float(value)) for value in row[: len(columns) - 1])
+    for case_id, row in zip(case_ids, zip(*values)):
+        numbers_ = " ".join(repr(float(value)) for value in row)
         lines.append(f"{int(case_id)} {numbers_}")
     _rollbite.write_entry_file(os.fspath(path), "\n".join(lines) + "\n", bool(overwrite))
 
@@ -277,35 +312,74 @@ def write_entry(passes, path, mode=None, overwrite=False):
 def _solve(mode, passes, rheology, coefficients, threads):
     rheology = _rheology(rheology)
     frame = _frame_of(passes, "passes")
-    case_ids, values, unreadable = _passes(frame, mode)
+    case_ids, values, unreadable = _pass_columns(frame, mode)
     coefficients = _aligned(coefficients, frame)
-    records = _coefficients(coefficients, rheology, len(frame))
-    misplaced = []
+    records = _coefficient_columns(coefficients, rheology, len(frame))
+    misplaced = {}
     if isinstance(coefficients, pd.DataFrame):
         if _UNREADABLE in coefficients:
-            unreadable = [
-                _joined(mine, theirs)
-                for mine, theirs in zip(unreadable or [""] * len(frame), _texts(coefficients[_UNREADABLE]))
-            ]
+            unreadable = _merged(unreadable, _written_texts(coefficients[_UNREADABLE]))
         if _MISPLACED in coefficients:
-            misplaced = _texts(coefficients[_MISPLACED])
+            misplaced = _written_texts(coefficients[_MISPLACED])
+    rows = sorted(unreadable)
     raw = _rollbite.solve(
-        mode, rheology, case_ids, values, records, unreadable, _threads(threads)
+        mode,
+        rheology,
+        case_ids,
+        values,
+        records,
+        np.asarray(rows, dtype=np.int64),
+        [unreadable[row] for row in rows],
+        _threads(threads),
     )
-    result = pd.DataFrame({name: raw[name] for name in _EXIT_COLUMNS[mode]}, index=frame.index)
-    result["Errors"] = np.asarray(ERROR_CLASSES, dtype=object)[raw["Errors"]]
-    result["Has_Converged"] = np.asarray(_rollbite.CONVERGENCE, dtype=object)[raw["Has_Converged"]]
-    result["reason"] = [_joined(*parts) for parts in zip(raw["reason"], misplaced)] if misplaced else raw["reason"]
-    return _without_results(result, mode)
+    reasons = _merged(dict(zip(raw["reason_rows"].tolist(), raw["reason_texts"])), misplaced)
+    return _result_frame(raw, mode, frame.index, reasons)
+
+
+def _result_frame(raw, mode, index, reasons):
+    """The frame of results from the columns of _rollbite.solve, with the given index and reasons (a
+    mapping of row positions to texts). A row without a result has NaN outputs and NA flags, never the
+    zeros of the exit file. The columns are used as they are, never copied."""
+    failed = raw["Errors"] != ERROR_CLASSES.index("VOID")
+    numbers = raw["numbers"]
+    numbers[:, failed] = np.nan
+    frame = pd.DataFrame(numbers.T, index=index, columns=raw["number_columns"], copy=False)
+    others = {
+        "case": raw["case"],
+        "Errors": np.asarray(ERROR_CLASSES, dtype=object)[raw["Errors"]],
+        "Has_Converged": np.asarray(_rollbite.CONVERGENCE, dtype=object)[raw["Has_Converged"]],
+    }
+    # NA where the exit file writes "--": the row has no result, so no convergence either.
+    others["Has_Converged"][failed] = pd.NA
+    others.update({flag: pd.arrays.BooleanArray(raw[flag], failed.copy()) for flag in _FLAGS if flag in raw})
+    for position, name in enumerate(_EXIT_COLUMNS[mode]):
+        if name in others:
+            frame.insert(position, name, others[name])
+    reason = np.full(len(frame), "", dtype=object)
+    rows = list(reasons)
+    reason[rows] = [reasons[row] for row in rows]
+    frame["reason"] = reason
+    return frame
+
+
+def _merged(first, second):
+    """Two mappings of row positions to texts as one: the texts of a row both have, joined."""
+    merged = dict(first)
+    for row, text in second.items():
+        merged[row] = _joined(merged.get(row, ""), text)
+    return merged
 
 
 def _joined(first, second):
     return "; ".join(part for part in (first, second) if part)
 
 
-def _texts(column):
-    """A column of texts as a list, with NaN, None and NA as the empty text."""
-    return ["" if not isinstance(value, str) and pd.isna(value) else str(value) for value in column]
+def _written_texts(column):
+    """The texts of a column that are not empty, by row position; NaN, None and NA are the empty text."""
+    values = column.to_numpy(dtype=object)
+    present = np.flatnonzero(~pd.isna(values))
+    written = present[values[present] != ""]
+    return {row: str(values[row]) for row in written.tolist()}
 
 
 def _aligned(coefficients, frame):
@@ -327,19 +401,6 @@ def _aligned(coefficients, frame):
             "(coefficients.set_index(passes.index)), or pass coefficients.to_numpy() to pair them by position"
         )
     return coefficients.loc[frame.index]
-
-
-def _without_results(frame, mode):
-    """NaN (and NA flags) in every output of a row without a result."""
-    failed = (frame["Errors"] != "VOID").to_numpy()
-    for column in _EXIT_COLUMNS[mode][2:-1]:
-        if column in _FLAGS:
-            flags = pd.array(frame[column].to_numpy(dtype=bool), dtype="boolean")
-            flags[failed] = pd.NA
-            frame[column] = flags
-        else:
-            frame[column] = frame[column].astype(float).mask(failed)
-    return frame
 
 
 def _mode(mode):
@@ -383,10 +444,29 @@ def _frame_of(table, what):
     if len(set(lengths.values())) > 1:
         described = ", ".join(f"{name} {length}" for name, length in lengths.items())
         raise ValueError(f"the columns of {what} have different lengths: {described}")
-    return pd.DataFrame(columns)
+    try:
+        return pd.DataFrame(columns)
+    except OverflowError:
+        # pandas infers no type for a column that mixes floats with a whole number too large for a double:
+        # such a column is taken as objects, so that its check names it.
+        return pd.DataFrame({name: _inferred_or_objects(column) for name, column in columns.items()})
+
+
+def _inferred_or_objects(column):
+    try:
+        pd.Series(column)
+    except OverflowError:
+        return np.array(column, dtype=object)
+    return column
 
 
 def _require(frame, columns, what):
+    """A ValueError unless the frame has each of the columns once, under a name of its own."""
+    if isinstance(frame.columns, pd.MultiIndex):
+        raise ValueError(
+            f"the columns of {what} are a MultiIndex of {frame.columns.nlevels} levels; rollbite takes each "
+            f"column by a name of its own: keep the level of the names (e.g. {what}.droplevel(0, axis=1))"
+        )
     missing = [column for column in columns if column not in frame.columns]
     if missing:
         others = [str(column) for column in frame.columns if column not in columns]
@@ -395,54 +475,78 @@ def _require(frame, columns, what):
             close = difflib.get_close_matches(column, others, n=1, cutoff=0.6)
             hints.append(f"{column!r}" + (f" (is {close[0]!r} meant?)" if close else ""))
         raise ValueError(f"{what} has no column {', '.join(hints)}; it needs {columns}")
+    repeated = {column: int((frame.columns == column).sum()) for column in columns}
+    repeated = [f"{column!r} {times} times" for column, times in repeated.items() if times > 1]
+    if repeated:
+        raise ValueError(f"{what} has the column {', '.join(repeated)}: rollbite takes each column once")
 
 
 def _numbers(column, name, what):
-    """A column as float64, or a TypeError naming it."""
-    if column.dtype == bool or not (
-        pd.api.types.is_numeric_dtype(column) or column.dtype == object
-    ):
+    """A column as float64 (the column's own array when it holds float64), or an exception naming it."""
+    if pd.api.types.is_complex_dtype(column.dtype):
+        # Never cut to the real part.
+        raise TypeError(f"column {name!r} of {what} must hold real numbers, not {column.dtype}")
+    if column.dtype == bool or not (pd.api.types.is_numeric_dtype(column) or column.dtype == object):
         raise TypeError(f"column {name!r} of {what} must hold numbers, not {column.dtype}")
     if column.dtype == object:
         # Numbers only: a text such as "30" is refused as "thirty" is, never read half-way.
         bad = next((value for value in column if not _is_number(value)), None)
         if bad is not None:
             raise TypeError(f"column {name!r} of {what} must hold numbers, not {bad!r}")
-    return column.astype(float).to_numpy()
+        huge = next(((label, value) for label, value in column.items() if not _fits_a_double(value)), None)
+        if huge is not None:
+            label, value = huge
+            raise ValueError(
+                f"column {name!r} of {what} holds a number too large for a double, a whole number of "
+                f"{int(value).bit_length()} bits, in the row labelled {label!r}"
+            )
+    return column.astype(float, copy=False).to_numpy()
 
 
 def _is_number(value):
     return isinstance(value, (numbers.Real, np.number)) and not isinstance(value, (bool, np.bool_))
 
 
-def _passes(frame, mode):
-    """Case identifiers, the 10 values of each pass (zeros for the inverse ones in direct mode) and what
-    could not be read."""
+def _fits_a_double(value):
+    try:
+        float(value)
+    except OverflowError:
+        return False
+    return True
+
+
+def _pass_columns(frame, mode):
+    """Case identifiers, the values of each pass as columns in entry-file order, and what could not be
+    read, by row position."""
     columns = ENTRY_COLUMNS[mode]
     _require(frame, columns, "passes")
     case = _numbers(frame["case"], "case", "passes")
-    if not np.all(np.isfinite(case)) or np.any(case != np.round(case)) or np.any(np.abs(case) > 2**31 - 1):
-        raise TypeError("column 'case' of passes must hold whole numbers of at most 32 bits")
-    values = np.zeros((len(frame), len(ENTRY_COLUMNS["inverse"]) - 1))
-    for k, name in enumerate(columns[1:]):
-        values[:, k] = _numbers(frame[name], name, "passes")
-    unreadable = _texts(frame[_UNREADABLE]) if _UNREADABLE in frame else []
+    # The identifiers an entry file takes: any whole number of 32 bits.
+    smallest, largest = np.iinfo(np.int32).min, np.iinfo(np.int32).max
+    if not (np.all(np.isfinite(case)) and np.all(case == np.round(case))) or np.any(
+        (case < smallest) | (case > largest)
+    ):
+        raise TypeError(
+            f"column 'case' of passes must hold whole numbers from {smallest} to {largest}, as an entry "
+            "file does"
+        )
+    values = [_numbers(frame[name], name, "passes") for name in columns[1:]]
+    unreadable = _written_texts(frame[_UNREADABLE]) if _UNREADABLE in frame else {}
     return case.astype(np.int32), values, unreadable
 
 
-def _coefficients(coefficients, rheology, count):
-    """The records as an array of one row per pass."""
+def _coefficient_columns(coefficients, rheology, count):
+    """The records as columns of one number per pass, in coefficient-file order."""
     names = COEFFICIENT_COLUMNS[rheology]
     if not names:
         if coefficients is not None:
             raise ValueError("the constant rheology takes no coefficients")
-        return np.zeros((count, 0))
+        return []
     if coefficients is None:
         raise ValueError(f"the {rheology} rheology needs coefficients: one record per pass with {names}")
     if isinstance(coefficients, pd.DataFrame) or hasattr(coefficients, "keys"):
         frame = _frame_of(coefficients, "coefficients")
         _require(frame, names, "coefficients")
-        records = np.column_stack([_numbers(frame[name], name, "coefficients") for name in names])
     else:
         records = np.asarray(coefficients)
         if records.ndim != 2 or records.shape[1] != len(names):
@@ -450,12 +554,35 @@ def _coefficients(coefficients, rheology, count):
                 f"coefficients must have {len(names)} columns for {rheology} ({names}), "
                 f"not the shape {records.shape}"
             )
-        if not np.issubdtype(records.dtype, np.number):
-            raise TypeError(f"coefficients must hold numbers, not {records.dtype}")
-        records = records.astype(float)
-    if len(records) != count:
-        raise ValueError(f"{len(records)} coefficient records for {count} passes: one record per pass")
-    return records
+        frame = pd.DataFrame(records, columns=names, copy=False)
+    if len(frame) != count:
+        raise ValueError(f"{len(frame)} coefficient records for {count} passes: one record per pass")
+    return [_numbers(frame[name], name, "coefficients") for name in names]
+
+
+# The passes as rows, for bindings that take the values of each pass as one row of a block.
+
+
+def _passes(frame, mode):
+    """Case identifiers, the 10 values of each pass as a row (zeros for Force and Slip in direct mode) and
+    what could not be read, a text per pass (or none at all)."""
+    case_ids, columns, unreadable = _pass_columns(frame, mode)
+    values = np.zeros((len(frame), len(ENTRY_COLUMNS["inverse"]) - 1))
+    for k, column in enumerate(columns):
+        values[:, k] = column
+    return case_ids, values, [unreadable.get(row, "") for row in range(len(frame))] if unreadable else []
+
+
+def _coefficients(coefficients, rheology, count):
+    """The records as an array of one row per pass."""
+    columns = _coefficient_columns(coefficients, rheology, count)
+    return np.column_stack(columns) if columns else np.zeros((count, 0))
+
+
+def _texts(column):
+    """A column of texts as a list, with NaN, None and NA as the empty text."""
+    written = _written_texts(column)
+    return [written.get(row, "") for row in range(len(column))]
 
 
 def _one_row(coefficients, rheology):

@@ -51,7 +51,8 @@ def test_example_runs_give_every_printed_digit_and_reason_of_the_exit_file(run, 
     assert frame["case"].astype(str).tolist() == gold["case"].tolist()
     for column in gold.columns[2:]:
         if column == "Has_Converged":
-            written = frame[column]
+            # NA where the file writes "--": the row has no result.
+            written = frame[column].map(lambda converged: "--" if converged is pd.NA else converged)
         elif column in ("Tresca_Presence", "Total_Tresca"):
             written = frame[column].map(lambda flag: "0" if flag is pd.NA else str(int(flag)))
         else:
@@ -59,13 +60,13 @@ def test_example_runs_give_every_printed_digit_and_reason_of_the_exit_file(run, 
             written = frame[column].map(lambda value: "0.000000e+00" if np.isnan(value) else f"{value:.6e}")
         assert written.tolist() == gold[column].tolist(), column
     failed = frame["Errors"] != "VOID"
-    assert frame.loc[failed, gold.columns[2:-1]].isna().all().all()
-    assert frame.loc[~failed, gold.columns[2:-1]].notna().all().all()
+    assert frame.loc[failed, gold.columns[2:]].isna().all().all()
+    assert frame.loc[~failed, gold.columns[2:]].notna().all().all()
     # The reasons of the why file, and the exit file read back as the same frame.
     exit_frame = rollbite.read_exit(REGRESSION / f"results_{run[0]}.txt", why=REGRESSION / f"why_{run[0]}.txt")
     assert exit_frame["reason"].tolist() == frame["reason"].tolist()
     assert exit_frame["Errors"].tolist() == frame["Errors"].tolist()
-    assert exit_frame["Has_Converged"].tolist() == frame["Has_Converged"].tolist()
+    pd.testing.assert_series_equal(exit_frame["Has_Converged"], frame["Has_Converged"])
 
 
 def test_example_runs_give_the_cpp_apis_values_to_the_last_bit(results, tmp_path):
@@ -93,7 +94,8 @@ def test_example_runs_give_the_cpp_apis_values_to_the_last_bit(results, tmp_path
         for _, case in frame.iterrows():
             fields = lines[row].split("\t")
             row += 1
-            assert fields[:3] == [str(case["case"]), case["Errors"], case["Has_Converged"]]
+            converged = "--" if case["Has_Converged"] is pd.NA else case["Has_Converged"]
+            assert fields[:3] == [str(case["case"]), case["Errors"], converged]
             if case["Errors"] == "VOID":
                 assert [float(value) for value in fields[3 : 3 + len(outputs)]] == case[outputs].tolist(), name
 
@@ -157,6 +159,34 @@ def without_column(name):
         (lambda: rollbite.inverse(PASS), ValueError, "no column 'Force', 'Slip'"),
         (lambda: rollbite.direct(PASS, threads=0), ValueError, "threads must be a whole number"),
         (lambda: rollbite.read_exit(EXAMPLES / "smatch_direct.txt"), ValueError, "is not an exit file"),
+        # Frames that pandas builds easily but that hold no plain column of real numbers.
+        (lambda: rollbite.direct(pd.concat({"pass": pd.DataFrame(PASS)}, axis=1).swaplevel(axis=1)), ValueError, "MultiIndex"),
+        (
+            lambda: rollbite.direct(pd.concat([pd.DataFrame(PASS), pd.DataFrame(PASS)[["Entry_tension"]]], axis=1)),
+            ValueError,
+            "'Entry_tension' 2 times",
+        ),
+        (
+            lambda: rollbite.direct(with_column("Entry_tension", [10**400, 5.0])),
+            ValueError,
+            "column 'Entry_tension' of passes holds a number too large for a double",
+        ),
+        (
+            lambda: rollbite.direct(with_column("Friction_coefficient", np.array([0.3 + 0.1j, 0.3]))),
+            TypeError,
+            "column 'Friction_coefficient' of passes must hold real numbers, not complex",
+        ),
+        (
+            lambda: rollbite.direct(PASS, "smatch", np.array([[140, 60, 0.1, 5 + 1j]] * 2)),
+            TypeError,
+            "column 'Coefficient_A' of coefficients must hold real numbers, not complex",
+        ),
+        (
+            lambda: rollbite.direct(PASS, "smatch", [[140, 60, 0.1, 10**400]] * 2),
+            ValueError,
+            "column 'Coefficient_D' of coefficients holds a number too large for a double",
+        ),
+        (lambda: rollbite.direct(with_column("case", [-(2**31) - 1, 1])), TypeError, "-2147483648 to 2147483647"),
     ],
 )
 def test_bad_input_raises_an_exception_that_names_it(call, error, message):
@@ -210,8 +240,16 @@ def test_the_schedule_example_draws_its_picture(tmp_path):
     # The inverse search gives back the friction that made the force, and the flow stress within 2 %.
     assert np.allclose(table["recovered_friction"], table["Friction_coefficient"], atol=2e-3)
     assert np.allclose(table["recovered_offset"], table["Offset_yield_stress"], rtol=0.02)
-    schedule.draw(table, tmp_path / "schedule.png")
+    figure = schedule.draw(table, tmp_path / "schedule.png")
     assert (tmp_path / "schedule.png").stat().st_size > 10000
+    # Every panel readable on its own: a legend each, and a title that names what its axis shows.
+    for axes in figure.axes:
+        assert axes.get_legend() is not None, axes.get_title()
+        assert axes.get_ylabel().split(" (")[0] in axes.get_title().lower(), axes.get_title()
+    # Run as a script, it writes into the current folder, never into the source tree.
+    subprocess.run([sys.executable, str(EXAMPLES / "python" / "schedule.py")], cwd=tmp_path, check=True,
+                   env=dict(os.environ, PYTHONPATH=os.pathsep.join(sys.path)), capture_output=True)
+    assert (tmp_path / "schedule.png").exists()
 
 
 @pytest.mark.parametrize(
@@ -278,3 +316,15 @@ def test_write_entry_never_replaces_other_data(tmp_path):
     (tmp_path / "empty.txt").write_text("")
     with pytest.raises(ValueError, match="is empty"):
         rollbite.read_entry(tmp_path / "empty.txt", "direct")
+
+
+def test_python_takes_every_case_number_the_files_take(tmp_path):
+    lines = (EXAMPLES / "direct_constant_entry.txt").read_text().splitlines()[:3]
+    smallest, largest = np.iinfo(np.int32).min, np.iinfo(np.int32).max
+    numbered = [lines[0]] + [f"{case} {line.split(maxsplit=1)[1]}" for case, line in zip((smallest, largest), lines[1:])]
+    (tmp_path / "entry.txt").write_text("\n".join(numbered) + "\n")
+    passes = rollbite.read_entry(tmp_path / "entry.txt", "direct")
+    assert passes["unreadable"].tolist() == ["", ""]
+    frame = rollbite.direct(passes)
+    assert frame["case"].tolist() == [smallest, largest]
+    assert frame["Errors"].tolist() == ["VOID", "VOID"]

@@ -1,5 +1,6 @@
 #include "app/cli/CommandLine.h"
 
+#include "app/cli/ScheduleCommand.h"
 #include "app/cli/SensitivityArguments.h"
 
 #include "app/dialogue/Console.h"
@@ -33,6 +34,8 @@ constexpr const char* kUsage =
     "       rollbite inverse --rheology NAME [--coefficients FILE] ENTRY EXIT [options]\n"
     "       rollbite profile direct|inverse --rheology NAME [--coefficients FILE] ENTRY CASE [TABLE]\n"
     "                [--plot IMAGE] [--force]\n"
+    "       rollbite schedule FILE [--distribute force|power|force-ratios|power-ratios] [--out TABLE]\n"
+    "                [--passes STEM] [--force]\n"
     "       rollbite --help | --version\n"
     "\n"
     "Without arguments, rollbite asks its questions on the console. With them, it runs every case of ENTRY\n"
@@ -73,6 +76,12 @@ constexpr const char* kUsage =
     "CSV table into TABLE (standard output without it, or with -), and with --plot IMAGE (.png or .svg)\n"
     "draws its friction hill with gnuplot.\n"
     "\n"
+    "rollbite schedule solves the stands of the schedule FILE chained into one mill (docs/schedules.md):\n"
+    "a table on standard output, the tab-separated table into TABLE, and with --passes the passes it built\n"
+    "as STEM-entry.txt (and STEM-coefficients.txt) for rollbite direct. --distribute finds the\n"
+    "intermediate thicknesses that give every stand the same share of its Force_limit or Power_limit, or\n"
+    "the forces or powers in the proportions of the stands' Force_ratio or Power_ratio.\n"
+    "\n"
     "While the run goes, a progress line is redrawn on standard error when it is a terminal; at the end one\n"
     "line there counts the cases of each error class. SIGINT, SIGTERM and SIGHUP stop a run after the row\n"
     "it is writing: EXIT keeps every row written whole.\n"
@@ -110,7 +119,9 @@ std::string foreignOption(const Arguments& arguments, const std::vector<std::str
 int CommandLine::run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
     Arguments parsed;
     std::string error;
-    const bool understood = parsed.parse(arguments, kOptions, error);
+    std::vector<Arguments::Option> options = kOptions;
+    options.insert(options.end(), ScheduleCommand::options().begin(), ScheduleCommand::options().end());
+    const bool understood = parsed.parse(arguments, options, error);
     if (understood && (parsed.has("-h") || parsed.has("--help"))) {
         out << kUsage;
         return 0;
@@ -121,6 +132,9 @@ int CommandLine::run(const std::vector<std::string>& arguments, std::ostream& ou
     }
     if (understood && !parsed.operands().empty() && parsed.operands()[0] == "profile") {
         return profile(parsed, out, err);
+    }
+    if (understood && !parsed.operands().empty() && parsed.operands()[0] == "schedule") {
+        return ScheduleCommand::run(parsed, out, err);
     }
     Request request;
     if (!understood || !parseRun(parsed, request, error)) {

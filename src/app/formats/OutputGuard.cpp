@@ -2,6 +2,8 @@
 
 #include "app/formats/EntryReader.h"
 #include "app/formats/ExitColumns.h"
+#include "app/formats/PassFiles.h"
+#include "app/formats/ScheduleColumns.h"
 #include "app/formats/SensitivityColumns.h"
 #include "app/formats/WhyTable.h"
 
@@ -68,6 +70,11 @@ bool isOfKind(const std::string& firstLine, OutputKind kind) {
     case OutputKind::EntryFile:
         return firstLine == EntryReader::header(kDirectMode) ||
                firstLine == EntryReader::header(kInverseMode);
+    case OutputKind::CoefficientFile:
+        return firstLine == PassFiles::coefficientHeader(kSmatchRheology) ||
+               firstLine == PassFiles::coefficientHeader(kWS18Rheology);
+    case OutputKind::ScheduleTable:
+        return firstLine == ScheduleColumns::header();
     case OutputKind::SensitivityTable:
         return SensitivityColumns::isHeader(firstLine);
     }
@@ -87,6 +94,10 @@ const char* kindDescription(OutputKind kind) {
         return "it is no PNG or SVG picture";
     case OutputKind::EntryFile:
         return "its first line is not the header line rollbite writes into an entry file";
+    case OutputKind::CoefficientFile:
+        return "its first line is not the header line rollbite writes into a coefficient file";
+    case OutputKind::ScheduleTable:
+        return "its first line is no header row of a schedule table";
     case OutputKind::SensitivityTable:
         return "its first line is no header row of a sensitivity table";
     }

@@ -14,6 +14,8 @@ enum class OutputKind {
     ProfileTable,     // a table of rollbite-profile: its first line starts "# case,"
     Picture,          // a PNG or SVG picture
     EntryFile,        // an entry file as rollbite writes one (Python's write_entry): its header line
+    CoefficientFile,  // a coefficient file as rollbite writes one (a schedule's passes): its header line
+    ScheduleTable,    // a schedule's tab-separated table: its header row
     SensitivityTable, // the first line is the header row of a sensitivity table (direct or inverse)
 };
 

@@ -1,0 +1,60 @@
+#pragma once
+
+// Part of the public schedule API: includes only the standard library and public headers, by paths
+// relative to this file, so that it reads the same installed.
+#include "../Kinds.h"
+#include "CaseInputs.h"
+#include "CaseResult.h"
+
+#include <string>
+#include <vector>
+
+namespace rollbite {
+
+// One stand of a solved schedule: the direct pass the schedule built for it, its result (the row that
+// rollbite direct writes for that pass, to the last bit) and the stand's loads and speeds.
+struct StandResult {
+    std::string name;
+    CaseInputs pass; // Case_id is the stand's number, from 1
+    CaseResult row;
+
+    double Reduction = 0.0;          // % of the entry thickness
+    double Force = 0.0;              // kN, rolling force over the strip's width
+    double Torque = 0.0;             // kN m, both work rolls
+    double Power = 0.0;              // kW, torque times the rolls' angular speed
+    double Roll_speed = 0.0;         // rpm
+    double Roll_surface_speed = 0.0; // m/s: the strip's exit speed over (1 + forward slip)
+    double Entry_speed = 0.0;        // m/s, of the strip, by mass flow
+    double Exit_speed = 0.0;         // m/s, of the strip, by mass flow from the last stand's
+    double Specific_energy = 0.0;    // kWh/t: the power over the mass flow
+    // The loads as shares of the stand's limits, in percent; NaN for a limit not given.
+    double Force_share = 0.0;
+    double Torque_share = 0.0;
+    double Power_share = 0.0;
+};
+
+// A pass of a schedule without a result, or a field of the schedule that is wrong.
+struct ScheduleFailure {
+    int stand = -1;            // index into the stands; -1 for the strip or the schedule as a whole
+    ErrorClass error = INPUTS; // the class of the stand's pass (INPUTS for a wrong schedule field)
+    std::string reason;
+    bool ofPass = false; // the stand's pass has no result (else a field of the schedule is wrong)
+};
+
+// A schedule chained through its stands.
+struct ScheduleResult {
+    std::vector<StandResult> stands;
+    // Empty when every stand's pass has a result; otherwise every failure, and the message names them.
+    std::vector<ScheduleFailure> failures;
+    std::string message;
+
+    double Total_force = 0.0;     // kN, over all stands
+    double Total_power = 0.0;     // kW
+    double Specific_energy = 0.0; // kWh/t, over all stands
+    double Mass_flow = 0.0;       // t/h, the same through every stand
+    long long solves = 0;         // passes solved to build it (a WS18 stand takes several)
+
+    bool ok() const { return failures.empty(); }
+};
+
+} // namespace rollbite

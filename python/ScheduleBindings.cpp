@@ -1,0 +1,250 @@
+// rollbite._rollbite's schedules: a mill's stands chained, with the load distributed or not, from the
+// strip as a dict and the stands as columns; a schedule file read as rollbite schedule reads it. The
+// Python module rollbite/schedule.py turns frames into these and back.
+#include "ScheduleBindings.h"
+
+#include "app/formats/ExitColumns.h"
+#include "app/formats/Names.h"
+#include "app/formats/ScheduleColumns.h"
+#include "app/formats/ScheduleFields.h"
+#include "app/formats/ScheduleReader.h"
+#include "rollbite/model/CaseSolver.h"
+#include "rollbite/model/LoadDistributor.h"
+#include "rollbite/model/ScheduleSolver.h"
+
+#include <pybind11/numpy.h>
+#include <pybind11/stl.h>
+
+#include <cmath>
+#include <fstream>
+#include <stdexcept>
+
+namespace py = pybind11;
+
+namespace rollbite {
+
+namespace {
+
+using Column = std::vector<double>;
+
+StripInputs stripOf(const std::string& rheologyName, const std::map<std::string, double>& values) {
+    StripInputs strip;
+    if (!Names::parseRheology(rheologyName, strip.rheology)) {
+        throw std::invalid_argument("unknown rheology '" + rheologyName + "': " + Names::rheologyChoices());
+    }
+    for (const auto& [name, value] : values) {
+        const StripField* field = ScheduleFields::stripField(name);
+        if (field == nullptr) {
+            throw std::invalid_argument("'" + name + "' is no field of the strip");
+        }
+        ScheduleFields::valueOf(*field, strip) = value;
+    }
+    return strip;
+}
+
+std::vector<StandInputs> standsOf(const std::vector<std::string>& names,
+                                  const std::map<std::string, Column>& columns) {
+    std::vector<StandInputs> stands(names.size());
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        stands[k].name = names[k];
+    }
+    for (const auto& [name, values] : columns) {
+        const StandField* field = ScheduleFields::standField(name);
+        if (field == nullptr) {
+            throw std::invalid_argument("'" + name + "' is no column of the stands");
+        }
+        if (values.size() != names.size()) {
+            throw std::invalid_argument("the stands' column " + name + " has " +
+                                        std::to_string(values.size()) + " values for " +
+                                        std::to_string(names.size()) + " stands");
+        }
+        for (std::size_t k = 0; k < names.size(); ++k) {
+            stands[k].*field->member = values[k];
+        }
+    }
+    return stands;
+}
+
+py::dict tableOf(const ScheduleResult& schedule, RheologyKind rheology) {
+    py::dict table;
+    const std::size_t count = schedule.stands.size();
+    std::vector<std::string> names;
+    for (const StandResult& stand : schedule.stands) {
+        names.push_back(stand.name);
+    }
+    table[ScheduleColumns::kStandName] = names;
+    py::dict columns;
+    for (const ScheduleColumn* column = ScheduleColumns::begin(); column != ScheduleColumns::end();
+         ++column) {
+        Column values;
+        for (const StandResult& stand : schedule.stands) {
+            values.push_back(column->value(stand));
+        }
+        columns[column->name] = py::array_t<double>(static_cast<py::ssize_t>(count), values.data());
+    }
+    table["columns"] = columns;
+    // The passes as rollbite.direct takes them, and their rows: the exit file's numbers.
+    const int coefficients = CaseSolver::coefficientCount(rheology);
+    std::vector<std::int32_t> ids;
+    Column values;
+    Column records;
+    py::dict rows;
+    for (const StandResult& stand : schedule.stands) {
+        CaseInputs pass = stand.pass;
+        ids.push_back(pass.Case_id);
+        for (int k = 0; k < CaseInputs::kValues; ++k) {
+            values.push_back(pass.value(k));
+        }
+        records.insert(records.end(), pass.coefficients.begin(), pass.coefficients.begin() + coefficients);
+    }
+    for (const ExitColumn& column : ExitColumns(kDirectMode)) {
+        if (column.kind == ExitColumn::Kind::Number) {
+            Column numbers;
+            for (const StandResult& stand : schedule.stands) {
+                numbers.push_back(stand.row.*column.number);
+            }
+            rows[column.name] = py::array_t<double>(static_cast<py::ssize_t>(count), numbers.data());
+        }
+    }
+    const auto rowsCount = static_cast<py::ssize_t>(count);
+    table["case"] = py::array_t<std::int32_t>(rowsCount, ids.data());
+    table["pass_values"] =
+        py::array_t<double>({rowsCount, static_cast<py::ssize_t>(CaseInputs::kValues)}, values.data());
+    table["pass_coefficients"] =
+        py::array_t<double>({rowsCount, static_cast<py::ssize_t>(coefficients)}, records.data());
+    table["rows"] = rows;
+    table["totals"] = py::dict(
+        py::arg("Force") = schedule.Total_force, py::arg("Power") = schedule.Total_power,
+        py::arg("Specific_energy") = schedule.Specific_energy, py::arg("Mass_flow") = schedule.Mass_flow);
+    table["solves"] = schedule.solves;
+    return table;
+}
+
+// Solves the schedule, distributing its load when `distribute` names a target; raises ValueError with the
+// message of a schedule that fails or a target that cannot be met.
+py::dict solveSchedule(const std::string& rheologyName, const std::map<std::string, double>& strip,
+                       const std::vector<std::string>& names, const std::map<std::string, Column>& columns,
+                       const std::string& distribute) {
+    const StripInputs mill = stripOf(rheologyName, strip);
+    const std::vector<StandInputs> stands = standsOf(names, columns);
+    DistributionTarget target = DistributionTarget::ForceLimits;
+    if (!distribute.empty() && !parseDistributionTarget(distribute, target)) {
+        throw std::invalid_argument("unknown target '" + distribute +
+                                    "': force, power, force-ratios or power-ratios");
+    }
+    if (distribute.empty()) {
+        ScheduleResult schedule;
+        {
+            py::gil_scoped_release released;
+            schedule = ScheduleSolver().solve(mill, stands);
+        }
+        if (!schedule.ok()) {
+            throw std::invalid_argument(schedule.message);
+        }
+        return tableOf(schedule, mill.rheology);
+    }
+    DistributionResult result;
+    {
+        py::gil_scoped_release released;
+        result = LoadDistributor().distribute(mill, stands, target);
+    }
+    if (!result.met) {
+        throw std::invalid_argument(result.message);
+    }
+    py::dict table = tableOf(result.schedule, mill.rheology);
+    table["solves"] = result.solves;
+    table["distribution"] = py::dict(py::arg("target") = distribute, py::arg("share") = result.share,
+                                     py::arg("spread") = result.spread, py::arg("marches") = result.marches,
+                                     py::arg("solves") = result.solves);
+    return table;
+}
+
+// A schedule file as rollbite schedule reads it: the strip's fields and the stands' columns (NaN where a
+// value is not given).
+py::dict readSchedule(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        throw std::invalid_argument("cannot read the schedule file " + path);
+    }
+    ScheduleReader reader;
+    ScheduleReader::Schedule schedule;
+    if (!reader.read(file, schedule)) {
+        std::string message = path + ":";
+        for (const std::string& error : reader.errors()) {
+            message += "\n  " + error;
+        }
+        throw std::invalid_argument(message);
+    }
+    const RheologyKind rheology = schedule.strip.rheology;
+    py::dict strip;
+    for (const StripField* field = ScheduleFields::stripBegin(); field != ScheduleFields::stripEnd();
+         ++field) {
+        if (field->rheologies == 0 || ScheduleFields::required(field->rheologies, rheology)) {
+            strip[field->name] = ScheduleFields::valueOf(*field, schedule.strip);
+        }
+    }
+    py::dict stands;
+    std::vector<std::string> names;
+    for (const StandInputs& stand : schedule.stands) {
+        names.push_back(stand.name);
+    }
+    stands[ScheduleFields::kStandName] = names;
+    for (const StandField* field = ScheduleFields::standBegin(); field != ScheduleFields::standEnd();
+         ++field) {
+        if (field->rheologies == 0 || ScheduleFields::required(field->rheologies, rheology)) {
+            Column values;
+            for (const StandInputs& stand : schedule.stands) {
+                values.push_back(stand.*field->member);
+            }
+            stands[field->name] = values;
+        }
+    }
+    py::dict result;
+    result["rheology"] = Names::rheologyName(rheology);
+    result["strip"] = strip;
+    result["stands"] = stands;
+    return result;
+}
+
+py::list fieldsOf(bool strip) {
+    py::list fields;
+    const auto add = [&fields](const char* name, const char* unit, unsigned rheologies) {
+        py::list required;
+        for (RheologyKind kind : {kConstantRheology, kSmatchRheology, kWS18Rheology}) {
+            if (ScheduleFields::required(rheologies, kind)) {
+                required.append(Names::rheologyName(kind));
+            }
+        }
+        fields.append(py::make_tuple(name, unit, required));
+    };
+    if (strip) {
+        for (const StripField* f = ScheduleFields::stripBegin(); f != ScheduleFields::stripEnd(); ++f) {
+            add(f->name, f->unit, f->rheologies);
+        }
+    } else {
+        for (const StandField* f = ScheduleFields::standBegin(); f != ScheduleFields::standEnd(); ++f) {
+            add(f->name, f->unit, f->rheologies);
+        }
+    }
+    return fields;
+}
+
+} // namespace
+
+void bindSchedules(py::module_& module) {
+    module.def("schedule", &solveSchedule, py::arg("rheology"), py::arg("strip"), py::arg("names"),
+               py::arg("columns"), py::arg("distribute"),
+               "Solves a schedule (its load distributed when distribute names a target); a dict of columns.");
+    module.def("read_schedule", &readSchedule, py::arg("path"),
+               "A schedule file, read as rollbite schedule reads it.");
+    py::list columns;
+    for (const ScheduleColumn* column = ScheduleColumns::begin(); column != ScheduleColumns::end();
+         ++column) {
+        columns.append(py::make_tuple(column->name, column->unit));
+    }
+    module.attr("SCHEDULE_COLUMNS") = columns;
+    module.attr("STRIP_FIELDS") = fieldsOf(true);
+    module.attr("STAND_FIELDS") = fieldsOf(false);
+}
+
+} // namespace rollbite

@@ -1,0 +1,72 @@
+# The names of the package rollbite for editors and type checkers; the docstrings are in __init__.py.
+# tests/python/test_install.py checks that every public function is here with its parameters.
+import os
+from typing import Any, Literal, Mapping, Sequence, Union
+
+import numpy as np
+import pandas as pd
+
+_Mode = Literal["direct", "inverse"]
+_Rheology = Literal["constant", "smatch", "ws18"]
+_Path = Union[str, os.PathLike[str]]
+# A frame, or a mapping of equal-length arrays by column name.
+_Table = Union[pd.DataFrame, Mapping[str, Any]]
+# A frame or mapping of records by column name, or an array of one record per row (by position).
+_Coefficients = Union[_Table, np.ndarray, Sequence[Sequence[float]], None]
+
+ERROR_CLASSES: tuple[str, str, str, str]
+RHEOLOGIES: tuple[str, str, str]
+ENTRY_COLUMNS: dict[str, list[str]]
+COEFFICIENT_COLUMNS: dict[str, list[str]]
+# The schedules of stands (the module rollbite.schedule).
+SCHEDULE_COLUMNS: dict[str, str]
+STRIP_FIELDS: dict[str, tuple[str, tuple[str, ...]]]
+STAND_FIELDS: dict[str, tuple[str, tuple[str, ...]]]
+# The sensitivity table's columns of each mode: name, unit and meaning (the module rollbite.sensitivities).
+SENSITIVITY_COLUMNS: dict[str, pd.DataFrame]
+
+def direct(
+    passes: _Table,
+    rheology: _Rheology = "constant",
+    coefficients: _Coefficients = None,
+    threads: int | None = None,
+) -> pd.DataFrame: ...
+def inverse(
+    passes: _Table,
+    rheology: _Rheology = "constant",
+    coefficients: _Coefficients = None,
+    threads: int | None = None,
+) -> pd.DataFrame: ...
+def profile(
+    case: pd.Series | pd.DataFrame | Mapping[str, Any],
+    rheology: _Rheology = "constant",
+    coefficients: pd.Series | Mapping[str, float] | Sequence[float] | None = None,
+    mode: _Mode = "direct",
+) -> pd.DataFrame: ...
+def read_entry(path: _Path, mode: _Mode) -> pd.DataFrame: ...
+def read_coefficients(path: _Path, rheology: _Rheology) -> pd.DataFrame: ...
+def read_exit(path: _Path, why: _Path | None = None) -> pd.DataFrame: ...
+def write_entry(
+    passes: _Table, path: _Path, mode: _Mode | None = None, overwrite: bool = False
+) -> None: ...
+def schedule(
+    stands: _Table,
+    strip: Mapping[str, Any],
+    distribute: Literal["force", "power", "force-ratios", "power-ratios"] | None = None,
+) -> pd.DataFrame: ...
+def read_schedule(path: _Path) -> tuple[pd.DataFrame, dict[str, Any]]: ...
+def plot_schedule(
+    schedules: pd.DataFrame | Mapping[str, pd.DataFrame], path: _Path | None = None, title: str | None = None
+) -> Any: ...
+def sensitivities(
+    passes: _Table,
+    rheology: _Rheology = "constant",
+    coefficients: _Coefficients = None,
+    mode: _Mode = "direct",
+    force_sd_percent: float | None = None,
+    force_sd: float | None = None,
+    slip_sd: float | None = None,
+    width: float | Sequence[float] | np.ndarray | None = None,
+    threads: int | None = None,
+    step_scale: float = 1.0,
+) -> pd.DataFrame: ...

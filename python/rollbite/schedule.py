@@ -1,0 +1,235 @@
+"""Schedules: the stands of a mill chained by the strip that passes through them, and the load shared
+among them.
+
+- ``schedule(stands, strip, distribute=None)``: every stand's pass, chained (thickness, tension, strain
+  and mass flow from stand to stand), with its force, torque, power, speeds and loads as shares of its
+  limits; with ``distribute`` the intermediate thicknesses that share the load as asked.
+- ``read_schedule(path)``: a schedule file as ``rollbite schedule`` reads it, as (stands, strip).
+- ``plot_schedule(schedules, path=None)``: force, power and reduction per stand, for a report.
+
+Every stand's pass is a direct pass of the model: ``frame.attrs["passes"]`` (and
+``frame.attrs["coefficients"]``) give them as ``rollbite.direct`` takes them, and it returns the same
+numbers to the last bit.
+"""
+
+import difflib
+import numbers
+import os
+
+import numpy as np
+import pandas as pd
+
+from . import _rollbite
+
+__all__ = ["schedule", "read_schedule", "plot_schedule", "SCHEDULE_COLUMNS", "STRIP_FIELDS", "STAND_FIELDS"]
+
+#: The columns of a schedule's frame with their units, in order.
+SCHEDULE_COLUMNS = {name: unit for name, unit in _rollbite.SCHEDULE_COLUMNS}
+#: The strip's fields: name -> (unit, rheologies that require it; none: optional).
+STRIP_FIELDS = {name: (unit, tuple(required)) for name, unit, required in _rollbite.STRIP_FIELDS}
+#: The stands' columns: name -> (unit, rheologies that require it; none: optional).
+STAND_FIELDS = {name: (unit, tuple(required)) for name, unit, required in _rollbite.STAND_FIELDS}
+#: The distribution targets.
+TARGETS = ("force", "power", "force-ratios", "power-ratios")
+
+_RHEOLOGY = "Rheology"
+_STAND = "Stand"
+_FINAL = "Exit_thickness"
+
+
+def schedule(stands, strip, distribute=None):
+    """The stands of a mill chained into one schedule, optionally with the load distributed.
+
+    Parameters
+    ----------
+    stands : pandas.DataFrame or mapping of equal-length columns
+        One row per stand, in rolling order, named by the index (or a column ``Stand``), with the columns
+        of ``STAND_FIELDS``: ``Working_roll_diameter`` (mm), ``Young_modulus_WR`` (MPa),
+        ``Friction_coefficient``, ``Exit_thickness`` (mm; the last stand's is the final thickness, the
+        others may be NaN when distributing), ``Exit_tension`` (MPa), ``Offset_yield_stress`` (MPa), with
+        WS18 the stand's ``TemperatureIn``, ``TemperatureOut`` (C) and microstructure, and optionally
+        ``Force_limit`` (kN), ``Torque_limit`` (kN m), ``Power_limit`` (kW), ``Min_reduction`` and
+        ``Max_reduction`` (%), ``Force_ratio`` and ``Power_ratio``. NaN is a value not given.
+    strip : mapping
+        ``Rheology`` ("constant", "smatch" or "ws18"), ``Entry_thickness`` (mm), ``Width`` (mm),
+        ``Entry_tension`` (MPa), ``Exit_speed`` (m/s, after the last stand), optionally ``Density``
+        (kg/m3, 7850); with smatch ``Coefficient_A`` to ``Coefficient_D`` (the strip's law over its total
+        strain), with ws18 the chemistry ``C`` to ``B`` (wt%).
+    distribute : {"force", "power", "force-ratios", "power-ratios"}, optional
+        Find the intermediate thicknesses that give every stand the same share of its ``Force_limit``
+        (or ``Power_limit``), or forces (powers) in the proportions of ``Force_ratio`` (``Power_ratio``).
+
+    Returns
+    -------
+    pandas.DataFrame
+        One row per stand, indexed by its name, with the columns ``SCHEDULE_COLUMNS`` (units in
+        ``attrs["units"]``). ``attrs`` also holds ``totals`` (force kN, power kW, specific energy kWh/t,
+        mass flow t/h), ``solves`` (passes solved), ``distribution`` (target, common share, spread in %,
+        marches, solves; None without), ``passes`` and ``coefficients`` (the direct passes the schedule
+        built, for ``rollbite.direct``), ``rows`` (their exit-file numbers), ``rheology`` and ``stands``
+        (the stands given).
+
+    Raises
+    ------
+    ValueError
+        For a missing or wrong field (named with its stand), a stand whose pass has no result (named with
+        its reason), or a target that cannot be met (the binding stand and limit named).
+    TypeError
+        For columns that do not hold numbers.
+    """
+    strip = dict(strip)
+    rheology = str(strip.pop(_RHEOLOGY, "")).lower()
+    if rheology not in ("constant", "smatch", "ws18"):
+        raise ValueError(f"the strip's Rheology must be constant, smatch or ws18, not {rheology!r}")
+    if distribute is not None and distribute not in TARGETS:
+        raise ValueError(f"unknown target {distribute!r} for distribute: one of {TARGETS}")
+    frame = _stands_frame(stands)
+    _check_fields(strip, frame, rheology, distribute is not None)
+    columns = {name: _numbers(frame[name], name) for name in frame.columns}
+    raw = _rollbite.schedule(
+        rheology, {name: _number(value, name) for name, value in strip.items()}, list(frame.index.astype(str)),
+        columns, distribute or ""
+    )
+    return _result(raw, rheology, frame)
+
+
+def read_schedule(path):
+    """A schedule file as ``(stands, strip)``: the stands' frame indexed by name and the strip's mapping,
+    ready for ``schedule``. Raises ValueError with every wrong or missing field of the file."""
+    raw = _rollbite.read_schedule(os.fspath(path))
+    stands = pd.DataFrame(raw["stands"]).set_index(_STAND)
+    strip = {_RHEOLOGY: raw["rheology"], **raw["strip"]}
+    return stands, strip
+
+
+def plot_schedule(schedules, path=None, title=None):
+    """Force, power and reduction per stand, side by side, with each stand's limits where given.
+
+    ``schedules`` is a frame of ``schedule`` or a mapping of labels to such frames (say "as set" and
+    "distributed"), drawn as bars beside one another. With ``path`` the figure is also saved (PNG, SVG,
+    PDF, by its extension). Returns the matplotlib figure."""
+    import matplotlib.pyplot as plt
+
+    if isinstance(schedules, pd.DataFrame):
+        schedules = {"": schedules}
+    panels = [("Force", "Force_limit", "rolling force (kN)"), ("Power", "Power_limit", "power (kW)"),
+              ("Reduction", "Max_reduction", "reduction (%)")]
+    figure, axes = plt.subplots(1, 3, figsize=(15, 4.6))
+    first = next(iter(schedules.values()))
+    names = list(first.index)
+    positions = np.arange(len(names))
+    width = 0.8 / len(schedules)
+    legend = {}
+    for (column, limit, label), ax in zip(panels, axes):
+        for k, (name, frame) in enumerate(schedules.items()):
+            bars = ax.bar(positions + (k - (len(schedules) - 1) / 2) * width, frame[column], width)
+            legend.setdefault(name or column, bars)
+        stands = first.attrs.get("stands")
+        if stands is not None and limit in stands and stands[limit].notna().any():
+            (marks,) = ax.plot(positions, stands[limit].to_numpy(dtype=float), "k_", markersize=24,
+                               markeredgewidth=2)
+            legend.setdefault("the stand's limit", marks)
+        ax.set_xticks(positions, names)
+        ax.set_ylabel(label)
+        ax.set_title(label.split(" (")[0].capitalize() + " per stand")
+        ax.grid(True, axis="y", alpha=0.3)
+    figure.legend(list(legend.values()), list(legend.keys()), loc="lower center", ncol=len(legend), frameon=False)
+    if title:
+        figure.suptitle(title)
+    figure.tight_layout(rect=(0, 0.07, 1, 1))
+    if path is not None:
+        figure.savefig(path, dpi=110)
+    return figure
+
+
+def _stands_frame(stands):
+    if isinstance(stands, pd.DataFrame):
+        frame = stands.copy()
+    elif hasattr(stands, "keys"):
+        frame = pd.DataFrame({name: list(np.atleast_1d(column)) for name, column in stands.items()})
+    else:
+        raise TypeError(f"stands must be a DataFrame or a mapping of columns, not {type(stands).__name__}")
+    if _STAND in frame.columns:
+        frame = frame.set_index(_STAND)
+    if frame.empty:
+        raise ValueError("a schedule needs at least one stand")
+    unknown = [str(name) for name in frame.columns if name not in STAND_FIELDS]
+    if unknown:
+        hints = []
+        for name in unknown:
+            close = difflib.get_close_matches(name, list(STAND_FIELDS), n=1, cutoff=0.6)
+            hints.append(f"{name!r}" + (f" (is {close[0]!r} meant?)" if close else ""))
+        raise ValueError(f"no column of the stands: {', '.join(hints)}; they are {list(STAND_FIELDS)}")
+    return frame
+
+
+def _check_fields(strip, frame, rheology, distributing):
+    problems = []
+    for name in strip:
+        if name not in STRIP_FIELDS:
+            close = difflib.get_close_matches(str(name), list(STRIP_FIELDS), n=1, cutoff=0.6)
+            problems.append(f"{name!r} is no field of the strip" + (f" (is {close[0]!r} meant?)" if close else ""))
+    for name, (_, required) in STRIP_FIELDS.items():
+        if rheology in required and name not in strip:
+            problems.append(f"the strip's {name} is missing")
+        elif name in strip and required and rheology not in required:
+            problems.append(f"the strip's {name} is no field of a {rheology} schedule")
+    for name, (_, required) in STAND_FIELDS.items():
+        if name in frame.columns and required and rheology not in required:
+            problems.append(f"the stands' {name} is no column of a {rheology} schedule")
+        needed = rheology in required or name == _FINAL
+        if not needed:
+            continue
+        if name not in frame.columns:
+            problems.append(f"the stands have no column {name}")
+            continue
+        given = pd.to_numeric(frame[name], errors="coerce").notna()
+        # Distributing, only the last stand's exit thickness (the final one) is needed.
+        checked = given.iloc[-1:] if name == _FINAL and distributing else given
+        for stand in checked.index[~checked.to_numpy()]:
+            problems.append(f"stand {stand}: {name} is missing")
+    if problems:
+        raise ValueError("; ".join(problems))
+
+
+def _numbers(column, name):
+    if column.dtype == bool or not (pd.api.types.is_numeric_dtype(column) or column.dtype == object):
+        raise TypeError(f"the stands' column {name!r} must hold numbers, not {column.dtype}")
+    if column.dtype == object:
+        bad = next((value for value in column if value is not None and not _is_number(value)), None)
+        if bad is not None:
+            raise TypeError(f"the stands' column {name!r} must hold numbers, not {bad!r}")
+    return [float("nan") if value is None else float(value) for value in column]
+
+
+def _number(value, name):
+    if not _is_number(value):
+        raise TypeError(f"the strip's {name} must be a number, not {value!r}")
+    return float(value)
+
+
+def _is_number(value):
+    return isinstance(value, (numbers.Real, np.number)) and not isinstance(value, (bool, np.bool_))
+
+
+def _result(raw, rheology, stands):
+    frame = pd.DataFrame(dict(raw["columns"]), index=pd.Index(raw[_STAND], name=_STAND))
+    entry_columns = list(_rollbite.ENTRY_FIELDS[:9])
+    passes = pd.DataFrame(raw["pass_values"][:, :8], columns=entry_columns[1:], index=frame.index)
+    passes.insert(0, "case", raw["case"])
+    coefficient_columns = {"smatch": list(_rollbite.SMATCH_COEFFICIENTS), "ws18": list(_rollbite.WS18_COEFFICIENTS)}
+    coefficients = None
+    if rheology in coefficient_columns:
+        coefficients = pd.DataFrame(raw["pass_coefficients"], columns=coefficient_columns[rheology], index=frame.index)
+    frame.attrs = {
+        "units": dict(SCHEDULE_COLUMNS),
+        "totals": dict(raw["totals"]),
+        "solves": int(raw["solves"]),
+        "distribution": dict(raw["distribution"]) if "distribution" in raw else None,
+        "passes": passes,
+        "coefficients": coefficients,
+        "rows": pd.DataFrame(dict(raw["rows"]), index=frame.index),
+        "rheology": rheology,
+        "stands": stands,
+    }
+    return frame

@@ -1,0 +1,141 @@
+"""Schedules from Python: every stand is the pass rollbite.direct solves, to the last bit; the frame's
+columns come from the table the command line writes; a distribution meets its target or raises naming the
+binding stand and limit; wrong input raises naming stand and field; the example draws its pictures."""
+
+import pathlib
+import subprocess
+import sys
+
+import numpy as np
+import pandas as pd
+import pytest
+
+import rollbite
+
+SOURCE = pathlib.Path(__file__).resolve().parents[2]
+SCHEDULES = SOURCE / "examples" / "schedules"
+EXAMPLES = ["hot_finishing_ws18.txt", "tandem_smatch.txt"]
+sys.path.insert(0, str(SOURCE / "examples" / "python"))
+
+
+def load(name):
+    return rollbite.read_schedule(SCHEDULES / name)
+
+
+@pytest.mark.parametrize("name", EXAMPLES)
+@pytest.mark.parametrize("distribute", [None, "force", "power"])
+def test_every_stand_is_the_pass_direct_solves(name, distribute):
+    stands, strip = load(name)
+    frame = rollbite.schedule(stands, strip, distribute=distribute)
+    rows = rollbite.direct(frame.attrs["passes"], frame.attrs["rheology"], frame.attrs["coefficients"])
+    assert (rows["Errors"] == "VOID").all()
+    for column in frame.attrs["rows"].columns:
+        assert np.array_equal(rows[column].to_numpy(), frame.attrs["rows"][column].to_numpy()), column
+    # The chain: each stand enters at the thickness and tension the one before it left.
+    passes = frame.attrs["passes"]
+    assert np.array_equal(passes["Entry_thickness"].to_numpy()[1:], passes["Exit_thickness"].to_numpy()[:-1])
+    assert np.array_equal(passes["Entry_tension"].to_numpy()[1:], passes["Exit_tension"].to_numpy()[:-1])
+    assert passes["Entry_thickness"].iloc[0] == strip["Entry_thickness"]
+
+
+@pytest.mark.parametrize("name", EXAMPLES)
+def test_the_frame_holds_what_the_command_line_writes(name, tmp_path):
+    stands, strip = load(name)
+    frame = rollbite.schedule(stands, strip)
+    assert list(frame.columns) == list(rollbite.SCHEDULE_COLUMNS)
+    binary = pathlib.Path(rollbite.__file__).resolve().parents[1].parent / "src" / "rollbite"
+    table = tmp_path / "table.tsv"
+    subprocess.run([str(binary), "schedule", str(SCHEDULES / name), "--out", str(table)], check=True,
+                   capture_output=True)
+    written = pd.read_csv(table, sep="\t", index_col="Stand", float_precision="round_trip")
+    assert list(written.columns) == list(frame.columns)
+    # Every number of every stand, read back to the same double; the last row holds the totals.
+    pd.testing.assert_frame_equal(written.iloc[:-1], frame, check_exact=True, check_names=False)
+    totals = written.loc["Total"]
+    assert totals["Force"] == frame.attrs["totals"]["Force"]
+    assert totals["Power"] == frame.attrs["totals"]["Power"]
+
+
+def test_a_distribution_by_force_shares_every_limit_alike():
+    stands, strip = load("tandem_smatch.txt")
+    frame = rollbite.schedule(stands, strip, distribute="force")
+    shares = frame["Force"] / stands["Force_limit"] * 100
+    distribution = frame.attrs["distribution"]
+    assert (abs(shares / distribution["share"] - 1) * 100 <= 0.5).all()
+    assert distribution["spread"] == pytest.approx((abs(shares / distribution["share"] - 1) * 100).max())
+    assert frame["Exit_thickness"].iloc[-1] == stands["Exit_thickness"].iloc[-1]
+    assert distribution["solves"] == frame.attrs["solves"] > 0
+
+
+def test_mass_flow_holds_in_every_stand():
+    stands, strip = load("hot_finishing_ws18.txt")
+    frame = rollbite.schedule(stands, strip)
+    flow = frame["Roll_surface_speed"] * (1 + frame.attrs["rows"]["Forward_Slip"] / 100) * frame["Exit_thickness"]
+    assert np.allclose(flow, strip["Exit_speed"] * stands["Exit_thickness"].iloc[-1], rtol=1e-8)
+    assert np.allclose(frame["Power"], frame["Torque"] * frame["Roll_speed"] * 2 * np.pi / 60, rtol=1e-9)
+
+
+def test_a_target_that_cannot_be_met_names_the_binding_stand_and_limit():
+    stands, strip = load("tandem_smatch.txt")
+    stands = stands.assign(Torque_limit=[400, 350, 300, 100, 200])
+    with pytest.raises(ValueError, match="stand S4: its torque would take .* of its Torque_limit"):
+        rollbite.schedule(stands, strip, distribute="force")
+
+
+@pytest.mark.parametrize(
+    "change, message",
+    [
+        (lambda stands, strip: strip.pop("Width"), "the strip's Width is missing"),
+        (lambda stands, strip: strip.update(Widht=1000), r"'Widht' is no field of the strip \(is 'Width' meant\?\)"),
+        (lambda stands, strip: stands.loc.__setitem__(("S3", "Friction_coefficient"), np.nan),
+         "stand S3: Friction_coefficient is missing"),
+        (lambda stands, strip: stands.loc.__setitem__(("S5", "Exit_thickness"), np.nan),
+         "stand S5: Exit_thickness is missing"),
+        (lambda stands, strip: stands.loc.__setitem__(("S2", "Friction_coefficient"), 1.5),
+         "stand S2: its pass is INPUTS: Friction_coefficient"),
+        (lambda stands, strip: strip.update(C=0.05), "the strip's C is no field of a smatch schedule"),
+    ],
+)
+def test_wrong_input_raises_naming_stand_and_field(change, message):
+    stands, strip = load("tandem_smatch.txt")
+    change(stands, strip)
+    with pytest.raises(ValueError, match=message):
+        rollbite.schedule(stands, strip)
+
+
+def test_a_misspelt_column_is_refused_with_a_hint():
+    stands, strip = load("tandem_smatch.txt")
+    with pytest.raises(ValueError, match="'Force_limt' .*is 'Force_limit' meant"):
+        rollbite.schedule(stands.rename(columns={"Force_limit": "Force_limt"}), strip)
+
+
+def test_a_schedule_file_with_mistakes_names_every_one(tmp_path):
+    text = (SCHEDULES / "tandem_smatch.txt").read_text()
+    text = text.replace("Width\t1000", "Width\tabc").replace("S2\t560", "S2\t5x0")
+    path = tmp_path / "mill.txt"
+    path.write_text(text)
+    with pytest.raises(ValueError) as raised:
+        rollbite.read_schedule(path)
+    assert "the strip's Width 'abc' is not a number" in str(raised.value)
+    assert "stand S2: Working_roll_diameter '5x0' is not a number" in str(raised.value)
+
+
+def test_the_mills_example_draws_its_pictures(tmp_path):
+    import mills
+
+    schedules = mills.before_and_after("tandem_smatch.txt")
+    assert list(schedules) == ["as set", "by force", "by power"]
+    table = mills.table(schedules)
+    assert table.count("\n| S") == 5
+    figure = rollbite.plot_schedule(schedules, tmp_path / "tandem.png", title="tandem")
+    assert len(figure.axes) == 3
+    assert (tmp_path / "tandem.png").stat().st_size > 10000
+
+
+def test_the_docs_list_every_field_and_column_with_its_unit():
+    text = (SOURCE / "docs" / "schedules.md").read_text()
+    for fields in (rollbite.STRIP_FIELDS, rollbite.STAND_FIELDS):
+        for name, (unit, required) in fields.items():
+            assert f"| `{name}` | {unit} | {', '.join(required) or 'optional'} |" in text, name
+    for name, unit in rollbite.SCHEDULE_COLUMNS.items():
+        assert f"| `{name}` | {unit} |" in text, name
