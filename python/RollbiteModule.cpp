@@ -3,6 +3,7 @@
 // columns in input order. The Python package rollbite (rollbite/__init__.py) turns data frames into these
 // columns and back.
 #include "ScheduleBindings.h"
+#include "SensitivityBindings.h"
 #include "app/formats/EntryReader.h"
 #include "app/formats/ExitColumns.h"
 #include "app/formats/Names.h"
@@ -475,4 +476,5 @@ PYBIND11_MODULE(_rollbite, module) {
     module.attr("PROFILE_COLUMNS") = split(ProfileTable::kColumns, ',');
     module.attr("MAX_THREADS") = ThreadCount::kMax;
     bindSchedules(module);
+    addSensitivityFunctions(module);
 }

@@ -1,6 +1,7 @@
 // The case API: the example passes solved from values in memory, on two threads at once, give the exit
 // files' rows; and once warm, a solver solves a pass without taking memory.
 #include "rollbite/model/CaseSolver.h"
+#include "rollbite/model/SensitivitySolver.h"
 #include "app/formats/ExitColumns.h"
 #include "support/CaseTexts.h"
 #include "support/ExampleRuns.h"
@@ -89,6 +90,25 @@ TEST(CaseSolver, AWarmSolverSolvesAPassWithoutTakingMemory) {
         const std::vector<CaseInputs> cases = test::exampleCases(run);
         for (const CaseInputs& inputs : cases) {
             solver.solve(inputs); // warm: every work array at its size
+        }
+        for (const CaseInputs& inputs : cases) {
+            allocations = 0;
+            countAllocations = true;
+            const CaseResult& result = solver.solve(inputs);
+            countAllocations = false;
+            if (result.errorCode == VOID) {
+                EXPECT_EQ(allocations, 0) << run.name << ", case " << inputs.Case_id;
+            }
+        }
+    }
+}
+
+TEST(SensitivitySolver, AWarmSolverGivesSensitivitiesWithoutTakingMemory) {
+    for (const test::ExampleRun& run : test::kExampleRuns) {
+        SensitivitySolver solver(test::modeOf(run), test::kindOf(run));
+        const std::vector<CaseInputs> cases = test::exampleCases(run);
+        for (const CaseInputs& inputs : cases) {
+            solver.solve(inputs);
         }
         for (const CaseInputs& inputs : cases) {
             allocations = 0;

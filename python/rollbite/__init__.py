@@ -13,6 +13,8 @@ held in pandas data frames:
 - ``schedule(stands, strip, distribute=None)``, ``read_schedule`` and ``plot_schedule``: the stands of a
   mill chained into one schedule, the load distributed among them, and a picture of it
   (``rollbite.schedule`` module).
+- ``sensitivities(passes, ...)``: the derivatives of force, slip and torque of direct passes by their
+  inputs, with the plasticity coefficient; or how well inverse results are known (docs/sensitivities.md).
 
 Every value is the one the program writes to its exit file, to the last bit. The passes are solved on
 threads (all cores by default) with the interpreter lock released, and come back in their order; Ctrl-C
@@ -42,7 +44,9 @@ __all__ = [
     "read_coefficients",
     "read_exit",
     "write_entry",
+    "sensitivities",
     "ENTRY_COLUMNS",
+    "SENSITIVITY_COLUMNS",
     "COEFFICIENT_COLUMNS",
     "schedule",
     "read_schedule",
@@ -586,3 +590,6 @@ def _one_row(coefficients, rheology):
         return {name: [value] for name, value in dict(coefficients).items()}
     return np.asarray([coefficients], dtype=float)
 
+
+# Last: the module builds on the helpers above.
+from .sensitivities import SENSITIVITY_COLUMNS, sensitivities  # noqa: E402

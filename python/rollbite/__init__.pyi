@@ -22,6 +22,8 @@ COEFFICIENT_COLUMNS: dict[str, list[str]]
 SCHEDULE_COLUMNS: dict[str, str]
 STRIP_FIELDS: dict[str, tuple[str, tuple[str, ...]]]
 STAND_FIELDS: dict[str, tuple[str, tuple[str, ...]]]
+# The sensitivity table's columns of each mode: name, unit and meaning (the module rollbite.sensitivities).
+SENSITIVITY_COLUMNS: dict[str, pd.DataFrame]
 
 def direct(
     passes: _Table,
@@ -56,3 +58,15 @@ def read_schedule(path: _Path) -> tuple[pd.DataFrame, dict[str, Any]]: ...
 def plot_schedule(
     schedules: pd.DataFrame | Mapping[str, pd.DataFrame], path: _Path | None = None, title: str | None = None
 ) -> Any: ...
+def sensitivities(
+    passes: _Table,
+    rheology: _Rheology = "constant",
+    coefficients: _Coefficients = None,
+    mode: _Mode = "direct",
+    force_sd_percent: float | None = None,
+    force_sd: float | None = None,
+    slip_sd: float | None = None,
+    width: float | Sequence[float] | np.ndarray | None = None,
+    threads: int | None = None,
+    step_scale: float = 1.0,
+) -> pd.DataFrame: ...

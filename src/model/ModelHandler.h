@@ -46,6 +46,11 @@ public:
     int evaluateInverse(double& force, double& slip);
     double trescaFriction();
     int solveInverse(double& force, double& slip, double& forceError, double& slipError);
+    // Force and slip of the model (9.81 N/mm, percent) for the pair (y, mu), the roll flattened by the
+    // measured force: one step of the search, also the probe of the uncertainty of its result.
+    int evaluateInverseAt(double offsetYieldStress, double friction, double& force, double& slip);
+    // The empirical corrections of the model force (N/mm) and slip (percent) towards measured values.
+    int correctForceAndSlip(const Rolling& record, double offsetYieldStress, double& force, double& slip);
 
     Models Bite_model;
     DirectInputs Direct_inputs;
@@ -66,9 +71,6 @@ private:
     double exitFlowStress(double exitThickness, double offsetYieldStress, int& status);
     static double constantFlowStress(double offsetYieldStress, int& status);
     int integrateFor(const Rolling& record, double friction, double offsetYieldStress);
-    // The empirical corrections of the model force (N/mm) and slip (percent) towards measured values.
-    int correctForceAndSlip(const Rolling& record, double offsetYieldStress, double& force, double& slip);
-    int evaluateInverseAt(double offsetYieldStress, double friction, double& force, double& slip);
     double entryFlowStressWithoutOffset(double startOffset, int& status);
     double trescaEntryAndExitStresses(double biteAngle, double& entryStress, double& exitStress);
 

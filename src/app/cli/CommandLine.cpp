@@ -1,6 +1,8 @@
 #include "app/cli/CommandLine.h"
 
 #include "app/cli/ScheduleCommand.h"
+#include "app/cli/SensitivityArguments.h"
+
 #include "app/dialogue/Console.h"
 #include "app/formats/FieldReader.h"
 #include "app/formats/Names.h"
@@ -9,11 +11,13 @@
 #include "app/run/DirectOrowan.h"
 #include "app/run/InverseOrowan.h"
 #include "app/run/RunReport.h"
+#include "app/run/SensitivityTable.h"
 #include "rollbite/Kinds.h"
 
 #include <algorithm>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <unistd.h>
 
 #ifndef ROLLBITE_VERSION
@@ -53,6 +57,14 @@ constexpr const char* kUsage =
     "                        not VOID (or whose coefficient record is not alone on its line), with its "
     "case,\n"
     "                        its line in ENTRY, its error class and the reason\n"
+    "  --sensitivities FILE  also write FILE, a tab-separated table, one row per case: in direct mode the\n"
+    "                        derivatives of force, slip and torque by the inputs and the plasticity\n"
+    "                        coefficient; in inverse mode how well the offset yield stress and friction\n"
+    "                        found are known, with the flags of results not to trust "
+    "(docs/sensitivities.md)\n"
+    "  --uncertainty F,S     inverse: standard deviations of the measured force (9.81 N/mm, or percent of\n"
+    "                        it with %) and slip (percentage points); default 1%,0.2\n"
+    "  --width MM            direct: the strip width, for the plasticity coefficient in MN/mm\n"
     "  --force               write over an EXIT (or a why FILE) that holds other data; never over an input\n"
     "  --quiet               no progress line and no summary line on standard error\n"
     "  --dry-run             check every file as a run would (inputs, line counts, EXIT and the why file)\n"
@@ -82,12 +94,14 @@ constexpr const char* kUsage =
 
 // The options of every command; each command refuses those that are not its own.
 const std::vector<Arguments::Option> kOptions = {
-    {"--rheology", true}, {"--coefficients", true}, {"--threads", true},  {"--why", true},
-    {"--force", false},   {"--quiet", false},       {"--dry-run", false}, {"--plot", true},
-    {"-h", false},        {"--help", false},        {"--version", false},
+    {"--rheology", true},    {"--coefficients", true}, {"--threads", true},  {"--why", true},
+    {"--force", false},      {"--quiet", false},       {"--dry-run", false}, {"--plot", true},
+    {"-h", false},           {"--help", false},        {"--version", false}, {"--sensitivities", true},
+    {"--uncertainty", true}, {"--width", true},
 };
-const std::vector<std::string> kRunOptions = {"--rheology", "--coefficients", "--threads", "--why",
-                                              "--force",    "--quiet",        "--dry-run"};
+const std::vector<std::string> kRunOptions = {
+    "--rheology", "--coefficients", "--threads",       "--why",         "--force",
+    "--quiet",    "--dry-run",      "--sensitivities", "--uncertainty", "--width"};
 const std::vector<std::string> kProfileOptions = {"--rheology", "--coefficients", "--plot", "--force"};
 
 // The first option given that is not one of `allowed`, or an empty text.
@@ -185,6 +199,9 @@ bool CommandLine::parseRun(const Arguments& arguments, Request& request, std::st
                 ", not '" + arguments.value("--threads") + "'";
         return false;
     }
+    if (!parseSensitivities(arguments, request, error)) {
+        return false;
+    }
     request.force = arguments.has("--force");
     request.quiet = arguments.has("--quiet");
     request.dryRun = arguments.has("--dry-run");
@@ -196,6 +213,38 @@ bool CommandLine::parseRun(const Arguments& arguments, Request& request, std::st
     }
     request.entry = files[1];
     request.exit = files[2];
+    return true;
+}
+
+bool CommandLine::parseSensitivities(const Arguments& arguments, Request& request, std::string& error) {
+    request.sensitivities = arguments.value("--sensitivities");
+    if (arguments.has("--sensitivities") && (request.sensitivities.empty() || request.sensitivities == "-")) {
+        error = "--sensitivities needs a file";
+        return false;
+    }
+    const bool inverse = request.mode == kInverseMode;
+    for (const char* option : {"--uncertainty", "--width"}) {
+        if (arguments.has(option) && request.sensitivities.empty()) {
+            error = std::string(option) + " goes with --sensitivities FILE";
+            return false;
+        }
+    }
+    if (arguments.has("--uncertainty")) {
+        if (!inverse) {
+            error = "--uncertainty is for inverse runs: the deviations of the measured force and slip";
+            return false;
+        }
+        return SensitivityArguments::parseUncertainty(arguments.value("--uncertainty"),
+                                                      request.sensitivityOptions.uncertainty, error);
+    }
+    if (arguments.has("--width")) {
+        if (inverse) {
+            error = "--width is for direct runs: the strip width of the plasticity coefficient";
+            return false;
+        }
+        return SensitivityArguments::parseWidth(arguments.value("--width"), request.sensitivityOptions.width,
+                                                error);
+    }
     return true;
 }
 
@@ -252,6 +301,11 @@ int CommandLine::execute(const Request& request, std::ostream& out, std::ostream
     RunReport report(err, !request.quiet && isatty(STDERR_FILENO) == 1, !request.quiet);
 
     report.setWhyFile(request.why);
+    std::optional<SensitivityTable> table;
+    if (!request.sensitivities.empty()) {
+        table.emplace(request.sensitivities, static_cast<Mode>(request.mode), request.sensitivityOptions);
+        computation->sensitivityTable = &*table;
+    }
     return computation->runWithFiles(request.entry, request.exit, request.coefficients, request.force,
                                      &report, request.dryRun);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/cli/Arguments.h"
+#include "app/run/SensitivityTable.h"
 
 #include <ostream>
 #include <string>
@@ -29,6 +30,8 @@ private:
         std::string exit;
         std::string coefficients;
         std::string why;
+        std::string sensitivities; // the sensitivity table, or empty
+        SensitivityOptions sensitivityOptions;
         int threads = 0; // 0: ROLLBITE_THREADS, else one per core
         bool force = false;
         bool quiet = false;
@@ -39,6 +42,7 @@ private:
     static bool parseKinds(const Arguments& arguments, int& mode, int& rheology, std::string& error);
     // Fills the request of a run; false with the message in `error` for a usage error.
     static bool parseRun(const Arguments& arguments, Request& request, std::string& error);
+    static bool parseSensitivities(const Arguments& arguments, Request& request, std::string& error);
     static int execute(const Request& request, std::ostream& out, std::ostream& err);
     static int profile(const Arguments& arguments, std::ostream& out, std::ostream& err);
 };

@@ -4,6 +4,7 @@
 #include "app/formats/ExitColumns.h"
 #include "app/formats/PassFiles.h"
 #include "app/formats/ScheduleColumns.h"
+#include "app/formats/SensitivityColumns.h"
 #include "app/formats/WhyTable.h"
 
 #include <filesystem>
@@ -74,6 +75,8 @@ bool isOfKind(const std::string& firstLine, OutputKind kind) {
                firstLine == PassFiles::coefficientHeader(kWS18Rheology);
     case OutputKind::ScheduleTable:
         return firstLine == ScheduleColumns::header();
+    case OutputKind::SensitivityTable:
+        return SensitivityColumns::isHeader(firstLine);
     }
     return false;
 }
@@ -95,6 +98,8 @@ const char* kindDescription(OutputKind kind) {
         return "its first line is not the header line rollbite writes into a coefficient file";
     case OutputKind::ScheduleTable:
         return "its first line is no header row of a schedule table";
+    case OutputKind::SensitivityTable:
+        return "its first line is no header row of a sensitivity table";
     }
     return "";
 }

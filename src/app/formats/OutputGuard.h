@@ -9,13 +9,14 @@ namespace rollbite {
 // What a file that a front end writes is, as its first bytes tell: a file of that kind (or an empty one)
 // may be replaced; one that holds anything else is other data, kept unless the user forces it.
 enum class OutputKind {
-    ExitFile,        // the first line is the header row of an exit file (direct or inverse)
-    WhyFile,         // the first line is the header row of a why file
-    ProfileTable,    // a table of rollbite-profile: its first line starts "# case,"
-    Picture,         // a PNG or SVG picture
-    EntryFile,       // an entry file as rollbite writes one (Python's write_entry): its header line
-    CoefficientFile, // a coefficient file as rollbite writes one (a schedule's passes): its header line
-    ScheduleTable,   // a schedule's tab-separated table: its header row
+    ExitFile,         // the first line is the header row of an exit file (direct or inverse)
+    WhyFile,          // the first line is the header row of a why file
+    ProfileTable,     // a table of rollbite-profile: its first line starts "# case,"
+    Picture,          // a PNG or SVG picture
+    EntryFile,        // an entry file as rollbite writes one (Python's write_entry): its header line
+    CoefficientFile,  // a coefficient file as rollbite writes one (a schedule's passes): its header line
+    ScheduleTable,    // a schedule's tab-separated table: its header row
+    SensitivityTable, // the first line is the header row of a sensitivity table (direct or inverse)
 };
 
 // Why a path may not be written.

@@ -7,8 +7,9 @@ namespace rollbite {
 
 CasePipeline::CasePipeline(Orowan& reader, int threadCount)
     : reader_(reader), slots_(static_cast<std::size_t>(threadCount) * kSlotsPerThread) {
-    for (int k = 1; k < threadCount; ++k) {
-        workerSolvers_.emplace_back(reader.solver.mode(), reader.solver.rheology());
+    works_.reserve(static_cast<std::size_t>(threadCount));
+    for (int k = 0; k < threadCount; ++k) {
+        works_.emplace_back(reader.solver.mode(), reader.solver.rheology(), reader.sensitivityTable);
     }
 }
 
@@ -27,8 +28,8 @@ bool CasePipeline::readNext(Slot& slot) {
 void CasePipeline::run() {
     // The calling thread is one of the solvers: it reads and writes when it can, and solves otherwise.
     std::vector<std::thread> workers;
-    for (CaseSolver& solver : workerSolvers_) {
-        workers.emplace_back([this, &solver] { solveCases(solver); });
+    for (std::size_t k = 1; k < works_.size(); ++k) {
+        workers.emplace_back([this, k] { solveCases(works_[k]); });
     }
     const long long capacity = static_cast<long long>(slots_.size());
     bool moreLines = !reader_.stopping();
@@ -40,7 +41,7 @@ void CasePipeline::run() {
             // The oldest row is ready: write it; its slot is free again.
             Slot& slot = slotOf(written_);
             lock.unlock();
-            if (reader_.writeRow(slot.result, slot.lineNumber, slot.placement) != 0) {
+            if (reader_.writeRow(slot.result, slot.lineNumber, slot.placement, slot.sensitivityRow) != 0) {
                 moreLines = false;
             }
             lock.lock();
@@ -57,7 +58,7 @@ void CasePipeline::run() {
                 caseRead_.notify_one();
             }
         } else if (taken_ < read_) {
-            solveNext(lock, reader_.solver);
+            solveNext(lock, works_.front());
         } else {
             caseSolved_.wait(lock);
         }
@@ -70,24 +71,24 @@ void CasePipeline::run() {
     }
 }
 
-void CasePipeline::solveNext(std::unique_lock<std::mutex>& lock, CaseSolver& solver) {
+void CasePipeline::solveNext(std::unique_lock<std::mutex>& lock, CaseWork& work) {
     Slot& slot = slotOf(taken_);
     ++taken_;
     lock.unlock();
-    slot.result = solver.solve(slot.inputs);
+    slot.result = work.solve(slot.inputs, slot.sensitivityRow);
     lock.lock();
     slot.solved = true;
     caseSolved_.notify_one();
 }
 
-void CasePipeline::solveCases(CaseSolver& solver) {
+void CasePipeline::solveCases(CaseWork& work) {
     std::unique_lock<std::mutex> lock(mutex_);
     while (true) {
         caseRead_.wait(lock, [this] { return stopping_ || taken_ < read_; });
         if (taken_ >= read_) {
             return; // stopping, and nothing left
         }
-        solveNext(lock, solver);
+        solveNext(lock, work);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/run/CaseWork.h"
 #include "app/run/Orowan.h"
 #include "rollbite/model/CaseInputs.h"
 #include "rollbite/model/CaseResult.h"
@@ -35,20 +36,21 @@ private:
         CaseInputs inputs;
         CaseResult result;
         long long lineNumber = 0;
-        std::string placement; // the word on its coefficient record
-        bool solved = false;   // guarded by mutex_
+        std::string placement;      // the word on its coefficient record
+        std::string sensitivityRow; // its row of the sensitivity table, if the run writes one
+        bool solved = false;        // guarded by mutex_
     };
 
     Slot& slotOf(long long caseIndex);
     bool readNext(Slot& slot);
     // Takes the next read case and solves it with `solver`, with the lock released meanwhile.
-    void solveNext(std::unique_lock<std::mutex>& lock, CaseSolver& solver);
+    void solveNext(std::unique_lock<std::mutex>& lock, CaseWork& work);
     // The loop of a worker thread.
-    void solveCases(CaseSolver& solver);
+    void solveCases(CaseWork& work);
 
     Orowan& reader_;
     std::vector<Slot> slots_;
-    std::vector<CaseSolver> workerSolvers_;
+    std::vector<CaseWork> works_; // the calling thread's first, then one per worker thread
 
     // Case indices from the start of the run, guarded by mutex_: read <= taken by a solver, and every
     // case below `written_` has its row in the exit file.

@@ -3,6 +3,7 @@
 #include "app/run/CasePipeline.h"
 #include "app/run/Interruption.h"
 #include "app/run/RunReport.h"
+#include "app/run/SensitivityTable.h"
 
 #include <algorithm>
 
@@ -42,11 +43,25 @@ int Orowan::runWithFiles(const std::string& entry, const std::string& exit, cons
         return abandonRun(fileHandler.exitFileMessage(problem, withCoefficients));
     }
     std::string failure;
-    if (report_ != nullptr &&
-        !report_->openWhyFile(fileHandler.outputGuard(withCoefficients, force), failure)) {
+    OutputGuard guard = fileHandler.outputGuard(withCoefficients, force);
+    if (sensitivityTable != nullptr) {
+        guard.addOutput(sensitivityTable->name(), "the sensitivity table");
+    }
+    if (report_ != nullptr && !report_->openWhyFile(guard, failure)) {
+        return abandonRun(failure);
+    }
+    if (sensitivityTable != nullptr && !openSensitivityTable(withCoefficients, force, failure)) {
         return abandonRun(failure);
     }
     return processFiles(dryRun);
+}
+
+bool Orowan::openSensitivityTable(bool withCoefficients, bool force, std::string& failure) {
+    OutputGuard guard = fileHandler.outputGuard(withCoefficients, force);
+    if (report_ != nullptr && !report_->whyFileName().empty()) {
+        guard.addOutput(report_->whyFileName(), "the why file");
+    }
+    return sensitivityTable->open(guard, failure);
 }
 
 bool Orowan::prepareInputs(std::string& failure) {
@@ -106,9 +121,13 @@ int Orowan::processFiles(bool dryRun) {
         if (report_ != nullptr) {
             report_->abandon();
         }
+        if (sensitivityTable != nullptr) {
+            sensitivityTable->abandon();
+        }
         return 0;
     }
-    if (report_ != nullptr && !report_->begin(failure)) {
+    if ((report_ != nullptr && !report_->begin(failure)) ||
+        (sensitivityTable != nullptr && !sensitivityTable->begin(failure))) {
         return abandonRun(failure);
     }
     fileHandler.startExitFile();
@@ -122,7 +141,7 @@ int Orowan::processFiles(bool dryRun) {
 }
 
 void Orowan::processCases() {
-    if (threadCount > 1) {
+    if (threadCount > 1 || sensitivityTable != nullptr) {
         CasePipeline(*this, threadCount).run();
         return;
     }
@@ -133,6 +152,7 @@ void Orowan::processCases() {
 
 bool Orowan::stopping() const {
     return fileHandler.exitFileFailed() || (report_ != nullptr && report_->whyFileFailed()) ||
+           (sensitivityTable != nullptr && sensitivityTable->failed()) ||
            (interruption_ != nullptr && interruption_->requested());
 }
 
@@ -140,7 +160,8 @@ bool Orowan::readCase(CaseInputs& caseInputs, std::string& placement) {
     return fileHandler.readCase(mode_, solver.rheology(), caseInputs, placement);
 }
 
-int Orowan::writeRow(const CaseResult& result, long long lineNumber, const std::string& placement) {
+int Orowan::writeRow(const CaseResult& result, long long lineNumber, const std::string& placement,
+                     const std::string& sensitivityRow) {
     if (!fileHandler.writeRow(formatRow(result))) {
         return 1;
     }
@@ -149,6 +170,9 @@ int Orowan::writeRow(const CaseResult& result, long long lineNumber, const std::
         if (report_->whyFileFailed()) {
             return 1;
         }
+    }
+    if (sensitivityTable != nullptr && !sensitivityTable->append(sensitivityRow)) {
+        return 1;
     }
     return 0;
 }
@@ -159,6 +183,9 @@ int Orowan::abandonRun(const std::string& failure) {
     if (report_ != nullptr) {
         report_->abandon();
     }
+    if (sensitivityTable != nullptr) {
+        sensitivityTable->abandon();
+    }
     return 1;
 }
 
@@ -168,6 +195,7 @@ int Orowan::finishRun() {
     const long long rows = fileHandler.rowsWritten();
     const bool interrupted = interruption_->requested();
     const bool whyWhole = report_ == nullptr || report_->finish();
+    const bool tableWhole = sensitivityTable == nullptr || sensitivityTable->close();
     int status = 0;
     if (fileHandler.exitFileFailed()) {
         // Rows that could not be written are not computed again: the run stops at the first one.
@@ -181,6 +209,13 @@ int Orowan::finishRun() {
         console_.err << "rollbite: the why file " << report_->whyFileName() << " could not be written"
                      << (reason.empty() ? "" : " (" + reason + ")") << "; the run stopped after " << rows
                      << " rows, whose why rows the file holds whole\n";
+        status = 1;
+    } else if (!tableWhole) {
+        const std::string& reason = sensitivityTable->failure();
+        console_.err << "rollbite: the sensitivity table " << sensitivityTable->name()
+                     << " could not be written" << (reason.empty() ? "" : " (" + reason + ")")
+                     << "; the run stopped after " << rows
+                     << " rows, whose rows of the table it holds whole\n";
         status = 1;
     } else if (!unreadInput.empty()) {
         // A read error ends a file as its end would: the rows missing would go unnoticed.

@@ -13,6 +13,7 @@ namespace rollbite {
 
 class Interruption;
 class RunReport;
+class SensitivityTable;
 
 // The computation of a run: gets the files (asked on the console, or named on the command line), then
 // for every line of the entry file reads the case and its coefficient record, solves it through the case
@@ -39,9 +40,10 @@ public:
     bool readCase(CaseInputs& inputs, std::string& placement);
     // The result row of a case, with its line feed.
     virtual std::string formatRow(const CaseResult& result) const = 0;
-    // Writes the row of a case to the exit file: 0, or 1 when the exit file (or the why file) could not
-    // take it.
-    int writeRow(const CaseResult& result, long long lineNumber, const std::string& placement);
+    // Writes the row of a case to the exit file, and its row of the sensitivity table if the run writes
+    // one: 0, or 1 when the exit file (or the why file, or the table) could not take it.
+    int writeRow(const CaseResult& result, long long lineNumber, const std::string& placement,
+                 const std::string& sensitivityRow = std::string());
     // True when the run must stop reading cases: a file failed, or a signal came.
     bool stopping() const;
 
@@ -50,6 +52,8 @@ public:
     CaseInputs inputs; // the current case
     // Threads solving cases at once; above 1 the rows are still written in the order of the entry file.
     int threadCount;
+    // The run's sensitivity table (--sensitivities), or null: set before runWithFiles.
+    SensitivityTable* sensitivityTable = nullptr;
 
 protected:
     int mode_;
@@ -57,6 +61,8 @@ protected:
 
 private:
     int processFiles(bool dryRun);
+    // Checks and probes the sensitivity table by the run's rules: never an input, the exit or the why file.
+    bool openSensitivityTable(bool withCoefficients, bool force, std::string& failure);
     // Checks what the run needs before its first row: a header line, the line counts, the total.
     bool prepareInputs(std::string& failure);
     void processCases();

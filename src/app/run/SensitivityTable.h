@@ -1,0 +1,56 @@
+#pragma once
+
+#include "app/formats/OutputGuard.h"
+#include "app/formats/RowFile.h"
+#include "app/formats/SensitivityColumns.h"
+#include "rollbite/Kinds.h"
+#include "rollbite/model/InverseUncertainty.h"
+
+#include <string>
+#include <string_view>
+
+namespace rollbite {
+
+// What a run's sensitivity table is asked for: the measurement's deviations (inverse) and a strip width
+// (direct, 0 for none).
+struct SensitivityOptions {
+    MeasurementUncertainty uncertainty;
+    double width = 0.0; // mm
+};
+
+// The sensitivity table of a run (--sensitivities FILE): a tab-separated table with a header row, then one
+// row per case of the entry file, in its order, written whole as the exit file's rows are. It may replace
+// only an earlier sensitivity table or an empty file (other data with --force), never an input, the exit
+// file or the why file.
+class SensitivityTable {
+public:
+    SensitivityTable(std::string name, Mode mode, const SensitivityOptions& options);
+
+    // Checks the name by the run's rules and probes the file: created if missing, emptied only by begin.
+    // False, with the reason in `failure`.
+    bool open(const OutputGuard& guard, std::string& failure);
+    // The run starts: empties the file and writes the header row.
+    bool begin(std::string& failure);
+    // Appends the row of the next case (with its line feed); false when the file cannot take it.
+    bool append(std::string_view row);
+    // False when the file was not written whole.
+    bool close();
+    // The run never started: a file the probe created goes.
+    void abandon() { file_.abandon(); }
+
+    bool failed() const { return file_.failed(); }
+    const std::string& failure() const { return file_.failure(); }
+    const std::string& name() const { return name_; }
+    Mode mode() const { return mode_; }
+    const SensitivityOptions& options() const { return options_; }
+    const SensitivityColumns& columns() const { return columns_; }
+
+private:
+    std::string name_;
+    Mode mode_;
+    SensitivityOptions options_;
+    SensitivityColumns columns_;
+    RowFile file_;
+};
+
+} // namespace rollbite
