@@ -6,6 +6,7 @@
 #include "rollbite/model/CaseSolver.h"
 #include "rollbite/model/LoadDistributor.h"
 #include "rollbite/model/ScheduleSolver.h"
+#include "rollbite/model/SensitivitySolver.h"
 #include "support/UniformNumbers.h"
 
 #include <gtest/gtest.h>
@@ -174,6 +175,27 @@ TEST(Schedule, MassFlowAndPowerHoldInEveryStand) {
                         1e-9 * stand.Force);
             if (k > 0) {
                 EXPECT_GT(stand.Exit_speed, schedule.stands[k - 1].Exit_speed) << "thinner strip runs faster";
+            }
+        }
+    }
+}
+
+TEST(Schedule, EachStandsPlasticityIsItsPasssOverTheWidthAndRisesAsTheStripThins) {
+    for (const char* name : kExamples) {
+        const ScheduleReader::Schedule mill = example(name);
+        const ScheduleResult schedule = ScheduleSolver().solve(mill.strip, mill.stands);
+        ASSERT_TRUE(schedule.ok());
+        SensitivitySolver sensitivities(kDirectMode, mill.strip.rheology);
+        for (std::size_t k = 0; k < schedule.stands.size(); ++k) {
+            const StandResult& stand = schedule.stands[k];
+            sensitivities.solve(stand.pass);
+            // 9.81 N/mm per mm, times 9.81e-3 kN/N, times the width in m: MN/mm.
+            const double perWidth = sensitivities.sensitivities().plasticity();
+            EXPECT_NEAR(stand.Plasticity, perWidth * 9.81e-3 * mill.strip.Width * 1e-3,
+                        1e-12 * stand.Plasticity)
+                << name << " " << stand.name;
+            if (k > 0) {
+                EXPECT_GT(stand.Plasticity, schedule.stands[k - 1].Plasticity) << name << " " << stand.name;
             }
         }
     }

@@ -1,6 +1,7 @@
 #include "rollbite/model/ScheduleSolver.h"
 
 #include "model/StandChain.h"
+#include "rollbite/model/SensitivitySolver.h"
 
 #include <cmath>
 
@@ -38,6 +39,22 @@ ScheduleSolver::ScheduleSolver() = default;
 ScheduleSolver::~ScheduleSolver() = default;
 ScheduleSolver::ScheduleSolver(ScheduleSolver&& other) noexcept = default;
 ScheduleSolver& ScheduleSolver::operator=(ScheduleSolver&& other) noexcept = default;
+
+SensitivitySolver& ScheduleSolver::sensitivitiesFor(RheologyKind rheology) {
+    std::unique_ptr<SensitivitySolver>& solver = sensitivities_[static_cast<std::size_t>(rheology)];
+    if (!solver) {
+        solver = std::make_unique<SensitivitySolver>(kDirectMode, rheology);
+    }
+    return *solver;
+}
+
+void ScheduleSolver::addPlasticity(const StripInputs& strip) {
+    SensitivitySolver& solver = sensitivitiesFor(strip.rheology);
+    for (StandResult& stand : result_.stands) {
+        solver.solve(stand.pass);
+        stand.Plasticity = solver.sensitivities().plasticityMeganewtons(strip.Width);
+    }
+}
 
 StandChain& ScheduleSolver::chainFor(RheologyKind rheology) {
     std::unique_ptr<StandChain>& chain = chains_[static_cast<std::size_t>(rheology)];
@@ -141,6 +158,9 @@ const ScheduleResult& ScheduleSolver::solve(const StripInputs& strip,
             place.entryTension = stands[k].Exit_tension;
         }
         result_.solves = chain.solves() - solvesBefore;
+        if (result_.ok()) {
+            addPlasticity(strip);
+        }
     }
     result_.message = messageOf(stands, result_.failures);
     addTotals(strip, stands.empty() ? 0.0 : stands.back().Exit_thickness);

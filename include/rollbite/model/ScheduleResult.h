@@ -27,6 +27,9 @@ struct StandResult {
     double Entry_speed = 0.0;        // m/s, of the strip, by mass flow
     double Exit_speed = 0.0;         // m/s, of the strip, by mass flow from the last stand's
     double Specific_energy = 0.0;    // kWh/t: the power over the mass flow
+    // MN/mm: the plasticity coefficient of the stand's pass over the strip's width, -dForce/dExit_thickness
+    // (SensitivitySolver); NaN where it cannot be given to 1 %.
+    double Plasticity = 0.0;
     // The loads as shares of the stand's limits, in percent; NaN for a limit not given.
     double Force_share = 0.0;
     double Torque_share = 0.0;

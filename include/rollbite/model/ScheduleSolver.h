@@ -7,10 +7,12 @@
 
 #include <array>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace rollbite {
 
+class SensitivitySolver;
 class StandChain;
 
 // Solves a schedule: the stands of a mill chained by the strip that passes through them, each a direct
@@ -55,9 +57,13 @@ public:
 
 private:
     StandChain& chainFor(RheologyKind rheology);
+    SensitivitySolver& sensitivitiesFor(RheologyKind rheology);
+    // Each stand's plasticity coefficient, from the sensitivities of its pass.
+    void addPlasticity(const StripInputs& strip);
     void addTotals(const StripInputs& strip, double finalThickness);
 
     std::array<std::unique_ptr<StandChain>, 3> chains_; // one per rheology, made when first needed
+    std::array<std::unique_ptr<SensitivitySolver>, 3> sensitivities_; // likewise
     ScheduleResult result_;
 };
 

@@ -21,6 +21,7 @@ constexpr ScheduleColumn kColumns[] = {
     {"Exit_tension", "MPa", [](Stand s) { return s.pass.Exit_tension; }, "%.1f", nullptr},
     {"Rolling_Force", "9.81 N/mm", [](Stand s) { return s.row.Rolling_Force; }, nullptr, nullptr},
     {"Force", "kN", [](Stand s) { return s.Force; }, "%.0f", &ScheduleResult::Total_force},
+    {"Plasticity", "MN/mm", [](Stand s) { return s.Plasticity; }, "%.2f", nullptr},
     {"Rolling_Torque", "9.81 N mm/mm", [](Stand s) { return s.row.Rolling_Torque; }, nullptr, nullptr},
     {"Torque", "kN m", [](Stand s) { return s.Torque; }, "%.1f", nullptr},
     {"Power", "kW", [](Stand s) { return s.Power; }, "%.0f", &ScheduleResult::Total_power},
