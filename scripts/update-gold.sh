@@ -54,7 +54,7 @@ import os, pathlib, shutil, subprocess, sys, tempfile
 rollbite = sys.argv[1]
 recorded = lambda name: name.startswith(("expected-", "after-")) or name in (
     "answers", "command", "script", "absent", "folders", "requirement")
-path = f"{os.path.dirname(rollbite)}:{os.path.abspath('scripts')}:{os.environ['PATH']}"
+search_path = f"{os.path.dirname(rollbite)}:{os.path.abspath('scripts')}:{os.environ['PATH']}"
 for folder in sorted(pathlib.Path("tests/runs").iterdir()):
     with tempfile.TemporaryDirectory() as work:
         for file in folder.iterdir():
@@ -70,7 +70,7 @@ for folder in sorted(pathlib.Path("tests/runs").iterdir()):
         elif script.exists():
             shutil.copyfile(script, os.path.join(work, ".script"))
             run = subprocess.run(["bash", ".script"], stdin=subprocess.DEVNULL, cwd=work, capture_output=True,
-                                 env=dict(os.environ, PATH=path))
+                                 env=dict(os.environ, PATH=search_path))
         else:
             command = (folder / "command").read_text().splitlines()[0]
             run = subprocess.run(f"'{rollbite}' {command}", shell=True, stdin=subprocess.DEVNULL, cwd=work,
