@@ -75,7 +75,11 @@ TEST(Batch, TenThousandGeneratedDirectCasesJoinByteForByte) {
 TEST(Batch, RefusesWhatCannotBeCutByLines) {
     Workspace workspace("batch-refusals");
     workspace.write("entry.txt", "header\n1 30 22 5 10 800 210000 20 0.3\n2 30 22 5 10 800 210000 20 0.3\n");
-    workspace.write("exit.txt", "rows of an earlier run\n");
+    // The exit file of an earlier run, which a refused batch leaves as it is.
+    const std::string earlierRun =
+        "'" + executable().string() + "' direct --rheology constant entry.txt exit.txt";
+    ASSERT_EQ(workspace.shell(earlierRun).exitStatus, 0);
+    const std::string earlier = workspace.read("exit.txt");
 
     // Two records spread over two lines each side of the cut: same line count, not one per line.
     workspace.write("coefficients.txt", "header\n140 60\n0.1 5 140 60 0.1 5\n");
@@ -90,11 +94,12 @@ TEST(Batch, RefusesWhatCannotBeCutByLines) {
     EXPECT_EQ(batch.exitStatus, 1);
     EXPECT_NE(batch.err.find("don't have the same number of lines"), std::string::npos) << batch.err;
 
-    // Usage errors.
-    EXPECT_EQ(workspace.shell(batchCommand("", "x c entry.txt exit.txt")).exitStatus, 1);
-    EXPECT_EQ(workspace.shell(batchCommand("", "d s entry.txt exit.txt")).exitStatus, 1);
+    // Usage errors are status 2, as for rollbite; a file that cannot be used is 1.
+    EXPECT_EQ(workspace.shell(batchCommand("", "x c entry.txt exit.txt")).exitStatus, 2);
+    EXPECT_EQ(workspace.shell(batchCommand("", "d s entry.txt exit.txt")).exitStatus, 2);
+    EXPECT_EQ(workspace.shell(batchCommand("--cases-per-piece 0", "d c entry.txt exit.txt")).exitStatus, 2);
     EXPECT_EQ(workspace.shell(batchCommand("", "d c entry.txt entry.txt")).exitStatus, 1);
-    EXPECT_EQ(workspace.read("exit.txt"), "rows of an earlier run\n"); // never touched
+    EXPECT_EQ(workspace.read("exit.txt"), earlier); // never touched
     EXPECT_EQ(workspace.shell(batchCommand("", "--help")).exitStatus, 0);
 }
 
@@ -106,9 +111,9 @@ TEST(Batch, AFailingPieceFailsTheBatchAndLeavesNoExitFile) {
     }
     workspace.write("entry.txt", entry);
     // A rollbite that dies on the second piece only.
-    workspace.write("flaky-rollbite", "#!/bin/sh\nanswers=$(cat)\ncase \"$answers\" in *piece-00000002*) "
-                                      "kill -9 $$ ;; esac\nprintf '%s\\n' \"$answers\" | '" +
-                                          executable().string() + "'\n");
+    workspace.write("flaky-rollbite",
+                    "#!/bin/sh\ncase \"$*\" in *piece-00000002*) kill -9 $$ ;; esac\nexec '" +
+                        executable().string() + "' \"$@\"\n");
     ASSERT_EQ(workspace.shell("chmod +x flaky-rollbite").exitStatus, 0);
     const RunResult batch = workspace.shell(batchCommand("-j 2 --cases-per-piece 3", "d c entry.txt exit.txt",
                                                          workspace.path("flaky-rollbite").string()));
