@@ -139,7 +139,8 @@ OutputGuard FileHandler::outputGuard(bool withCoefficients, bool force) const {
     return guard;
 }
 
-ExitFileProblem FileHandler::openExitFile(const std::string& name, bool withCoefficients, bool force) {
+ExitFileProblem FileHandler::openExitFile(const std::string& name, bool withCoefficients, bool force,
+                                          bool checkOnly) {
     exitFile.abandon(); // a file an earlier probe created goes
     if (isStandard(name)) {
         // Standard output as the shell opened it: what it held was the user's to decide.
@@ -163,6 +164,10 @@ ExitFileProblem FileHandler::openExitFile(const std::string& name, bool withCoef
         break;
     }
     exitFileName = name;
+    std::error_code error;
+    if (checkOnly && std::filesystem::is_fifo(name, error)) {
+        return ::access(name.c_str(), W_OK) == 0 ? ExitFileProblem::None : ExitFileProblem::CannotWrite;
+    }
     // Opened for appending, which creates the file but destroys nothing, to learn that it can be
     // written; it is emptied once the run starts, and removed again if it never does.
     switch (exitFile.open(name)) {

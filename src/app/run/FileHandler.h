@@ -37,7 +37,10 @@ public:
     // `force`) a file that holds other data; it must open for writing, and no other run may be writing
     // it. It is created if missing, but emptied only by startExitFile, and removed by abandonRun if the
     // run never starts.
-    ExitFileProblem openExitFile(const std::string& name, bool withCoefficients, bool force = false);
+    // With `checkOnly` (a dry run) a FIFO is not opened, which would wait for its reader and then give it
+    // the end of the file: it need only be writable.
+    ExitFileProblem openExitFile(const std::string& name, bool withCoefficients, bool force = false,
+                                 bool checkOnly = false);
     // The problem in words, for the command line: "the exit file x.txt is an input file".
     std::string exitFileMessage(ExitFileProblem problem, bool withCoefficients) const;
     // The entry and exit files' names for a message: "-" is standard input or output on the command line.

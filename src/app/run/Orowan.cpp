@@ -38,7 +38,7 @@ int Orowan::runWithFiles(const std::string& entry, const std::string& exit, cons
     if (withCoefficients && !fileHandler.openCoefficientFile(coefficients)) {
         return abandonRun("the coefficient file " + coefficients + " doesn't exist or cannot be read");
     }
-    const ExitFileProblem problem = fileHandler.openExitFile(exit, withCoefficients, force);
+    const ExitFileProblem problem = fileHandler.openExitFile(exit, withCoefficients, force, dryRun);
     if (problem != ExitFileProblem::None) {
         return abandonRun(fileHandler.exitFileMessage(problem, withCoefficients));
     }
