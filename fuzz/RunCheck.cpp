@@ -137,6 +137,14 @@ void RunCheck::runAndCheck() const {
 
 void RunCheck::checkExitFile(int status, const std::string& consoleErr) const {
     const bool withCoefficients = rheology_ != kConstantRheology;
+    if (entryText_.empty()) {
+        // An entry file without even a header line is refused before anything else is looked at.
+        if (status != 1 || consoleErr.find("is empty") == std::string::npos ||
+            std::filesystem::exists(folderFile("exit.txt"))) {
+            fail("an entry file without a header line was not refused");
+        }
+        return;
+    }
     if (withCoefficients && std::count(entryText_.begin(), entryText_.end(), '\n') !=
                                 std::count(coefficientText_.begin(), coefficientText_.end(), '\n')) {
         // Files with different numbers of line feeds are refused as a whole, with a message and status 1,
@@ -152,7 +160,7 @@ void RunCheck::checkExitFile(int status, const std::string& consoleErr) const {
     if (status != 0) {
         fail("status " + std::to_string(status) + " for a run whose files were all named");
     }
-    const std::size_t caseLines = entryText_.empty() ? 0 : getlineCount(entryText_) - 1;
+    const std::size_t caseLines = getlineCount(entryText_) - 1;
     const std::size_t columns = mode_ == kDirectMode ? kDirectColumns : kInverseColumns;
     std::string_view rest(exitText);
     std::size_t rows = 0;
