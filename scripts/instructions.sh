@@ -14,7 +14,13 @@ trap 'rm -rf "$work"' EXIT
 twice() { # FILE: its header, then its lines after the header twice
     { head -n 1 "examples/$1"; tail -n +2 "examples/$1"; tail -n +2 "examples/$1"; } > "$work/$1"
 }
-printf '%-18s' run; for rollbite in "$@"; do printf ' %22s' "${rollbite: -22}"; done; echo
+printf '%-18s' run
+for rollbite in "$@"; do
+    label=$rollbite
+    [ ${#label} -le 22 ] || label="...${label: -19}"
+    printf ' %22s' "$label"
+done
+echo
 for run in "${RUNS[@]}"; do
     IFS='|' read -r name answers entry coefficients <<< "$run"
     mode=direct; [ "${answers% *}" = i ] && mode=inverse
