@@ -475,6 +475,7 @@ PYBIND11_MODULE(_rollbite, module) {
                                  convergenceName(Convergence::No), convergenceName(Convergence::NoResult)};
     module.attr("PROFILE_COLUMNS") = split(ProfileTable::kColumns, ',');
     module.attr("MAX_THREADS") = ThreadCount::kMax;
+    module.attr("__version__") = ROLLBITE_VERSION;
     bindSchedules(module);
     addSensitivityFunctions(module);
 }

@@ -9,8 +9,8 @@ in.
 
     PYTHONPATH=build/python /usr/bin/python3 examples/python/schedule.py [--out PICTURE]
 
-The picture goes to schedule.png in the current folder unless --out names another (docs/schedule.png is
-the one made with --out docs/schedule.png). examples/python/mills.py chains whole mills with
+The picture goes to schedule.png in the current folder unless --out names another picture or a folder for
+it (docs/schedule.png is the one made with --out docs). examples/python/mills.py chains whole mills with
 rollbite.schedule.
 """
 
@@ -92,8 +92,12 @@ def draw(table, picture):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--out", default="schedule.png", help="the picture to write (default: schedule.png here)")
-    picture = parser.parse_args().out
+    parser.add_argument(
+        "--out", default="schedule.png", help="the picture, or a folder for schedule.png (default: schedule.png here)"
+    )
+    picture = pathlib.Path(parser.parse_args().out)
+    if picture.is_dir():
+        picture = picture / "schedule.png"
     table = predict_and_recover()
     draw(table, picture)
     worst = (table["recovered_offset"] / table["Offset_yield_stress"] - 1).abs().max()

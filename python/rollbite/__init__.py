@@ -26,6 +26,7 @@ angles in rad; temperatures in degrees Celsius; strip speeds in m/s.
 """
 
 import difflib
+import errno
 import numbers
 import os
 import warnings
@@ -35,6 +36,9 @@ import pandas as pd
 
 from . import _rollbite
 from .schedule import STAND_FIELDS, STRIP_FIELDS, SCHEDULE_COLUMNS, plot_schedule, read_schedule, schedule
+
+#: The version of rollbite this module was built from.
+__version__ = _rollbite.__version__
 
 __all__ = [
     "direct",
@@ -218,7 +222,7 @@ def read_entry(path, mode):
     INPUTS with that reason, as a file run does.
     """
     mode = _mode(mode)
-    raw = _rollbite.parse_entry(mode, os.fspath(path))
+    raw = _rollbite.parse_entry(mode, _existing(path, "entry file"))
     columns = ENTRY_COLUMNS[mode]
     frame = pd.DataFrame(raw["values"][:, : len(columns) - 1], columns=columns[1:])
     frame.insert(0, "case", raw["case"])
@@ -233,7 +237,7 @@ def read_coefficients(path, rheology):
     rheology = _rheology(rheology)
     if rheology == "constant":
         raise ValueError("the constant rheology has no coefficient file")
-    raw = _rollbite.parse_records(rheology, os.fspath(path))
+    raw = _rollbite.parse_records(rheology, _existing(path, "coefficient file"))
     frame = pd.DataFrame(raw["values"], columns=COEFFICIENT_COLUMNS[rheology])
     frame[_UNREADABLE] = raw["unreadable"]
     frame[_MISPLACED] = raw["misplaced"]
@@ -250,8 +254,10 @@ def read_coefficients(path, rheology):
 
 def read_exit(path, why=None):
     """An exit file (direct or inverse, told by its header) as the frame ``direct`` or ``inverse``
-    returns: rows without a result have NaN outputs and NA flags. With the why file of the same run, its
-    reasons fill the column ``reason`` (empty for VOID rows)."""
+    returns, its numbers with the file's seven digits: rows without a result have NaN outputs and NA
+    flags. With the why file of the same run, its reasons fill the column ``reason`` (empty for VOID rows);
+    a why file whose rows name other cases, or miss a case without a result, is refused with a ValueError.
+    Without it, ``reason`` is NA where a row has no result (its reason is not in the exit file)."""
     frame = pd.read_csv(path, sep="\t", dtype={"Errors": str, "Has_Converged": str}, keep_default_na=False)
     modes = [mode for mode, columns in _EXIT_COLUMNS.items() if list(frame.columns) == columns]
     if not modes:
@@ -265,14 +271,44 @@ def read_exit(path, why=None):
         "number_columns": numbers,
     }
     raw.update({flag: frame[flag].to_numpy(dtype=bool) for flag in _FLAGS if flag in frame})
-    reasons = {}
-    if why is not None:
-        table = pd.read_csv(why, sep="\t", dtype={"reason": str}, keep_default_na=False)
-        # The why file names each row by its line in the exit file, the header being line 1.
-        by_line = dict(zip(table["line"], table["reason"]))
-        reasons = {row: by_line[row + 2] for row in range(len(frame)) if by_line.get(row + 2)}
+    reasons = {} if why is None else _why_reasons(why, frame, path)
     results = _result_frame(raw, modes[0], frame.index, reasons)
-    return results if why is not None else results.drop(columns="reason")
+    if why is None:
+        results["reason"] = results["reason"].astype(object).mask(results["Errors"] != "VOID", pd.NA)
+    return results
+
+
+def _why_reasons(why, frame, path):
+    """The reasons of a why file by row of the exit file, checked to be the same run's: each why row names
+    its line in the entry file (the header being line 1), which is the row's line in the exit file too."""
+    table = pd.read_csv(why, sep="\t", dtype={"reason": str, "Errors": str}, keep_default_na=False)
+    if list(table.columns) != ["case", "line", "Errors", "reason"]:
+        raise ValueError(f"{why} is not a why file of rollbite: its header row is {list(table.columns)}")
+    reasons = {}
+    for case, line, error, reason in table.itertuples(index=False):
+        row = int(line) - 2
+        if not 0 <= row < len(frame) or (frame["case"].iloc[row], frame["Errors"].iloc[row]) != (case, error):
+            raise ValueError(
+                f"{why} is not the why file of {path}: its row for line {line} names case {case} ({error}), "
+                "which the exit file does not hold there"
+            )
+        reasons[row] = reason
+    unexplained = [row for row in np.flatnonzero((frame["Errors"] != "VOID").to_numpy()) if row not in reasons]
+    if unexplained:
+        row = unexplained[0]
+        raise ValueError(
+            f"{why} is not the why file of {path}: it has no row for case {frame['case'].iloc[row]} on line "
+            f"{row + 2}, which has no result"
+        )
+    return reasons
+
+
+def _existing(path, what):
+    """The path as a text, or a FileNotFoundError when there is nothing there (a pipe or FIFO is something)."""
+    path = os.fspath(path)
+    if not os.path.exists(path):
+        raise FileNotFoundError(errno.ENOENT, f"no {what} {path!r}", path)
+    return path
 
 
 def _codes(column, names, path):

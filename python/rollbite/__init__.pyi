@@ -25,6 +25,8 @@ STAND_FIELDS: dict[str, tuple[str, tuple[str, ...]]]
 # The sensitivity table's columns of each mode: name, unit and meaning (the module rollbite.sensitivities).
 SENSITIVITY_COLUMNS: dict[str, pd.DataFrame]
 
+__version__: str
+
 def direct(
     passes: _Table,
     rheology: _Rheology = "constant",

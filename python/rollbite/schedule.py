@@ -13,6 +13,7 @@ numbers to the last bit.
 """
 
 import difflib
+import errno
 import numbers
 import os
 
@@ -96,6 +97,8 @@ def schedule(stands, strip, distribute=None):
 def read_schedule(path):
     """A schedule file as ``(stands, strip)``: the stands' frame indexed by name and the strip's mapping,
     ready for ``schedule``. Raises ValueError with every wrong or missing field of the file."""
+    if not os.path.exists(path):
+        raise FileNotFoundError(errno.ENOENT, f"no schedule file {os.fspath(path)!r}", os.fspath(path))
     raw = _rollbite.read_schedule(os.fspath(path))
     stands = pd.DataFrame(raw["stands"]).set_index(_STAND)
     strip = {_RHEOLOGY: raw["rheology"], **raw["strip"]}

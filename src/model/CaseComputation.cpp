@@ -18,8 +18,9 @@ std::string trimmed(const char* label) {
 // (code 105)".
 void appendChecks(std::string& list, const std::vector<FieldCheck>& checks, const char* prefix) {
     for (const FieldCheck& check : checks) {
+        // Ten digits: enough that a value just beyond a bound does not read as the bound itself.
         char value[32];
-        std::snprintf(value, sizeof value, "%.7g", check.value);
+        std::snprintf(value, sizeof value, "%.10g", check.value);
         list += list.empty() ? "" : ", ";
         list += prefix + trimmed(check.label) + " " + value + " is not " + check.requirement;
         if (check.code != 0) {

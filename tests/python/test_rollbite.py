@@ -159,6 +159,12 @@ def without_column(name):
         (lambda: rollbite.inverse(PASS), ValueError, "no column 'Force', 'Slip'"),
         (lambda: rollbite.direct(PASS, threads=0), ValueError, "threads must be a whole number"),
         (lambda: rollbite.read_exit(EXAMPLES / "smatch_direct.txt"), ValueError, "is not an exit file"),
+        (
+            lambda: rollbite.read_exit(REGRESSION / "results_direct_constant.txt", why=REGRESSION / "why_inverse_ws18.txt"),
+            ValueError,
+            "is not the why file of",
+        ),
+        (lambda: rollbite.read_entry("no/such/entry.txt", "direct"), FileNotFoundError, "no entry file"),
         # Frames that pandas builds easily but that hold no plain column of real numbers.
         (lambda: rollbite.direct(pd.concat({"pass": pd.DataFrame(PASS)}, axis=1).swaplevel(axis=1)), ValueError, "MultiIndex"),
         (

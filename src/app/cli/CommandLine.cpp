@@ -175,6 +175,11 @@ bool CommandLine::parseKinds(const Arguments& arguments, int& mode, int& rheolog
         error = "the constant rheology takes no --coefficients";
         return false;
     }
+    if (arguments.value("--coefficients") == "-") {
+        error = "--coefficients needs a file: - stands for standard input as ENTRY only (name /dev/stdin to "
+                "read the coefficients from it)";
+        return false;
+    }
     return true;
 }
 
@@ -190,7 +195,7 @@ bool CommandLine::parseRun(const Arguments& arguments, Request& request, std::st
     request.coefficients = arguments.value("--coefficients");
     request.why = arguments.value("--why");
     if (arguments.has("--why") && (request.why.empty() || request.why == "-")) {
-        error = "--why needs a file";
+        error = "--why needs a file: - stands for standard input or output as ENTRY or EXIT only";
         return false;
     }
     if (arguments.has("--threads") &&

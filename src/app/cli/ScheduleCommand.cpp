@@ -10,8 +10,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <system_error>
 
 namespace rollbite {
 
@@ -36,6 +38,8 @@ std::string fixed(double value, int decimals) {
     return text;
 }
 
+constexpr std::size_t kErrorsShown = 10; // wrong fields of a schedule file told one by one
+
 int usageError(std::ostream& err, const std::string& message) {
     err << "rollbite: " << message << "\nTry 'rollbite --help' for the arguments.\n";
     return kUsageError;
@@ -44,6 +48,11 @@ int usageError(std::ostream& err, const std::string& message) {
 bool readSchedule(const std::string& path, ScheduleReader::Schedule& schedule, std::ostream& err) {
     std::ifstream file;
     if (path != "-") {
+        std::error_code error;
+        if (std::filesystem::is_directory(path, error)) {
+            err << "rollbite: the schedule file " << path << " is a folder\n";
+            return false;
+        }
         file.open(path, std::ios::binary);
         if (!file) {
             err << "rollbite: cannot read the schedule file " << path << "\n";
@@ -52,8 +61,14 @@ bool readSchedule(const std::string& path, ScheduleReader::Schedule& schedule, s
     }
     ScheduleReader reader;
     if (!reader.read(path == "-" ? std::cin : file, schedule)) {
-        for (const std::string& error : reader.errors()) {
-            err << "rollbite: " << path << ": " << error << "\n";
+        // The first few say what is wrong; a file of another kind would give one line per line.
+        const std::vector<std::string>& errors = reader.errors();
+        for (std::size_t k = 0; k < errors.size() && k < kErrorsShown; ++k) {
+            err << "rollbite: " << path << ": " << errors[k] << "\n";
+        }
+        if (errors.size() > kErrorsShown) {
+            err << "rollbite: " << path << ": and " << errors.size() - kErrorsShown
+                << " more; is it a schedule file (docs/schedules.md)?\n";
         }
         return false;
     }

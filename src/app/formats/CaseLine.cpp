@@ -29,12 +29,23 @@ bool CaseLine::read(int mode, std::string_view line, CaseInputs& inputs) {
         const bool read = present && (k == 0 ? FieldReader::parseInteger(field, inputs.Case_id)
                                              : FieldReader::parseDouble(field, inputs.value(k - 1)));
         if (!read) {
-            addUnreadable(inputs, "field " + std::to_string(k + 1) + " (" + kEntryFieldNames[k] + ") " +
-                                      (present ? "is not a number: " + quoted(field) : "is missing"));
+            addUnreadable(inputs,
+                          "field " + std::to_string(k + 1) + " (" + kEntryFieldNames[k] + ") " +
+                              (present ? whatIsWrong(k == 0, field) + ": " + quoted(field) : "is missing"));
             return false;
         }
     }
     return true;
+}
+
+std::string CaseLine::whatIsWrong(bool identifier, std::string_view field) {
+    double number = 0.0;
+    if (!identifier || !FieldReader::parseDouble(field, number)) {
+        return "is not a number";
+    }
+    // An identifier that is a number, but no whole one of 32 bits.
+    const bool digitsOnly = field.find_first_not_of("+-0123456789") == std::string_view::npos;
+    return digitsOnly ? "is a whole number beyond 32 bits" : "is not a whole number";
 }
 
 void CaseLine::addUnreadable(CaseInputs& inputs, const std::string& what) {

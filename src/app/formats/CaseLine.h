@@ -21,6 +21,10 @@ public:
     static void addUnreadable(CaseInputs& inputs, const std::string& what);
     // A field as it may be quoted in a reason: cut short, control bytes as '?'.
     static std::string quoted(std::string_view field);
+
+private:
+    // Why a field could not be read: not a number, or (for the identifier) not a whole number of 32 bits.
+    static std::string whatIsWrong(bool identifier, std::string_view field);
 };
 
 } // namespace rollbite

@@ -6,6 +6,8 @@
 #include "app/run/SensitivityTable.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 namespace rollbite {
 
@@ -33,10 +35,10 @@ int Orowan::runWithFiles(const std::string& entry, const std::string& exit, cons
     fileHandler.standardStreams = true;
     const bool withCoefficients = solver.rheology() != kConstantRheology;
     if (!fileHandler.openEntryFile(entry)) {
-        return abandonRun("the entry file " + fileHandler.shownEntry() + " doesn't exist or cannot be read");
+        return abandonRun("the entry file " + fileHandler.shownEntry() + unreadable(entry));
     }
     if (withCoefficients && !fileHandler.openCoefficientFile(coefficients)) {
-        return abandonRun("the coefficient file " + coefficients + " doesn't exist or cannot be read");
+        return abandonRun("the coefficient file " + coefficients + unreadable(coefficients));
     }
     const ExitFileProblem problem = fileHandler.openExitFile(exit, withCoefficients, force, dryRun);
     if (problem != ExitFileProblem::None) {
@@ -62,6 +64,11 @@ bool Orowan::openSensitivityTable(bool withCoefficients, bool force, std::string
         guard.addOutput(report_->whyFileName(), "the why file");
     }
     return sensitivityTable->open(guard, failure);
+}
+
+std::string Orowan::unreadable(const std::string& name) {
+    std::error_code error;
+    return std::filesystem::is_directory(name, error) ? " is a folder" : " doesn't exist or cannot be read";
 }
 
 bool Orowan::prepareInputs(std::string& failure) {

@@ -63,6 +63,8 @@ private:
     int processFiles(bool dryRun);
     // Checks and probes the sensitivity table by the run's rules: never an input, the exit or the why file.
     bool openSensitivityTable(bool withCoefficients, bool force, std::string& failure);
+    // Why an input file named on the command line cannot be opened, after its name.
+    static std::string unreadable(const std::string& name);
     // Checks what the run needs before its first row: a header line, the line counts, the total.
     bool prepareInputs(std::string& failure);
     void processCases();
