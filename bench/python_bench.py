@@ -30,16 +30,12 @@ RESET_PEAK_RESIDENT_SIZE = "5"
 
 
 def large_log(count):
-    """COUNT direct Constant passes: the example schedules over and over, numbered 1 to COUNT."""
-    import numpy as np
+    """COUNT direct Constant passes: the example schedules over and over, numbered 1 to COUNT (the log of
+    examples/python/cluster.py)."""
+    sys.path.insert(0, str(EXAMPLES / "python"))
+    from cluster import large_log as example_log
 
-    import rollbite
-
-    passes = rollbite.read_entry(EXAMPLES / "direct_constant_entry.txt", "direct")
-    passes = passes[passes["case"] < 900].drop(columns="unreadable")
-    log = passes.iloc[np.arange(count) % len(passes)].reset_index(drop=True)
-    log["case"] = np.arange(1, count + 1, dtype=np.int32)
-    return log
+    return example_log(count)
 
 
 def resident_sizes():

@@ -2,6 +2,7 @@
 // each with its own CaseSolver, with the interpreter lock released, and written straight into the result's
 // columns in input order. The Python package rollbite (rollbite/__init__.py) turns data frames into these
 // columns and back.
+#include "NamedKinds.h"
 #include "ScheduleBindings.h"
 #include "SensitivityBindings.h"
 #include "app/formats/EntryReader.h"
@@ -48,22 +49,6 @@ constexpr int kPassValues = CaseInputs::kValues;
 // The values a case line of the mode holds after its identifier.
 std::size_t valueCount(Mode mode) {
     return static_cast<std::size_t>(mode == kInverseMode ? kInverseEntryFields - 1 : kDirectEntryFields - 1);
-}
-
-Mode modeNamed(const std::string& name) {
-    Mode mode = kDirectMode;
-    if (!Names::parseMode(name, mode)) {
-        throw std::invalid_argument("unknown mode '" + name + "': " + Names::modeChoices());
-    }
-    return mode;
-}
-
-RheologyKind rheologyNamed(const std::string& name) {
-    RheologyKind rheology = kConstantRheology;
-    if (!Names::parseRheology(name, rheology)) {
-        throw std::invalid_argument("unknown rheology '" + name + "': " + Names::rheologyChoices());
-    }
-    return rheology;
 }
 
 // How long the threads solve before the call takes the interpreter lock back to look for signals: Ctrl-C
@@ -375,6 +360,16 @@ py::dict parseRecords(const std::string& rheologyName, const std::string& path) 
     return table;
 }
 
+// A ValueError when a picture may not be written to `path`: an input, a folder, or a file that is no
+// picture unless `overwrite`.
+void checkPicture(const std::string& path, bool overwrite) {
+    const OutputGuard guard(overwrite);
+    if (guard.check(path, OutputKind::Picture) != OutputProblem::None) {
+        throw std::invalid_argument(
+            guard.message(path, OutputKind::Picture, "the picture", "overwrite=True"));
+    }
+}
+
 // Writes `text` as an entry file: refused (ValueError) over an input, a folder or a file that is not an
 // entry file written by rollbite, unless `overwrite`; the file appears whole or not at all.
 void writeEntryFile(const std::string& path, const std::string& text, bool overwrite) {
@@ -453,6 +448,8 @@ PYBIND11_MODULE(_rollbite, module) {
                "The case lines of an entry file, read as a run reads them.");
     module.def("parse_records", &parseRecords, py::arg("rheology"), py::arg("path"),
                "The records of a coefficient file, read as a run reads them.");
+    module.def("check_picture", &checkPicture, py::arg("path"), py::arg("overwrite"),
+               "Refuses (ValueError) a picture's path that the rules of every front end keep from it.");
     module.def("write_entry_file", &writeEntryFile, py::arg("path"), py::arg("text"), py::arg("overwrite"),
                "Writes an entry file whole, by the rules of every front end.");
     module.def("profile", &profile, py::arg("mode"), py::arg("rheology"), py::arg("case_id"),

@@ -3,6 +3,8 @@
 // command line's table (SensitivityColumns); python/rollbite/sensitivities.py makes a data frame of them.
 #include "SensitivityBindings.h"
 
+#include "NamedKinds.h"
+
 #include "app/formats/Names.h"
 #include "app/formats/SensitivityColumns.h"
 #include "app/formats/ThreadCount.h"
@@ -36,22 +38,6 @@ struct PassRow {
     PassSensitivities sensitivities;
     InverseUncertainty uncertainty;
 };
-
-Mode modeNamed(const std::string& name) {
-    Mode mode = kDirectMode;
-    if (!Names::parseMode(name, mode)) {
-        throw std::invalid_argument("unknown mode '" + name + "': " + Names::modeChoices());
-    }
-    return mode;
-}
-
-RheologyKind rheologyNamed(const std::string& name) {
-    RheologyKind rheology = kConstantRheology;
-    if (!Names::parseRheology(name, rheology)) {
-        throw std::invalid_argument("unknown rheology '" + name + "': " + Names::rheologyChoices());
-    }
-    return rheology;
-}
 
 std::vector<CaseInputs> casesOf(RheologyKind rheology, const Identifiers& caseIds, const Numbers& values,
                                 const Numbers& coefficients, const std::vector<std::string>& unreadable) {
