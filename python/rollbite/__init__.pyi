@@ -58,7 +58,10 @@ def schedule(
 ) -> pd.DataFrame: ...
 def read_schedule(path: _Path) -> tuple[pd.DataFrame, dict[str, Any]]: ...
 def plot_schedule(
-    schedules: pd.DataFrame | Mapping[str, pd.DataFrame], path: _Path | None = None, title: str | None = None
+    schedules: pd.DataFrame | Mapping[str, pd.DataFrame],
+    path: _Path | None = None,
+    title: str | None = None,
+    overwrite: bool = False,
 ) -> Any: ...
 def sensitivities(
     passes: _Table,

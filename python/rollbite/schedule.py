@@ -16,6 +16,7 @@ import difflib
 import errno
 import numbers
 import os
+import tempfile
 
 import numpy as np
 import pandas as pd
@@ -105,13 +106,18 @@ def read_schedule(path):
     return stands, strip
 
 
-def plot_schedule(schedules, path=None, title=None):
+def plot_schedule(schedules, path=None, title=None, overwrite=False):
     """Force, power and reduction per stand, side by side, with each stand's limits where given.
 
     ``schedules`` is a frame of ``schedule`` or a mapping of labels to such frames (say "as set" and
     "distributed"), drawn as bars beside one another. With ``path`` the figure is also saved (PNG, SVG,
-    PDF, by its extension). Returns the matplotlib figure."""
+    PDF, by its extension), whole or not at all; it may replace only an earlier picture or an empty file,
+    anything else (an input, data) only with ``overwrite=True``, and never a folder. Returns the matplotlib
+    figure."""
     import matplotlib.pyplot as plt
+
+    if path is not None:
+        _rollbite.check_picture(os.fspath(path), bool(overwrite))
 
     if isinstance(schedules, pd.DataFrame):
         schedules = {"": schedules}
@@ -141,8 +147,26 @@ def plot_schedule(schedules, path=None, title=None):
         figure.suptitle(title)
     figure.tight_layout(rect=(0, 0.07, 1, 1))
     if path is not None:
-        figure.savefig(path, dpi=110)
+        _save_whole(figure, os.fspath(path))
     return figure
+
+
+def _save_whole(figure, path):
+    """Saves the figure under a hidden name beside its place and puts it there only when whole; a device
+    or a FIFO is written through."""
+    if os.path.exists(path) and not os.path.isfile(path):
+        figure.savefig(path, dpi=110)
+        return
+    folder, name = os.path.split(path)
+    stem, suffix = os.path.splitext(name)
+    handle, staged = tempfile.mkstemp(prefix=f".{stem}-", suffix=suffix, dir=folder or ".")
+    os.close(handle)
+    try:
+        figure.savefig(staged, dpi=110)
+        os.replace(staged, path)
+    except BaseException:
+        os.unlink(staged)
+        raise
 
 
 def _stands_frame(stands):

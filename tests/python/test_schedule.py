@@ -130,6 +130,15 @@ def test_the_mills_example_draws_its_pictures(tmp_path):
     figure = rollbite.plot_schedule(schedules, tmp_path / "tandem.png", title="tandem")
     assert len(figure.axes) == 3
     assert (tmp_path / "tandem.png").stat().st_size > 10000
+    # Drawn again over its earlier picture, but never over data, unless asked, and never leaving a piece.
+    rollbite.plot_schedule(schedules, tmp_path / "tandem.png")
+    mill = tmp_path / "mill.png"
+    mill.write_text("Stand Exit_thickness\n")
+    with pytest.raises(ValueError, match="holds other data .*overwrite=True"):
+        rollbite.plot_schedule(schedules, mill)
+    assert mill.read_text() == "Stand Exit_thickness\n"
+    rollbite.plot_schedule(schedules, mill, overwrite=True)
+    assert sorted(path.name for path in tmp_path.iterdir()) == ["mill.png", "tandem.png"]
 
 
 def test_the_docs_list_every_field_and_column_with_its_unit():

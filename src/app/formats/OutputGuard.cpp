@@ -91,7 +91,7 @@ const char* kindDescription(OutputKind kind) {
     case OutputKind::ProfileTable:
         return "it is no table of rollbite-profile";
     case OutputKind::Picture:
-        return "it is no PNG or SVG picture";
+        return "it is no PNG, SVG or PDF picture";
     case OutputKind::EntryFile:
         return "its first line is not the header line rollbite writes into an entry file";
     case OutputKind::CoefficientFile:

@@ -12,7 +12,7 @@ enum class OutputKind {
     ExitFile,         // the first line is the header row of an exit file (direct or inverse)
     WhyFile,          // the first line is the header row of a why file
     ProfileTable,     // a table of rollbite-profile: its first line starts "# case,"
-    Picture,          // a PNG or SVG picture
+    Picture,          // a PNG, SVG or PDF picture
     EntryFile,        // an entry file as rollbite writes one (Python's write_entry): its header line
     CoefficientFile,  // a coefficient file as rollbite writes one (a schedule's passes): its header line
     ScheduleTable,    // a schedule's tab-separated table: its header row
