@@ -2,6 +2,7 @@
 // each with its own CaseSolver, with the interpreter lock released, and written straight into the result's
 // columns in input order. The Python package rollbite (rollbite/__init__.py) turns data frames into these
 // columns and back.
+#include "ChunkedWork.h"
 #include "NamedKinds.h"
 #include "ScheduleBindings.h"
 #include "SensitivityBindings.h"
@@ -9,6 +10,7 @@
 #include "app/formats/ExitColumns.h"
 #include "app/formats/Names.h"
 #include "app/formats/OutputGuard.h"
+#include "app/formats/PassFiles.h"
 #include "app/formats/RecordReader.h"
 #include "app/formats/StagedFile.h"
 #include "app/formats/ThreadCount.h"
@@ -23,14 +25,12 @@
 #include <pybind11/stl.h>
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cstdint>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -50,10 +50,6 @@ constexpr int kPassValues = CaseInputs::kValues;
 std::size_t valueCount(Mode mode) {
     return static_cast<std::size_t>(mode == kInverseMode ? kInverseEntryFields - 1 : kDirectEntryFields - 1);
 }
-
-// How long the threads solve before the call takes the interpreter lock back to look for signals: Ctrl-C
-// stops a call of a million cases within about this time, with no thread of it left running.
-constexpr auto kChunkTime = std::chrono::milliseconds(100);
 
 // The passes as the columns Python holds them, one array per value, read in place by the solving threads.
 class PassColumns {
@@ -224,45 +220,18 @@ private:
     std::vector<FlagSink> flagSinks_;
 };
 
-// Every case solved on the threads of `solvers`, one each, in chunks of about kChunkTime: the threads
-// take the next case not yet taken until the chunk's time is over, the interpreter lock released; between
-// chunks, with the lock held, a signal's handler runs and its exception (KeyboardInterrupt) ends the call.
+// Every case solved on the threads of `solvers`, one each, in chunks between which Ctrl-C is heard.
 void solveInChunks(const PassColumns& passes, std::vector<CaseSolver>& solvers, ResultColumns& results,
                    std::vector<Reasons>& reasons) {
-    using Clock = std::chrono::steady_clock;
     std::vector<CaseInputs> inputs(solvers.size());
-    std::atomic<std::size_t> next{0};
-    while (next < passes.size()) {
-        {
-            py::gil_scoped_release released;
-            const Clock::time_point deadline = Clock::now() + kChunkTime;
-            const auto work = [&](std::size_t thread) {
-                while (Clock::now() < deadline) {
-                    const std::size_t row = next++;
-                    if (row >= passes.size()) {
-                        return;
-                    }
-                    passes.fill(row, inputs[thread]);
-                    const CaseResult& result = solvers[thread].solve(inputs[thread]);
-                    results.write(row, result);
-                    if (!result.reason.empty()) {
-                        reasons[thread].emplace_back(row, result.reason);
-                    }
-                }
-            };
-            std::vector<std::thread> workers;
-            for (std::size_t thread = 1; thread < solvers.size(); ++thread) {
-                workers.emplace_back(work, thread);
-            }
-            work(0);
-            for (std::thread& worker : workers) {
-                worker.join();
-            }
+    ChunkedWork::run(passes.size(), solvers.size(), [&](std::size_t thread, std::size_t row) {
+        passes.fill(row, inputs[thread]);
+        const CaseResult& result = solvers[thread].solve(inputs[thread]);
+        results.write(row, result);
+        if (!result.reason.empty()) {
+            reasons[thread].emplace_back(row, result.reason);
         }
-        if (PyErr_CheckSignals() != 0) {
-            throw py::error_already_set();
-        }
-    }
+    });
 }
 
 py::dict solve(const std::string& modeName, const std::string& rheologyName, const Identifiers& caseIds,
@@ -370,19 +339,69 @@ void checkPicture(const std::string& path, bool overwrite) {
     }
 }
 
-// Writes `text` as an entry file: refused (ValueError) over an input, a folder or a file that is not an
-// entry file written by rollbite, unless `overwrite`; the file appears whole or not at all.
-void writeEntryFile(const std::string& path, const std::string& text, bool overwrite) {
+// Raises OSError with the message: a file that could not be written.
+[[noreturn]] void raiseOSError(const std::string& message) {
+    PyErr_SetString(PyExc_OSError, message.c_str());
+    throw py::error_already_set();
+}
+
+// Writes passes as an entry file of the mode, each number with the digits that read it back exactly:
+// refused (ValueError) for a value that is not finite, naming its row and column, and over an input, a
+// folder or a file that is not an entry file of the mode written by rollbite, unless `overwrite`; the file
+// appears whole or not at all (OSError otherwise).
+void writeEntryFile(const std::string& path, const std::string& modeName, const Identifiers& caseIds,
+                    const std::vector<Numbers>& values, const std::vector<std::string>& labels,
+                    bool overwrite) {
+    const Mode mode = modeNamed(modeName);
+    const std::vector<std::string> noTexts;
+    const PassColumns passes(mode, kConstantRheology, caseIds, values, {}, Rows(0), noTexts);
+    if (labels.size() != passes.size()) {
+        throw std::invalid_argument("labels must name every pass");
+    }
+    std::string text = PassFiles::entryHeader(mode) + "\n";
+    CaseInputs pass;
+    std::string failure;
+    for (std::size_t row = 0; row < passes.size(); ++row) {
+        passes.fill(row, pass);
+        if (!PassFiles::appendEntryLine(mode, pass, text, failure)) {
+            throw std::invalid_argument("the pass in the row labelled " + labels[row] + " (case " +
+                                        std::to_string(pass.Case_id) + "): " + failure);
+        }
+    }
     const OutputGuard guard(overwrite);
-    if (guard.check(path, OutputKind::EntryFile) != OutputProblem::None) {
-        throw std::invalid_argument(guard.message(path, OutputKind::EntryFile, "the file", "overwrite=True"));
+    const OutputForm form = PassFiles::entryForm(mode);
+    if (guard.check(path, form) != OutputProblem::None) {
+        throw std::invalid_argument(guard.message(path, form, "the file", "overwrite=True"));
     }
     StagedFile file(path);
-    std::string failure;
     if (!file.create(failure) || !file.write(text, failure) || !file.publish(failure)) {
-        throw std::runtime_error(failure);
+        raiseOSError(failure);
     }
 }
+
+// A file written under a hidden name and put in place whole (a picture that matplotlib draws): Python
+// writes into `path`, then `publish` puts it in place or raises OSError; `discard` removes it unpublished.
+class StagedForPython {
+public:
+    explicit StagedForPython(const std::string& target) : file_(std::in_place, target) {
+        std::string failure;
+        if (!file_->create(failure)) {
+            raiseOSError(failure);
+        }
+    }
+    const std::string& path() const { return file_->path(); }
+    void publish() {
+        std::string failure;
+        if (!file_->publish(failure)) {
+            raiseOSError(failure);
+        }
+        file_.reset();
+    }
+    void discard() { file_.reset(); }
+
+private:
+    std::optional<StagedFile> file_;
+};
 
 // The arc of contact of one case, as rollbite-profile writes it.
 py::dict profile(const std::string& modeName, const std::string& rheologyName, std::int32_t caseId,
@@ -450,8 +469,15 @@ PYBIND11_MODULE(_rollbite, module) {
                "The records of a coefficient file, read as a run reads them.");
     module.def("check_picture", &checkPicture, py::arg("path"), py::arg("overwrite"),
                "Refuses (ValueError) a picture's path that the rules of every front end keep from it.");
-    module.def("write_entry_file", &writeEntryFile, py::arg("path"), py::arg("text"), py::arg("overwrite"),
-               "Writes an entry file whole, by the rules of every front end.");
+    module.def("write_entry_file", &writeEntryFile, py::arg("path"), py::arg("mode"), py::arg("case_ids"),
+               py::arg("values"), py::arg("labels"), py::arg("overwrite"),
+               "Writes passes as an entry file whole, by the rules of every front end.");
+    py::class_<StagedForPython>(module, "StagedFile",
+                                "A file written under a hidden name and put in place whole.")
+        .def(py::init<const std::string&>(), py::arg("target"))
+        .def_property_readonly("path", &StagedForPython::path)
+        .def("publish", &StagedForPython::publish)
+        .def("discard", &StagedForPython::discard);
     module.def("profile", &profile, py::arg("mode"), py::arg("rheology"), py::arg("case_id"),
                py::arg("values"), py::arg("coefficients"), "The arc of contact of one case.");
     module.def("machine_threads", &ThreadCount::ofMachine, "The cores this process may run on.");

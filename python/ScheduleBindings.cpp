@@ -113,6 +113,11 @@ py::dict tableOf(const ScheduleResult& schedule, RheologyKind rheology) {
     table["pass_coefficients"] =
         py::array_t<double>({rowsCount, static_cast<py::ssize_t>(coefficients)}, records.data());
     table["rows"] = rows;
+    std::vector<std::string> over;
+    for (const StandResult& stand : schedule.stands) {
+        over.push_back(overLimits(stand));
+    }
+    table["over_limits"] = over;
     table["totals"] = py::dict(
         py::arg("Force") = schedule.Total_force, py::arg("Power") = schedule.Total_power,
         py::arg("Specific_energy") = schedule.Specific_energy, py::arg("Mass_flow") = schedule.Mass_flow);
@@ -148,10 +153,14 @@ py::dict solveSchedule(const std::string& rheologyName, const std::map<std::stri
         py::gil_scoped_release released;
         result = LoadDistributor().distribute(mill, stands, target);
     }
-    if (!result.met) {
+    if (!result.met && result.schedule.stands.empty()) {
         throw std::invalid_argument(result.message);
     }
     py::dict table = tableOf(result.schedule, mill.rheology);
+    if (!result.met) {
+        // The best schedule the search reached goes with the message, for the caller to see how near.
+        table["unmet"] = result.message;
+    }
     table["solves"] = result.solves;
     table["distribution"] = py::dict(py::arg("target") = distribute, py::arg("share") = result.share,
                                      py::arg("spread") = result.spread, py::arg("marches") = result.marches,

@@ -3,6 +3,7 @@
 // command line's table (SensitivityColumns); python/rollbite/sensitivities.py makes a data frame of them.
 #include "SensitivityBindings.h"
 
+#include "ChunkedWork.h"
 #include "NamedKinds.h"
 
 #include "app/formats/Names.h"
@@ -15,11 +16,10 @@
 #include <pybind11/numpy.h>
 #include <pybind11/stl.h>
 
-#include <atomic>
+#include <algorithm>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
-#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -78,25 +78,21 @@ std::vector<CaseInputs> casesOf(RheologyKind rheology, const Identifiers& caseId
 void solveOnThreads(Mode mode, RheologyKind rheology, const MeasurementUncertainty& uncertainty,
                     double stepScale, const std::vector<CaseInputs>& cases, std::vector<PassRow>& rows,
                     int threads) {
-    std::atomic<std::size_t> next{0};
-    const auto work = [&] {
-        SensitivitySolver solver(mode, rheology);
-        solver.setMeasurementUncertainty(uncertainty);
-        solver.setStepScale(stepScale);
-        for (std::size_t k = next++; k < cases.size(); k = next++) {
-            rows[k].result = solver.solve(cases[k]);
-            rows[k].sensitivities = solver.sensitivities();
-            rows[k].uncertainty = solver.uncertainty();
-        }
-    };
-    std::vector<std::thread> workers;
-    for (int t = 1; t < threads; ++t) {
-        workers.emplace_back(work);
+    // No more threads than cases: a thread without a case would only cost its solver.
+    const std::size_t threadCount =
+        std::clamp<std::size_t>(cases.size(), 1, static_cast<std::size_t>(threads));
+    std::vector<SensitivitySolver> solvers;
+    for (std::size_t thread = 0; thread < threadCount; ++thread) {
+        solvers.emplace_back(mode, rheology);
+        solvers.back().setMeasurementUncertainty(uncertainty);
+        solvers.back().setStepScale(stepScale);
     }
-    work();
-    for (std::thread& worker : workers) {
-        worker.join();
-    }
+    ChunkedWork::run(cases.size(), threadCount, [&](std::size_t thread, std::size_t k) {
+        SensitivitySolver& solver = solvers[thread];
+        rows[k].result = solver.solve(cases[k]);
+        rows[k].sensitivities = solver.sensitivities();
+        rows[k].uncertainty = solver.uncertainty();
+    });
 }
 
 // The table's columns of every pass, under their names.
@@ -158,22 +154,21 @@ py::dict sensitivities(const std::string& modeName, const std::string& rheologyN
     if (!(stepScale > 0.0)) {
         throw std::invalid_argument("step_scale must be positive");
     }
-    if (!(forceDeviation > 0.0) || !(slipDeviation > 0.0)) {
-        throw std::invalid_argument("the deviations of the measured force and slip must be positive");
+    MeasurementUncertainty uncertainty;
+    uncertainty.force = forceDeviation;
+    uncertainty.forceInPercent = forceInPercent;
+    uncertainty.slip = slipDeviation;
+    if (!uncertainty.valid()) {
+        throw std::invalid_argument(
+            "the deviations of the measured force and slip must be positive numbers: the force's up to 100 "
+            "percent of it or 5000 (9.81 N/mm), the slip's up to 100 percentage points");
     }
     const std::vector<CaseInputs> cases = casesOf(rheology, caseIds, values, coefficients, unreadable);
     if (!widths.empty() && widths.size() != cases.size()) {
         throw std::invalid_argument("width must be one number, or one per pass");
     }
-    MeasurementUncertainty uncertainty;
-    uncertainty.force = forceDeviation;
-    uncertainty.forceInPercent = forceInPercent;
-    uncertainty.slip = slipDeviation;
     std::vector<PassRow> rows(cases.size());
-    {
-        py::gil_scoped_release released;
-        solveOnThreads(mode, rheology, uncertainty, stepScale, cases, rows, threads);
-    }
+    solveOnThreads(mode, rheology, uncertainty, stepScale, cases, rows, threads);
     return tableOf(SensitivityColumns(mode, !widths.empty()), rows, widths);
 }
 

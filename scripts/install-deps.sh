@@ -17,6 +17,7 @@ for package in libgtest-dev libgmock-dev libbenchmark-dev pybind11-dev python3-d
     have_package "$package" || missing+=("$package")
 done
 command -v parallel >/dev/null 2>&1 || missing+=(parallel)
+command -v flock >/dev/null 2>&1 || missing+=(util-linux) # rollbite-batch holds its exit file's lock
 command -v rsync >/dev/null 2>&1 || missing+=(rsync) # parallel sends pieces to other hosts with it
 command -v gnuplot >/dev/null 2>&1 || missing+=(gnuplot-nox)
 if ! command -v clang++ >/dev/null 2>&1; then

@@ -258,19 +258,19 @@ def read_exit(path, why=None):
     flags. With the why file of the same run, its reasons fill the column ``reason`` (empty for VOID rows);
     a why file whose rows name other cases, or miss a case without a result, is refused with a ValueError.
     Without it, ``reason`` is NA where a row has no result (its reason is not in the exit file)."""
-    frame = pd.read_csv(path, sep="\t", dtype={"Errors": str, "Has_Converged": str}, keep_default_na=False)
+    frame = _read_table(path, "exit file", {"Errors": str, "Has_Converged": str})
     modes = [mode for mode, columns in _EXIT_COLUMNS.items() if list(frame.columns) == columns]
     if not modes:
         raise ValueError(f"{path} is not an exit file of rollbite: its header row is {list(frame.columns)}")
     numbers = [name for name in frame.columns if name not in _NOT_NUMBERS]
     raw = {
-        "case": frame["case"].to_numpy(dtype=np.int32),
+        "case": _column_of(frame, "case", np.int32, path),
         "Errors": _codes(frame["Errors"], ERROR_CLASSES, path),
         "Has_Converged": _codes(frame["Has_Converged"], _rollbite.CONVERGENCE, path),
-        "numbers": np.ascontiguousarray(frame[numbers].to_numpy(dtype=float).T),
+        "numbers": np.ascontiguousarray(np.array([_column_of(frame, name, float, path) for name in numbers])),
         "number_columns": numbers,
     }
-    raw.update({flag: frame[flag].to_numpy(dtype=bool) for flag in _FLAGS if flag in frame})
+    raw.update({flag: _column_of(frame, flag, bool, path) for flag in _FLAGS if flag in frame})
     reasons = {} if why is None else _why_reasons(why, frame, path)
     results = _result_frame(raw, modes[0], frame.index, reasons)
     if why is None:
@@ -281,7 +281,7 @@ def read_exit(path, why=None):
 def _why_reasons(why, frame, path):
     """The reasons of a why file by row of the exit file, checked to be the same run's: each why row names
     its line in the entry file (the header being line 1), which is the row's line in the exit file too."""
-    table = pd.read_csv(why, sep="\t", dtype={"reason": str, "Errors": str}, keep_default_na=False)
+    table = _read_table(why, "why file", {"reason": str, "Errors": str})
     if list(table.columns) != ["case", "line", "Errors", "reason"]:
         raise ValueError(f"{why} is not a why file of rollbite: its header row is {list(table.columns)}")
     reasons = {}
@@ -301,6 +301,41 @@ def _why_reasons(why, frame, path):
             f"{row + 2}, which has no result"
         )
     return reasons
+
+
+def _read_table(path, what, dtypes):
+    """A tab-separated file of rollbite as a frame of texts and numbers; a ValueError naming the file (and
+    the line, where the reader tells it) for one that is empty, binary or torn."""
+    if not os.path.exists(path):
+        raise FileNotFoundError(errno.ENOENT, f"no {what} {os.fspath(path)!r}", os.fspath(path))
+    try:
+        return pd.read_csv(path, sep="\t", dtype=dtypes, keep_default_na=False, encoding="utf-8")
+    except (pd.errors.ParserError, pd.errors.EmptyDataError, UnicodeDecodeError, ValueError) as error:
+        raise ValueError(f"{os.fspath(path)} is not a {what} of rollbite: {error}") from None
+
+
+def _column_of(frame, name, dtype, path):
+    """A column of a file read by _read_table as an array of the type, or a ValueError naming the file, the
+    line and the value that is no such number."""
+    column = frame[name]
+    if pd.api.types.is_numeric_dtype(column) and not pd.api.types.is_bool_dtype(column) and dtype is float:
+        return column.to_numpy(dtype=float)  # the reader found numbers throughout
+    if dtype is bool:
+        valid = column.isin([0, 1, "0", "1"])
+        converted = pd.to_numeric(column, errors="coerce")
+    else:
+        texts = column.astype(str).str.strip().str.lower()
+        converted = pd.to_numeric(texts.replace({"-nan": "nan"}), errors="coerce")
+        valid = converted.notna() | texts.isin(["nan", "-nan"])
+        if dtype is np.int32:
+            valid &= (converted == converted.round()) & converted.abs().le(np.iinfo(np.int32).max)
+    if not bool(valid.all()):
+        row = int(np.flatnonzero(~valid.to_numpy())[0])
+        raise ValueError(
+            f"line {row + 2} of {os.fspath(path)} has {column.iloc[row]!r} in the column {name!r}, which is no "
+            f"{'flag' if dtype is bool else 'number'}"
+        )
+    return converted.to_numpy(dtype=dtype)
 
 
 def _existing(path, what):
@@ -326,20 +361,19 @@ def _codes(column, names, path):
 def write_entry(passes, path, mode=None, overwrite=False):
     """Writes passes as an entry file the program reads back to the same values: a header line of the
     column names, then one line per pass, each number with the digits that give it back exactly. The mode
-    (``direct`` or ``inverse``) is told by the columns when not given.
+    (``direct`` or ``inverse``) is told by the columns when not given. A value that is NaN or infinite,
+    which no entry file can hold, is refused with a ValueError naming its row and column.
 
-    The file appears whole or not at all. It may replace only an entry file written here before (its
-    header line tells) or an empty file; anything else, such as a coefficient file or an exit file, is
-    refused with a ValueError unless ``overwrite=True``. A folder is always refused."""
+    The file appears whole or not at all. It may replace only an entry file of the same mode written here
+    before (its header line tells) or an empty file; anything else, such as measured passes of the other
+    mode, a coefficient file or an exit file, is refused with a ValueError unless ``overwrite=True``. A
+    folder is always refused; a file that cannot be written raises OSError."""
     frame = _frame_of(passes, "passes")
     if mode is None:
         mode = "inverse" if "Force" in frame.columns and "Slip" in frame.columns else "direct"
     case_ids, values, _ = _pass_columns(frame, _mode(mode))
-    lines = [_rollbite.ENTRY_HEADERS[0 if mode == "direct" else 1]]
-    for case_id, row in zip(case_ids, zip(*values)):
-        numbers_ = " ".join(repr(float(value)) for value in row)
-        lines.append(f"{int(case_id)} {numbers_}")
-    _rollbite.write_entry_file(os.fspath(path), "\n".join(lines) + "\n", bool(overwrite))
+    labels = [repr(label) for label in frame.index]
+    _rollbite.write_entry_file(os.fspath(path), mode, case_ids, values, labels, bool(overwrite))
 
 
 # --- what the functions share -----------------------------------------------------------------------

@@ -16,7 +16,7 @@ import difflib
 import errno
 import numbers
 import os
-import tempfile
+import warnings
 
 import numpy as np
 import pandas as pd
@@ -71,14 +71,22 @@ def schedule(stands, strip, distribute=None):
         built, for ``rollbite.direct``), ``rows`` (their exit-file numbers), ``rheology`` and ``stands``
         (the stands given).
 
+    A stand whose load is above a limit given for it is told with a warning (``UserWarning``) and in
+    ``attrs["over_limits"]`` (stand name -> the loads above their limits in words): the schedule is a
+    result an engineer must see, not a failure.
+
     Raises
     ------
     ValueError
-        For a missing or wrong field (named with its stand), a stand whose pass has no result (named with
-        its reason), or a target that cannot be met (the binding stand and limit named).
+        For a missing or wrong field (named with its stand), two stands of one name, a stand whose pass has
+        no result (named with its reason), or a target that cannot be met (the binding stand and limit
+        named; the exception's ``schedule`` then holds the best schedule the search reached, when it
+        reached one, and ``attrs["distribution"]["spread"]`` how far from the common share it is).
     TypeError
-        For columns that do not hold numbers.
+        For a strip that is no mapping, or columns that do not hold numbers.
     """
+    if not hasattr(strip, "keys"):
+        raise TypeError(f"strip must be a mapping of the strip's fields, not {type(strip).__name__}")
     strip = dict(strip)
     rheology = str(strip.pop(_RHEOLOGY, "")).lower()
     if rheology not in ("constant", "smatch", "ws18"):
@@ -92,7 +100,14 @@ def schedule(stands, strip, distribute=None):
         rheology, {name: _number(value, name) for name, value in strip.items()}, list(frame.index.astype(str)),
         columns, distribute or ""
     )
-    return _result(raw, rheology, frame)
+    result = _result(raw, rheology, frame)
+    if "unmet" in raw:
+        error = ValueError(raw["unmet"])
+        error.schedule = result
+        raise error
+    for stand, over in result.attrs["over_limits"].items():
+        warnings.warn(f"stand {stand} is above its limit: {over}", UserWarning, stacklevel=2)
+    return result
 
 
 def read_schedule(path):
@@ -107,23 +122,27 @@ def read_schedule(path):
 
 
 def plot_schedule(schedules, path=None, title=None, overwrite=False):
-    """Force, power and reduction per stand, side by side, with each stand's limits where given.
+    """Exit thickness, force, power and reduction per stand, side by side, with each stand's limits where
+    given.
 
     ``schedules`` is a frame of ``schedule`` or a mapping of labels to such frames (say "as set" and
-    "distributed"), drawn as bars beside one another. With ``path`` the figure is also saved (PNG, SVG,
-    PDF, by its extension), whole or not at all; it may replace only an earlier picture or an empty file,
-    anything else (an input, data) only with ``overwrite=True``, and never a folder. Returns the matplotlib
-    figure."""
-    import matplotlib.pyplot as plt
+    "distributed"), drawn as bars beside one another. With ``path`` the figure is also saved, in the format
+    of its extension (PNG, SVG, PDF, JPEG...; PNG without one), whole or not at all; it may replace only an
+    earlier picture or an empty file, anything else (an input, data) only with ``overwrite=True``, and
+    never a folder; a file that cannot be written raises OSError. Returns the matplotlib figure, which no
+    pyplot state holds."""
+    from matplotlib.figure import Figure
 
     if path is not None:
         _rollbite.check_picture(os.fspath(path), bool(overwrite))
-
     if isinstance(schedules, pd.DataFrame):
         schedules = {"": schedules}
-    panels = [("Force", "Force_limit", "rolling force (kN)"), ("Power", "Power_limit", "power (kW)"),
-              ("Reduction", "Max_reduction", "reduction (%)")]
-    figure, axes = plt.subplots(1, 3, figsize=(15, 4.6))
+    if not hasattr(schedules, "items") or len(schedules) == 0:
+        raise ValueError("plot_schedule needs a schedule's frame, or a mapping of labels to such frames")
+    panels = [("Exit_thickness", None, "exit thickness (mm)"), ("Force", "Force_limit", "rolling force (kN)"),
+              ("Power", "Power_limit", "power (kW)"), ("Reduction", "Max_reduction", "reduction (%)")]
+    figure = Figure(figsize=(18, 4.6))
+    axes = figure.subplots(1, len(panels))
     first = next(iter(schedules.values()))
     names = list(first.index)
     positions = np.arange(len(names))
@@ -132,9 +151,10 @@ def plot_schedule(schedules, path=None, title=None, overwrite=False):
     for (column, limit, label), ax in zip(panels, axes):
         for k, (name, frame) in enumerate(schedules.items()):
             bars = ax.bar(positions + (k - (len(schedules) - 1) / 2) * width, frame[column], width)
-            legend.setdefault(name or column, bars)
+            # One frame: one colour, named once; several: a colour each, named by their labels.
+            legend.setdefault(name or "the schedule", bars)
         stands = first.attrs.get("stands")
-        if stands is not None and limit in stands and stands[limit].notna().any():
+        if limit is not None and stands is not None and limit in stands and stands[limit].notna().any():
             (marks,) = ax.plot(positions, stands[limit].to_numpy(dtype=float), "k_", markersize=24,
                                markeredgewidth=2)
             legend.setdefault("the stand's limit", marks)
@@ -152,21 +172,15 @@ def plot_schedule(schedules, path=None, title=None, overwrite=False):
 
 
 def _save_whole(figure, path):
-    """Saves the figure under a hidden name beside its place and puts it there only when whole; a device
-    or a FIFO is written through."""
-    if os.path.exists(path) and not os.path.isfile(path):
-        figure.savefig(path, dpi=110)
-        return
-    folder, name = os.path.split(path)
-    stem, suffix = os.path.splitext(name)
-    handle, staged = tempfile.mkstemp(prefix=f".{stem}-", suffix=suffix, dir=folder or ".")
-    os.close(handle)
+    """Saves the figure under a hidden name and puts it in place only when whole, by the rules of every
+    front end (never over a file another run is writing; a device or a FIFO written through)."""
+    suffix = os.path.splitext(path)[1].lstrip(".").lower()
+    staged = _rollbite.StagedFile(path)
     try:
-        figure.savefig(staged, dpi=110)
-        os.replace(staged, path)
-    except BaseException:
-        os.unlink(staged)
-        raise
+        figure.savefig(staged.path, format=suffix or "png", dpi=110)
+        staged.publish()
+    finally:
+        staged.discard()
 
 
 def _stands_frame(stands):
@@ -248,8 +262,10 @@ def _result(raw, rheology, stands):
     coefficients = None
     if rheology in coefficient_columns:
         coefficients = pd.DataFrame(raw["pass_coefficients"], columns=coefficient_columns[rheology], index=frame.index)
+    over = {name: text for name, text in zip(frame.index, raw["over_limits"]) if text}
     frame.attrs = {
         "units": dict(SCHEDULE_COLUMNS),
+        "over_limits": over,
         "totals": dict(raw["totals"]),
         "solves": int(raw["solves"]),
         "distribution": dict(raw["distribution"]) if "distribution" in raw else None,

@@ -99,9 +99,10 @@ def _deviations(mode, force_sd_percent, force_sd, slip_sd):
         raise ValueError("force_sd_percent, force_sd and slip_sd are for inverse passes")
     if force_sd_percent is not None and force_sd is not None:
         raise ValueError("give the force's deviation in percent (force_sd_percent) or in 9.81 N/mm (force_sd), not both")
+    largest = {"force_sd_percent": 100.0, "force_sd": 5000.0, "slip_sd": 100.0}
     for name, value in (("force_sd_percent", force_sd_percent), ("force_sd", force_sd), ("slip_sd", slip_sd)):
-        if value is not None and not (_is_number(value) and value > 0 and np.isfinite(value)):
-            raise ValueError(f"{name} must be a positive number, not {value!r}")
+        if value is not None and not (_is_number(value) and 0 < value <= largest[name]):
+            raise ValueError(f"{name} must be a positive number up to {largest[name]:g}, not {value!r}")
     if force_sd is not None:
         force, in_percent = float(force_sd), False
     else:

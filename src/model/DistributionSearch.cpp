@@ -324,6 +324,12 @@ bool DistributionSearch::run() {
         entry = stands_[k].Exit_thickness;
         entryTension = stands_[k].Exit_tension;
     }
+    if (targets == 0.0 && lastFailure_.empty()) {
+        // Every pass has a result, but no load over its target is a number: targets too small to divide by.
+        message = "no stand's load over its target is a finite number: the targets are too small";
+        bindingLimit = "the targets";
+        return false;
+    }
     if (targets == 0.0) {
         refuse({0.0, lastFailedStand_, lastFailure_}, "no pass of the starting schedule has a result:");
         return false;
@@ -349,6 +355,7 @@ bool DistributionSearch::run() {
     share = found.best.x;
     if (!std::isfinite(found.best.value) || std::abs(found.best.value) > kWallGap) {
         refuse(wall_, "the target cannot be met, bound by");
+        march(share); // the stands back at the best share found, to show how near it came
         return false;
     }
     march(share); // the stands back at the best share found

@@ -4,6 +4,8 @@
 #include "model/StandChain.h"
 #include "rollbite/model/ScheduleSolver.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 
@@ -65,8 +67,12 @@ const char* distributionTargetName(DistributionTarget target) {
 }
 
 bool parseDistributionTarget(const std::string& name, DistributionTarget& target) {
+    // In any letter case, as the names of modes and rheologies.
+    std::string lower = name;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     for (const TargetName& entry : kTargets) {
-        if (name == entry.name) {
+        if (lower == entry.name) {
             target = entry.target;
             return true;
         }
@@ -112,6 +118,7 @@ const DistributionResult& LoadDistributor::distribute(const StripInputs& strip,
         result_.message = search.message;
         result_.bindingStand = search.bindingStand;
         result_.bindingLimit = search.bindingLimit;
+        showBest(strip, working, target, search.marches > 0);
         return result_;
     }
     // The schedule at the thicknesses found, each WS18 stand's roll speed settled on the mass flow.
@@ -128,7 +135,7 @@ const DistributionResult& LoadDistributor::distribute(const StripInputs& strip,
     return result_;
 }
 
-void LoadDistributor::measureSpread(const std::vector<StandInputs>& stands, DistributionTarget target) {
+int LoadDistributor::findSpread(const std::vector<StandInputs>& stands, DistributionTarget target) {
     result_.spread = 0.0;
     int worst = 0;
     const bool limits =
@@ -143,6 +150,11 @@ void LoadDistributor::measureSpread(const std::vector<StandInputs>& stands, Dist
             worst = static_cast<int>(k);
         }
     }
+    return worst;
+}
+
+void LoadDistributor::measureSpread(const std::vector<StandInputs>& stands, DistributionTarget target) {
+    const int worst = findSpread(stands, target);
     result_.met = !byForce(target) || result_.spread <= kForceTolerance;
     if (!result_.met) {
         result_.bindingStand = worst;
@@ -151,6 +163,24 @@ void LoadDistributor::measureSpread(const std::vector<StandInputs>& stands, Dist
                           percent(result_.spread) + " from the common share, more than " +
                           percent(kForceTolerance);
     }
+}
+
+void LoadDistributor::showBest(const StripInputs& strip, const std::vector<StandInputs>& stands,
+                               DistributionTarget target, bool searched) {
+    // The schedule at the thicknesses the search came nearest the target with, when every pass there
+    // has a result: what a mill engineer weighs against the target.
+    if (!searched) {
+        return;
+    }
+    const std::string message = result_.message;
+    result_.schedule = solver_->solve(strip, stands);
+    result_.solves += result_.schedule.solves;
+    if (!result_.schedule.ok()) {
+        result_.schedule = ScheduleResult();
+        return;
+    }
+    findSpread(stands, target);
+    result_.message = message;
 }
 
 void LoadDistributor::checkLimits(const std::vector<StandInputs>& stands, DistributionTarget /*target*/) {

@@ -10,12 +10,27 @@ namespace rollbite {
 namespace {
 
 constexpr double kFullReduction = 100.0; // %
+constexpr double kFullLoad = 100.0;      // % of a limit
 constexpr double kMillimetre = 1e-3;     // m
 constexpr double kSecondsPerHour = 3600.0;
 constexpr double kKilogramsPerTonne = 1e3;
+// The strip a mill rolls: from narrow strip to the widest plate mills (mm), at a speed no mill exceeds
+// (m/s), of a density between the lightest and the heaviest metals rolled (kg/m3).
+constexpr double kNarrowestStrip = 100.0;
+constexpr double kWidestStrip = 5000.0;
+constexpr double kFastestStrip = 50.0;
+constexpr double kLightestDensity = 1000.0;
+constexpr double kHeaviestDensity = 25000.0;
+// The entry thickness error for which a stand's gap correction is given (mm).
+constexpr double kEntryThicknessError = 0.1;
+constexpr double kKilonewtonsPerMeganewton = 1e3;
 
 bool positive(double value) {
     return value > 0.0 && std::isfinite(value);
+}
+
+bool within(double value, double low, double high) {
+    return low <= value && value <= high;
 }
 
 // An optional value: not given, or positive.
@@ -48,11 +63,19 @@ SensitivitySolver& ScheduleSolver::sensitivitiesFor(RheologyKind rheology) {
     return *solver;
 }
 
-void ScheduleSolver::addPlasticity(const StripInputs& strip) {
+void ScheduleSolver::addPlasticity(const StripInputs& strip, const std::vector<StandInputs>& stands) {
     SensitivitySolver& solver = sensitivitiesFor(strip.rheology);
-    for (StandResult& stand : result_.stands) {
+    for (std::size_t k = 0; k < result_.stands.size(); ++k) {
+        StandResult& stand = result_.stands[k];
         solver.solve(stand.pass);
-        stand.Plasticity = solver.sensitivities().plasticityMeganewtons(strip.Width);
+        stand.sensitivities = solver.sensitivities();
+        stand.Plasticity = stand.sensitivities.plasticityMeganewtons(strip.Width);
+        // The strip enters thicker: the force rises by dF/dH dH, the mill stretches by that over its
+        // modulus, and the gap must close as much to hold the exit thickness (kN/mm over kN/mm).
+        const double entrySlope =
+            stand.sensitivities.of(PassOutput::Rolling_Force, PassInput::Entry_thickness) *
+            PassSensitivities::kKilonewtonsPerForceUnit * strip.Width; // kN/mm
+        stand.Gap_correction = -entrySlope * kEntryThicknessError / stands[k].Mill_modulus;
     }
 }
 
@@ -104,26 +127,41 @@ std::vector<ScheduleFailure> ScheduleSolver::checkFields(const StripInputs& stri
                             "rheology " + std::to_string(static_cast<int>(strip.rheology)) +
                                 " is none of Constant, Smatch and WS18"});
     }
-    require(positive(strip.Width), -1, "Width", strip.Width, "must be positive (mm)");
-    require(positive(strip.Exit_speed), -1, "Exit_speed", strip.Exit_speed, "must be positive (m/s)");
-    require(positive(strip.Density), -1, "Density", strip.Density, "must be positive (kg/m3)");
+    require(within(strip.Width, kNarrowestStrip, kWidestStrip), -1, "Width", strip.Width,
+            "is not in [100, 5000] mm");
+    require(strip.Exit_speed > 0.0 && strip.Exit_speed <= kFastestStrip, -1, "Exit_speed", strip.Exit_speed,
+            "is not in (0, 50] m/s");
+    require(within(strip.Density, kLightestDensity, kHeaviestDensity), -1, "Density", strip.Density,
+            "is not in [1000, 25000] kg/m3");
     for (std::size_t k = 0; k < stands.size(); ++k) {
         const StandInputs& stand = stands[k];
         const int i = static_cast<int>(k);
         require(positiveIfGiven(stand.Force_limit), i, "Force_limit", stand.Force_limit,
-                "must be positive (kN)");
+                "must be a positive number (kN)");
         require(positiveIfGiven(stand.Torque_limit), i, "Torque_limit", stand.Torque_limit,
-                "must be positive (kN m)");
+                "must be a positive number (kN m)");
         require(positiveIfGiven(stand.Power_limit), i, "Power_limit", stand.Power_limit,
-                "must be positive (kW)");
+                "must be a positive number (kW)");
+        require(positiveIfGiven(stand.Mill_modulus), i, "Mill_modulus", stand.Mill_modulus,
+                "must be a positive number (kN/mm)");
         require(reductionIfGiven(stand.Min_reduction), i, "Min_reduction", stand.Min_reduction,
                 "must lie from 0 to under 100 %");
         require(reductionIfGiven(stand.Max_reduction), i, "Max_reduction", stand.Max_reduction,
                 "must lie from 0 to under 100 %");
         require(!(stand.Min_reduction >= stand.Max_reduction), i, "Min_reduction", stand.Min_reduction,
                 "must be below Max_reduction");
-        require(positiveIfGiven(stand.Force_ratio), i, "Force_ratio", stand.Force_ratio, "must be positive");
-        require(positiveIfGiven(stand.Power_ratio), i, "Power_ratio", stand.Power_ratio, "must be positive");
+        require(positiveIfGiven(stand.Force_ratio), i, "Force_ratio", stand.Force_ratio,
+                "must be a positive number");
+        require(positiveIfGiven(stand.Power_ratio), i, "Power_ratio", stand.Power_ratio,
+                "must be a positive number");
+        for (std::size_t earlier = 0; earlier < k; ++earlier) {
+            // Every message names a stand: two of one name would make them ambiguous.
+            if (!stand.name.empty() && stands[earlier].name == stand.name) {
+                failures.push_back({i, INPUTS,
+                                    "stands " + std::to_string(earlier + 1) + " and " +
+                                        std::to_string(k + 1) + " of the mill both have this name"});
+            }
+        }
     }
     return failures;
 }
@@ -152,19 +190,52 @@ const ScheduleResult& ScheduleSolver::solve(const StripInputs& strip,
             const StandResult& stand = chain.solve(strip, stands[k], place);
             result_.stands.push_back(stand);
             if (stand.row.errorCode != VOID) {
-                result_.failures.push_back({place.index, stand.row.errorCode, stand.row.reason, true});
+                result_.failures.push_back(
+                    {place.index, stand.row.errorCode, passReason(strip, stand), true});
             }
             place.entryThickness = stands[k].Exit_thickness;
             place.entryTension = stands[k].Exit_tension;
         }
         result_.solves = chain.solves() - solvesBefore;
         if (result_.ok()) {
-            addPlasticity(strip);
+            addPlasticity(strip, stands);
         }
     }
     result_.message = messageOf(stands, result_.failures);
     addTotals(strip, stands.empty() ? 0.0 : stands.back().Exit_thickness);
     return result_;
+}
+
+std::string ScheduleSolver::passReason(const StripInputs& strip, const StandResult& stand) {
+    // A WS18 pass's roll speed comes from the strip's Exit_speed by mass flow: name what the user wrote.
+    const std::string speedField = " Strip_speed ";
+    const std::size_t at = stand.row.reason.find(speedField);
+    if (strip.rheology != kWS18Rheology || at == std::string::npos) {
+        return stand.row.reason;
+    }
+    return stand.row.reason + " (the WS18 roll speed " + number(stand.Roll_surface_speed) +
+           " m/s that the strip's Exit_speed " + number(strip.Exit_speed) +
+           " m/s gives this stand by mass flow; WS18 takes roll speeds up to 25 m/s)";
+}
+
+std::string overLimits(const StandResult& stand) {
+    const struct {
+        double share;
+        const char* load;
+        const char* limit;
+    } loads[] = {{stand.Force_share, "force", "Force_limit"},
+                 {stand.Torque_share, "torque", "Torque_limit"},
+                 {stand.Power_share, "power", "Power_limit"}};
+    std::string over;
+    for (const auto& load : loads) {
+        if (load.share > kFullLoad) {
+            char share[32];
+            std::snprintf(share, sizeof share, "%.1f", load.share);
+            over +=
+                (over.empty() ? "" : ", ") + std::string(load.load) + " " + share + " % of its " + load.limit;
+        }
+    }
+    return over;
 }
 
 void ScheduleSolver::addTotals(const StripInputs& strip, double finalThickness) {

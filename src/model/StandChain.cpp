@@ -21,7 +21,7 @@ constexpr double kPercent = 100.0;
 // slip), matches the mass flow to this fraction; the slip hardly depends on the speed, so few passes do.
 constexpr double kSpeedTolerance = 1e-9;
 constexpr int kMaxSpeedPasses = 8;
-constexpr double kNoLimit = std::numeric_limits<double>::quiet_NaN();
+constexpr double kNoLimit = std::numeric_limits<double>::quiet_NaN(); // also: a value not given
 
 double shareOf(double load, double limit) {
     return std::isnan(limit) ? kNoLimit : load / limit * kPercent;
@@ -111,6 +111,27 @@ void StandChain::fillLoads(const StripInputs& strip, const StandInputs& stand, d
     stand_.Force_share = shareOf(stand_.Force, stand.Force_limit);
     stand_.Torque_share = shareOf(stand_.Torque, stand.Torque_limit);
     stand_.Power_share = shareOf(stand_.Power, stand.Power_limit);
+    stand_.Mass_flow = massFlow;
+    fillGeometry(strip, stand);
+}
+
+void StandChain::fillGeometry(const StripInputs& strip, const StandInputs& stand) {
+    const CaseInputs& pass = stand_.pass;
+    const CaseResult& row = stand_.row;
+    // MPa x mm x mm = N
+    stand_.Entry_tension_force = pass.Entry_tension * pass.Entry_thickness * strip.Width / kKilo;
+    stand_.Exit_tension_force = pass.Exit_tension * pass.Exit_thickness * strip.Width / kKilo;
+    // The bite's projected length is the flattened radius times the sine of the bite angle.
+    stand_.Flattened_radius = row.Contact_Length / std::sin(row.Alpha_Max);
+    const double meanSpeed = 0.5 * (stand_.Entry_speed + stand_.Exit_speed); // m/s
+    const double timeInBite = row.Contact_Length * kMillimetre / meanSpeed;  // s
+    stand_.Strain_rate = equivalentStrain(pass.Entry_thickness, pass.Exit_thickness) / timeInBite;
+    const bool ws18 = rheology_ == kWS18Rheology;
+    stand_.TemperatureIn = ws18 ? stand.TemperatureIn : kNoLimit;
+    stand_.TemperatureOut = ws18 ? stand.TemperatureOut : kNoLimit;
+    // The roll gap needs the force only: the gap correction comes with the pass's sensitivities.
+    stand_.Roll_gap = pass.Exit_thickness - stand_.Force / stand.Mill_modulus;
+    stand_.Gap_correction = kNoLimit;
 }
 
 const StandResult& StandChain::solve(const StripInputs& strip, const StandInputs& stand,

@@ -39,6 +39,8 @@ private:
     void buildPass(const StripInputs& strip, const StandInputs& stand, const StandPlace& place);
     void solveAtSpeed(double exitSpeed, double slipGuess, bool settle);
     void fillLoads(const StripInputs& strip, const StandInputs& stand, double exitSpeed, double entrySpeed);
+    // Tension forces, the flattened radius, the strain rate, the temperatures and the roll gap.
+    void fillGeometry(const StripInputs& strip, const StandInputs& stand);
 
     RheologyKind rheology_;
     CaseSolver solver_;

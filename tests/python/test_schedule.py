@@ -128,7 +128,7 @@ def test_the_mills_example_draws_its_pictures(tmp_path):
     table = mills.table(schedules)
     assert table.count("\n| S") == 5
     figure = rollbite.plot_schedule(schedules, tmp_path / "tandem.png", title="tandem")
-    assert len(figure.axes) == 3
+    assert len(figure.axes) == 4
     assert (tmp_path / "tandem.png").stat().st_size > 10000
     # Drawn again over its earlier picture, but never over data, unless asked, and never leaving a piece.
     rollbite.plot_schedule(schedules, tmp_path / "tandem.png")

@@ -38,6 +38,7 @@ struct CaseInputs {
     // value(9) Slip.
     static constexpr int kValues = 10;
     double& value(int k) { return this->*kValueMembers[k]; }
+    double value(int k) const { return this->*kValueMembers[k]; }
 
 private:
     static constexpr double CaseInputs::*kValueMembers[kValues] = {&CaseInputs::Entry_thickness,

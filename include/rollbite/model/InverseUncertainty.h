@@ -2,6 +2,7 @@
 
 // Part of the public case API: includes only the standard library and public headers, by paths relative
 // to this file, so that it reads the same installed.
+#include <cmath>
 #include <limits>
 
 namespace rollbite {
@@ -11,6 +12,12 @@ struct MeasurementUncertainty {
     static constexpr double kDefaultForcePercent = 1.0; // a load cell's accuracy, percent of the reading
     static constexpr double kDefaultSlip = 0.2;         // percentage points of forward slip
 
+    // The largest deviations taken: a measurement known worse than that is no measurement. Percent of
+    // the measured force; 9.81 N/mm, the largest force a pass may have; percentage points of slip.
+    static constexpr double kLargestForcePercent = 100.0;
+    static constexpr double kLargestForce = 5000.0;
+    static constexpr double kLargestSlip = 100.0;
+
     double force = kDefaultForcePercent; // in percent of the measured force, or in 9.81 N/mm (below)
     bool forceInPercent = true;
     double slip = kDefaultSlip; // percentage points
@@ -18,6 +25,11 @@ struct MeasurementUncertainty {
     // The standard deviation of a measured force (9.81 N/mm).
     double forceDeviation(double measuredForce) const {
         return forceInPercent ? force * 0.01 * measuredForce : force;
+    }
+    // True when both deviations are positive and within their largest values (NaN is not).
+    bool valid() const {
+        return force > 0.0 && force <= (forceInPercent ? kLargestForcePercent : kLargestForce) &&
+               slip > 0.0 && slip <= kLargestSlip;
     }
 };
 
@@ -75,9 +87,14 @@ struct InverseUncertainty {
     bool secondNearer = false;
 
     bool hasSecondPair() const { return secondFriction == secondFriction; }
+    // True when the deviations and the correlation of the pair are numbers (not NaN, not infinite).
+    bool finiteFigures() const {
+        return std::isfinite(offsetDeviation) && std::isfinite(frictionDeviation) &&
+               std::isfinite(correlation);
+    }
     bool trusted() const {
-        return computed && !negativeOffset && !frictionAtBound && !illConditioned && !beyondFirstOrder &&
-               !unmatched && !hasSecondPair();
+        return computed && finiteFigures() && !negativeOffset && !frictionAtBound && !illConditioned &&
+               !beyondFirstOrder && !unmatched && !hasSecondPair();
     }
 };
 

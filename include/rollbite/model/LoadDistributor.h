@@ -31,8 +31,10 @@ bool parseDistributionTarget(const std::string& name, DistributionTarget& target
 
 // A schedule whose intermediate thicknesses share the load as the target asks.
 struct DistributionResult {
-    ScheduleResult schedule; // at the thicknesses found; on failure, at the last ones tried (may be empty)
-    bool met = false;        // false: `message` says why, naming the binding stand and limit
+    // At the thicknesses found. On failure, the best schedule the search reached, when it reached one
+    // whose passes all have results (`spread` then says how far from the common share it is); else empty.
+    ScheduleResult schedule;
+    bool met = false; // false: `message` says why, naming the binding stand and limit
     std::string message;
     int bindingStand = -1;    // index of the stand whose limit binds; -1 for the strip or every stand
     std::string bindingLimit; // "Force_limit", "Max_reduction", ... or the reason of a failed pass
@@ -80,6 +82,10 @@ public:
 private:
     void checkLimits(const std::vector<StandInputs>& stands, DistributionTarget target);
     void measureSpread(const std::vector<StandInputs>& stands, DistributionTarget target);
+    // The spread of the schedule's shares around the common share; the index of the stand farthest.
+    int findSpread(const std::vector<StandInputs>& stands, DistributionTarget target);
+    void showBest(const StripInputs& strip, const std::vector<StandInputs>& stands, DistributionTarget target,
+                  bool searched);
 
     std::unique_ptr<ScheduleSolver> solver_;
     // Of the trial passes, one per rheology, made when first needed.

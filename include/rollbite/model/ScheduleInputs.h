@@ -57,6 +57,9 @@ struct StandInputs {
     // to all stands.
     double Force_ratio = kNotGiven;
     double Power_ratio = kNotGiven;
+    // The stand's mill modulus (kN/mm), optional: with it, the roll gap that gives the exit thickness
+    // under the stand's force, by the gaugemeter equation.
+    double Mill_modulus = kNotGiven;
 };
 
 // The strip a schedule rolls, and the flow-stress law of the whole mill.

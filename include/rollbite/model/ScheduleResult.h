@@ -5,6 +5,7 @@
 #include "../Kinds.h"
 #include "CaseInputs.h"
 #include "CaseResult.h"
+#include "PassSensitivities.h"
 
 #include <string>
 #include <vector>
@@ -34,7 +35,28 @@ struct StandResult {
     double Force_share = 0.0;
     double Torque_share = 0.0;
     double Power_share = 0.0;
+
+    double Entry_tension_force = 0.0; // kN: the entry tension over the strip's section
+    double Exit_tension_force = 0.0;  // kN: likewise at the exit
+    double Flattened_radius = 0.0;    // mm: the work roll's radius flattened under the force (Hitchcock)
+    // 1/s: the pass's equivalent strain over the time the strip spends in the bite, its contact length
+    // over the mean of its entry and exit speeds.
+    double Strain_rate = 0.0;
+    double Mass_flow = 0.0;      // t/h, the same through every stand
+    double TemperatureIn = 0.0;  // C, WS18: the strip's at the stand's entry as given; NaN otherwise
+    double TemperatureOut = 0.0; // C, likewise at its exit
+    // mm, with the stand's Mill_modulus M (NaN without): the roll gap that gives the exit thickness under
+    // the stand's force F, S = h - F/M (gaugemeter equation); and the change of that gap that holds the
+    // exit thickness when the strip enters 0.1 mm thicker, -(dF/dh_entry) 0.1 mm / M (negative: closing).
+    double Roll_gap = 0.0;
+    double Gap_correction = 0.0;
+    // The sensitivities of the stand's pass (SensitivitySolver), for the final schedule.
+    PassSensitivities sensitivities;
 };
+
+// The loads of a stand above the limits given for it, in words ("power 121.8 % of its Power_limit"); empty
+// when every load is within its limit.
+std::string overLimits(const StandResult& stand);
 
 // A pass of a schedule without a result, or a field of the schedule that is wrong.
 struct ScheduleFailure {

@@ -58,8 +58,10 @@ public:
 private:
     StandChain& chainFor(RheologyKind rheology);
     SensitivitySolver& sensitivitiesFor(RheologyKind rheology);
-    // Each stand's plasticity coefficient, from the sensitivities of its pass.
-    void addPlasticity(const StripInputs& strip);
+    // Each stand's sensitivities, its plasticity coefficient and its gap correction.
+    void addPlasticity(const StripInputs& strip, const std::vector<StandInputs>& stands);
+    // The reason of a stand's pass without a result, in the schedule's terms.
+    static std::string passReason(const StripInputs& strip, const StandResult& stand);
     void addTotals(const StripInputs& strip, double finalThickness);
 
     std::array<std::unique_ptr<StandChain>, 3> chains_; // one per rheology, made when first needed

@@ -2,9 +2,11 @@
 
 #include "app/formats/OutputGuard.h"
 #include "app/formats/PassFiles.h"
+#include "app/formats/RowFile.h"
 #include "app/formats/ScheduleColumns.h"
 #include "app/formats/ScheduleReader.h"
-#include "app/formats/StagedFile.h"
+#include "app/formats/SensitivityColumns.h"
+#include "app/formats/StagedFiles.h"
 #include "rollbite/model/LoadDistributor.h"
 #include "rollbite/model/ScheduleSolver.h"
 
@@ -21,16 +23,9 @@ namespace {
 
 constexpr int kUsageError = 2;
 constexpr int kFailure = 1;
+constexpr const char* kStandardInput = "-";
 
-const std::vector<std::string> kAllowed = {"--distribute", "--out", "--passes", "--force"};
-
-// A file to write, and what it is for the messages.
-struct Output {
-    std::string path;
-    OutputKind kind;
-    const char* what;
-    std::string text;
-};
+const std::vector<std::string> kAllowed = {"--distribute", "--out", "--passes", "--sensitivities", "--force"};
 
 std::string fixed(double value, int decimals) {
     char text[48];
@@ -47,7 +42,7 @@ int usageError(std::ostream& err, const std::string& message) {
 
 bool readSchedule(const std::string& path, ScheduleReader::Schedule& schedule, std::ostream& err) {
     std::ifstream file;
-    if (path != "-") {
+    if (path != kStandardInput) {
         std::error_code error;
         if (std::filesystem::is_directory(path, error)) {
             err << "rollbite: the schedule file " << path << " is a folder\n";
@@ -60,7 +55,7 @@ bool readSchedule(const std::string& path, ScheduleReader::Schedule& schedule, s
         }
     }
     ScheduleReader reader;
-    if (!reader.read(path == "-" ? std::cin : file, schedule)) {
+    if (!reader.read(path == kStandardInput ? std::cin : file, schedule)) {
         // The first few say what is wrong; a file of another kind would give one line per line.
         const std::vector<std::string>& errors = reader.errors();
         for (std::size_t k = 0; k < errors.size() && k < kErrorsShown; ++k) {
@@ -75,16 +70,25 @@ bool readSchedule(const std::string& path, ScheduleReader::Schedule& schedule, s
     return true;
 }
 
-// The files to write, each checked by the guard before anything is written. False with the message.
+// The rules of every front end for the files to write and for standard output, where the readable table
+// goes: never an input (the schedule file, also on standard input), never two on one file or stream.
+template <typename Output>
 bool checkOutputs(const std::string& input, const std::vector<Output>& outputs, bool force,
                   std::ostream& err) {
     OutputGuard guard(force);
-    if (input != "-") {
+    if (input == kStandardInput) {
+        guard.addInput(OutputGuard::kStandardInput, "the schedule file (standard input)");
+    } else {
         guard.addInput(input);
     }
+    if (guard.checkStandardOutput() != OutputProblem::None) {
+        err << "rollbite: " << guard.standardOutputMessage("the table") << "; nothing was written\n";
+        return false;
+    }
+    guard.addOutput(OutputGuard::kStandardOutput, "the table on standard output");
     for (const Output& output : outputs) {
-        if (guard.check(output.path, output.kind) != OutputProblem::None) {
-            err << "rollbite: " << guard.message(output.path, output.kind, output.what)
+        if (guard.check(output.path, output.form) != OutputProblem::None) {
+            err << "rollbite: " << guard.message(output.path, output.form, output.what)
                 << "; nothing was written\n";
             return false;
         }
@@ -93,37 +97,53 @@ bool checkOutputs(const std::string& input, const std::vector<Output>& outputs, 
     return true;
 }
 
-// Every file staged first, then all put in place: none is written unless all can be.
-bool writeAll(const std::vector<Output>& outputs, std::ostream& err) {
-    std::vector<std::unique_ptr<StagedFile>> staged;
-    std::string failure;
-    for (const Output& output : outputs) {
-        staged.push_back(std::make_unique<StagedFile>(output.path));
-        if (!staged.back()->create(failure) || !staged.back()->write(output.text, failure)) {
-            err << "rollbite: " << failure << "; nothing was written\n";
-            return false;
-        }
-    }
-    for (const auto& file : staged) {
-        if (!file->publish(failure)) {
-            err << "rollbite: " << failure << "\n";
-            return false;
-        }
+// Writes `text` to standard output whole (a failure cuts it back to its last whole line). False, with
+// the message, when it cannot be.
+bool writeToStandardOutput(const std::string& text, std::ostream& err) {
+    RowFile output;
+    if (output.openStandardOutput() != RowFile::Opened::Yes || !output.append(text) || !output.close()) {
+        err << "rollbite: the table could not be written to standard output (" << output.failure() << ")";
+        return false;
     }
     return true;
 }
 
-std::string distributionLine(const DistributionResult& result, DistributionTarget target) {
+std::string distributionLine(const DistributionResult& result, DistributionTarget target, bool met) {
     const bool limits =
         target == DistributionTarget::ForceLimits || target == DistributionTarget::PowerLimits;
     const bool force = target == DistributionTarget::ForceLimits || target == DistributionTarget::ForceRatios;
-    std::string line = std::string("Distributed by ") + distributionTargetName(target) + ": every stand at ";
+    std::string line =
+        met ? std::string("Distributed by ") + distributionTargetName(target) + ": every stand at "
+            : std::string("Not distributed by ") + distributionTargetName(target) +
+                  ": the best schedule reached puts every stand at ";
     line += limits ? fixed(result.share, 2) + " % of its " + (force ? "Force_limit" : "Power_limit")
                    : fixed(result.share, 1) + (force ? " kN" : " kW") + " per unit of its " +
                          (force ? "Force_ratio" : "Power_ratio");
     line += ", within " + fixed(result.spread, 3) + " %; " + std::to_string(result.solves) +
             " passes solved in " + std::to_string(result.marches) + " marches\n";
     return line;
+}
+
+// The readable table with its totals, as standard output shows it.
+std::string readableTable(const ScheduleResult& schedule) {
+    return ScheduleColumns::readable(schedule) + "Mass flow " + fixed(schedule.Mass_flow, 1) +
+           " t/h; energy " + fixed(schedule.Specific_energy, 2) + " kWh/t\n";
+}
+
+// The sensitivity table of every stand's pass, its plasticity coefficient in MN/mm over the strip's width.
+std::string sensitivityText(const ScheduleResult& schedule, double width) {
+    const SensitivityColumns columns(kDirectMode, true);
+    std::string text = columns.header() + "\n";
+    const InverseUncertainty none;
+    for (const StandResult& stand : schedule.stands) {
+        columns.appendRow(SensitivityRow{stand.row, stand.sensitivities, none, width}, text);
+    }
+    return text;
+}
+
+// The name of a schedule for the header of its passes: the file's, without its folder.
+std::string sourceName(const std::string& path) {
+    return path == kStandardInput ? "on standard input" : std::filesystem::path(path).filename().string();
 }
 
 } // namespace
@@ -134,80 +154,160 @@ const std::vector<Arguments::Option>& ScheduleCommand::options() {
     return kOptions;
 }
 
-int ScheduleCommand::run(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+bool ScheduleCommand::parse(const Arguments& arguments, Request& request, std::string& error) {
     for (const std::string& option : arguments.given()) {
         if (std::find(kAllowed.begin(), kAllowed.end(), option) == kAllowed.end()) {
-            return usageError(err, option + " is no option of rollbite schedule");
+            error = option + " is no option of rollbite schedule";
+            return false;
         }
     }
     const std::vector<std::string>& operands = arguments.operands();
     if (operands.size() != 2) {
-        return usageError(err, operands.size() < 2
-                                   ? "rollbite schedule needs a schedule FILE"
-                                   : "one schedule FILE only, not also '" + operands[2] + "'");
+        error = operands.size() < 2 ? "rollbite schedule needs a schedule FILE"
+                                    : "one schedule FILE only, not also '" + operands[2] + "'";
+        return false;
     }
-    const bool distribute = arguments.has("--distribute");
-    DistributionTarget target = DistributionTarget::ForceLimits;
-    if (distribute && !parseDistributionTarget(arguments.value("--distribute"), target)) {
-        return usageError(err, "unknown target '" + arguments.value("--distribute") +
-                                   "' for --distribute: force, power, force-ratios or power-ratios");
+    request.path = operands[1];
+    request.distribute = arguments.has("--distribute");
+    if (request.distribute && !parseDistributionTarget(arguments.value("--distribute"), request.target)) {
+        error = "unknown target '" + arguments.value("--distribute") +
+                "' for --distribute: force, power, force-ratios or power-ratios";
+        return false;
     }
-    for (const char* option : {"--out", "--passes"}) {
+    for (const char* option : {"--out", "--passes", "--sensitivities"}) {
         if (arguments.has(option) && (arguments.value(option).empty() || arguments.value(option) == "-")) {
-            return usageError(err, std::string(option) + " needs a file");
+            error = std::string(option) + " needs a file";
+            return false;
         }
     }
-    const std::string& path = operands[1];
+    request.out = arguments.value("--out");
+    request.passes = arguments.value("--passes");
+    request.sensitivities = arguments.value("--sensitivities");
+    request.force = arguments.has("--force");
+    return true;
+}
+
+int ScheduleCommand::run(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+    Request request;
+    std::string error;
+    if (!parse(arguments, request, error)) {
+        return usageError(err, error);
+    }
     ScheduleReader::Schedule schedule;
-    if (!readSchedule(path, schedule, err)) {
+    if (!readSchedule(request.path, schedule, err)) {
         return kFailure;
     }
-    std::vector<Output> outputs;
-    if (arguments.has("--out")) {
-        outputs.push_back({arguments.value("--out"), OutputKind::ScheduleTable, "the table", ""});
-    }
-    const RheologyKind rheology = schedule.strip.rheology;
-    if (arguments.has("--passes")) {
-        const std::string stem = arguments.value("--passes");
-        outputs.push_back({stem + "-entry.txt", OutputKind::EntryFile, "the entry file of the passes", ""});
-        if (rheology != kConstantRheology) {
-            outputs.push_back({stem + "-coefficients.txt", OutputKind::CoefficientFile,
-                               "the coefficient file of the passes", ""});
-        }
-    }
-    if (!checkOutputs(path, outputs, arguments.has("--force"), err)) {
+    std::vector<Output> outputs = outputsOf(request, schedule.strip.rheology);
+    if (!checkOutputs(request.path, outputs, request.force, err)) {
         return kFailure;
     }
+    out << std::flush; // nothing of this stream may follow the table
     ScheduleSolver solver;
     LoadDistributor distributor;
     const ScheduleResult* result = nullptr;
     std::string summary;
-    if (distribute) {
+    if (request.distribute) {
         const DistributionResult& distributed =
-            distributor.distribute(schedule.strip, schedule.stands, target);
+            distributor.distribute(schedule.strip, schedule.stands, request.target);
         if (!distributed.met) {
-            err << "rollbite: " << path << ": " << distributed.message << "; nothing was written\n";
-            return kFailure;
+            return refuseDistribution(request.path, distributed, request.target, err);
         }
         result = &distributed.schedule;
-        summary = distributionLine(distributed, target);
+        summary = distributionLine(distributed, request.target, true);
     } else {
         result = &solver.solve(schedule.strip, schedule.stands);
         if (!result->ok()) {
-            err << "rollbite: " << path << ": " << result->message << "; nothing was written\n";
+            err << "rollbite: " << request.path << ": " << result->message << "; nothing was written\n";
             return kFailure;
         }
         summary = std::to_string(result->solves) + " passes solved\n";
     }
-    for (Output& output : outputs) {
-        output.text = output.kind == OutputKind::ScheduleTable ? ScheduleColumns::tabSeparated(*result)
-                      : output.kind == OutputKind::EntryFile   ? PassFiles::entryText(*result)
-                                                             : PassFiles::coefficientText(*result, rheology);
+    return writeResults(request, outputs, *result, schedule.strip, summary, err);
+}
+
+std::vector<ScheduleCommand::Output> ScheduleCommand::outputsOf(const Request& request,
+                                                                RheologyKind rheology) {
+    std::vector<Output> outputs;
+    if (!request.out.empty()) {
+        outputs.push_back({request.out, OutputKind::ScheduleTable, "the table"});
     }
-    out << ScheduleColumns::readable(*result) << "Mass flow " << fixed(result->Mass_flow, 1)
-        << " t/h; energy " << fixed(result->Specific_energy, 2) << " kWh/t\n"
-        << summary << std::flush;
-    return writeAll(outputs, err) ? 0 : kFailure;
+    if (!request.passes.empty()) {
+        // The passes of this schedule replace only the passes of this schedule: measured passes, passes
+        // of the other mode or of another schedule are other data.
+        const std::string source = sourceName(request.path);
+        outputs.push_back({request.passes + "-entry.txt", PassFiles::entryForm(kDirectMode, source),
+                           "the entry file of the passes"});
+        if (rheology != kConstantRheology) {
+            outputs.push_back({request.passes + "-coefficients.txt",
+                               PassFiles::coefficientForm(rheology, source),
+                               "the coefficient file of the passes"});
+        }
+    }
+    if (!request.sensitivities.empty()) {
+        outputs.push_back({request.sensitivities, OutputKind::SensitivityTable, "the sensitivity table"});
+    }
+    return outputs;
+}
+
+std::vector<std::string> ScheduleCommand::textsOf(const Request& request, const std::vector<Output>& outputs,
+                                                  const ScheduleResult& schedule, const StripInputs& strip) {
+    const std::string source = sourceName(request.path);
+    std::vector<std::string> texts;
+    for (const Output& output : outputs) {
+        if (output.path == request.out) {
+            texts.push_back(ScheduleColumns::tabSeparated(schedule));
+        } else if (output.form.kind == OutputKind::SensitivityTable) {
+            texts.push_back(sensitivityText(schedule, strip.Width));
+        } else if (output.path == request.passes + "-entry.txt") {
+            texts.push_back(PassFiles::entryText(schedule, source));
+        } else {
+            texts.push_back(PassFiles::coefficientText(schedule, strip.rheology, source));
+        }
+    }
+    return texts;
+}
+
+int ScheduleCommand::refuseDistribution(const std::string& path, const DistributionResult& result,
+                                        DistributionTarget target, std::ostream& err) {
+    // The best schedule the search reached, for the engineer to weigh against the target.
+    if (!result.schedule.stands.empty()) {
+        const std::string text = readableTable(result.schedule) + distributionLine(result, target, false);
+        if (!writeToStandardOutput(text, err)) {
+            err << "\n";
+        }
+    }
+    err << "rollbite: " << path << ": " << result.message << "; nothing was written\n";
+    return kFailure;
+}
+
+int ScheduleCommand::writeResults(const Request& request, const std::vector<Output>& outputs,
+                                  const ScheduleResult& schedule, const StripInputs& strip,
+                                  const std::string& summary, std::ostream& err) {
+    StagedFiles files;
+    for (const Output& output : outputs) {
+        files.add(output.path);
+    }
+    std::string failure;
+    if (!files.write(textsOf(request, outputs, schedule, strip), failure)) {
+        err << "rollbite: " << failure << "; nothing was written\n";
+        return kFailure;
+    }
+    if (!writeToStandardOutput(readableTable(schedule) + summary, err)) {
+        err << "; no file was written\n";
+        return kFailure;
+    }
+    if (!files.publish(failure)) {
+        err << "rollbite: " << failure << " (the table on standard output was written)\n";
+        return kFailure;
+    }
+    for (const StandResult& stand : schedule.stands) {
+        const std::string over = overLimits(stand);
+        if (!over.empty()) {
+            err << "rollbite: " << request.path << ": stand " << stand.name << " is above its limit: " << over
+                << "\n";
+        }
+    }
+    return 0;
 }
 
 } // namespace rollbite

@@ -24,14 +24,15 @@ bool SensitivityArguments::parseUncertainty(const std::string& text, Measurement
     if (percent) {
         force.pop_back();
     }
+    uncertainty.forceInPercent = percent;
     if (comma == std::string::npos || !positiveNumber(force, uncertainty.force) ||
-        !positiveNumber(slip, uncertainty.slip)) {
-        error = "--uncertainty needs FORCE_SD,SLIP_SD: two positive numbers, the force's in 9.81 N/mm or in "
-                "percent of the measured force (1%), the slip's in percentage points (0.2), not '" +
+        !positiveNumber(slip, uncertainty.slip) || !uncertainty.valid()) {
+        error = "--uncertainty needs FORCE_SD,SLIP_SD: two positive numbers, the force's in 9.81 N/mm (up "
+                "to 5000) or in percent of the measured force (1%, up to 100%), the slip's in percentage "
+                "points (0.2, up to 100), not '" +
                 text + "'";
         return false;
     }
-    uncertainty.forceInPercent = percent;
     return true;
 }
 

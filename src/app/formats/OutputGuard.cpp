@@ -1,8 +1,6 @@
 #include "app/formats/OutputGuard.h"
 
-#include "app/formats/EntryReader.h"
 #include "app/formats/ExitColumns.h"
-#include "app/formats/PassFiles.h"
 #include "app/formats/ScheduleColumns.h"
 #include "app/formats/SensitivityColumns.h"
 #include "app/formats/WhyTable.h"
@@ -56,8 +54,8 @@ bool startsWith(const std::string& text, const std::string& start) {
     return text.compare(0, start.size(), start) == 0;
 }
 
-bool isOfKind(const std::string& firstLine, OutputKind kind) {
-    switch (kind) {
+bool isOfKind(const std::string& firstLine, const OutputForm& form) {
+    switch (form.kind) {
     case OutputKind::ExitFile:
         return ExitColumns::isHeader(firstLine);
     case OutputKind::WhyFile:
@@ -67,23 +65,19 @@ bool isOfKind(const std::string& firstLine, OutputKind kind) {
     case OutputKind::Picture:
         return startsWith(firstLine, "\x89PNG") || startsWith(firstLine, "<?xml") ||
                startsWith(firstLine, "<svg");
-    case OutputKind::EntryFile:
-        return firstLine == EntryReader::header(kDirectMode) ||
-               firstLine == EntryReader::header(kInverseMode);
-    case OutputKind::CoefficientFile:
-        return firstLine == PassFiles::coefficientHeader(kSmatchRheology) ||
-               firstLine == PassFiles::coefficientHeader(kWS18Rheology);
     case OutputKind::ScheduleTable:
         return firstLine == ScheduleColumns::header();
     case OutputKind::SensitivityTable:
         return SensitivityColumns::isHeader(firstLine);
+    case OutputKind::HeaderLine:
+        return firstLine == form.header;
     }
     return false;
 }
 
 // What a file of another kind lacks, for a message.
-const char* kindDescription(OutputKind kind) {
-    switch (kind) {
+std::string kindDescription(const OutputForm& form) {
+    switch (form.kind) {
     case OutputKind::ExitFile:
         return "its first line is no header row of an exit file";
     case OutputKind::WhyFile:
@@ -92,24 +86,27 @@ const char* kindDescription(OutputKind kind) {
         return "it is no table of rollbite-profile";
     case OutputKind::Picture:
         return "it is no PNG, SVG or PDF picture";
-    case OutputKind::EntryFile:
-        return "its first line is not the header line rollbite writes into an entry file";
-    case OutputKind::CoefficientFile:
-        return "its first line is not the header line rollbite writes into a coefficient file";
     case OutputKind::ScheduleTable:
         return "its first line is no header row of a schedule table";
     case OutputKind::SensitivityTable:
         return "its first line is no header row of a sensitivity table";
+    case OutputKind::HeaderLine:
+        return form.description;
     }
     return "";
+}
+
+bool isCharacterDevice(const std::string& path) {
+    std::error_code error;
+    return fs::is_character_file(path, error);
 }
 
 } // namespace
 
 OutputGuard::OutputGuard(bool force) : force_(force) {}
 
-void OutputGuard::addInput(const std::string& path) {
-    inputs_.push_back(path);
+void OutputGuard::addInput(const std::string& path, const std::string& what) {
+    inputs_.emplace_back(path, what);
 }
 
 void OutputGuard::addOutput(const std::string& path, const std::string& what) {
@@ -124,14 +121,14 @@ bool OutputGuard::samePlace(const std::string& first, const std::string& second)
     return resolved(first) == resolved(second);
 }
 
-bool OutputGuard::holdsOtherData(const std::string& path, OutputKind kind) {
+bool OutputGuard::holdsOtherData(const std::string& path, const OutputForm& form) {
     std::error_code error;
     if (!fs::is_regular_file(path, error) || fs::file_size(path, error) == 0 || error) {
         return false;
     }
     std::string firstLine;
     // A file that cannot be read cannot be shown to be of the kind: it is kept.
-    return !readFirstLine(path, firstLine) || !isOfKind(firstLine, kind);
+    return !readFirstLine(path, firstLine) || !isOfKind(firstLine, form);
 }
 
 bool OutputGuard::writtenThrough(const std::string& path) {
@@ -140,48 +137,80 @@ bool OutputGuard::writtenThrough(const std::string& path) {
     return !error && fs::exists(status) && !fs::is_regular_file(status) && !fs::is_directory(status);
 }
 
-OutputProblem OutputGuard::check(const std::string& path, OutputKind kind) const {
-    for (const std::string& input : inputs_) {
-        if (samePlace(path, input)) {
-            return OutputProblem::InputFile;
+const OutputGuard::Named* OutputGuard::inputAt(const std::string& path) const {
+    // A terminal read and written at once gives back nothing written into it: no loop, no loss.
+    if (isCharacterDevice(path)) {
+        return nullptr;
+    }
+    for (const Named& input : inputs_) {
+        if (samePlace(path, input.first)) {
+            return &input;
         }
     }
-    for (const auto& output : outputs_) {
+    return nullptr;
+}
+
+const OutputGuard::Named* OutputGuard::outputAt(const std::string& path) const {
+    for (const Named& output : outputs_) {
         if (samePlace(path, output.first)) {
-            return OutputProblem::OtherOutput;
+            return &output;
         }
+    }
+    return nullptr;
+}
+
+OutputProblem OutputGuard::check(const std::string& path, const OutputForm& form) const {
+    if (inputAt(path) != nullptr) {
+        return OutputProblem::InputFile;
+    }
+    if (outputAt(path) != nullptr) {
+        return OutputProblem::OtherOutput;
     }
     std::error_code error;
     if (fs::is_directory(path, error)) {
         return OutputProblem::Folder;
     }
-    if (!force_ && holdsOtherData(path, kind)) {
+    if (!force_ && holdsOtherData(path, form)) {
         return OutputProblem::OtherData;
     }
     return OutputProblem::None;
 }
 
-std::string OutputGuard::message(const std::string& path, OutputKind kind, const std::string& what,
+OutputProblem OutputGuard::checkStandardOutput() const {
+    if (inputAt(kStandardOutput) != nullptr) {
+        return OutputProblem::InputFile;
+    }
+    return outputAt(kStandardOutput) != nullptr ? OutputProblem::OtherOutput : OutputProblem::None;
+}
+
+std::string OutputGuard::message(const std::string& path, const OutputForm& form, const std::string& what,
                                  const std::string& forceOption) const {
     const std::string file = what + " " + path;
-    switch (check(path, kind)) {
+    switch (check(path, form)) {
     case OutputProblem::InputFile:
-        return file + " is an input file";
+        return file + " is " + inputAt(path)->second;
     case OutputProblem::OtherOutput:
-        for (const auto& output : outputs_) {
-            if (samePlace(path, output.first)) {
-                return file + " is " + output.second;
-            }
-        }
-        break;
+        return file + " is " + outputAt(path)->second;
     case OutputProblem::Folder:
         return file + " is a folder";
     case OutputProblem::OtherData:
-        return file + " holds other data (" + kindDescription(kind) + "); " + forceOption + " writes over it";
+        return file + " holds other data (" + kindDescription(form) + "); " + forceOption + " writes over it";
     case OutputProblem::None:
         break;
     }
     return file + " can be written";
+}
+
+std::string OutputGuard::standardOutputMessage(const std::string& what) const {
+    const std::string file = what + " standard output";
+    switch (checkStandardOutput()) {
+    case OutputProblem::InputFile:
+        return file + " is " + inputAt(kStandardOutput)->second;
+    case OutputProblem::OtherOutput:
+        return file + " is " + outputAt(kStandardOutput)->second;
+    default:
+        return file + " can be written";
+    }
 }
 
 } // namespace rollbite

@@ -1,12 +1,14 @@
 #include "app/formats/RowFile.h"
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace rollbite {
@@ -14,6 +16,34 @@ namespace rollbite {
 namespace {
 
 constexpr mode_t kNewFileMode = 0666; // less the process's umask, as any new file
+// How often a FIFO without a reader is tried again: a signal is heard within that time.
+constexpr std::chrono::milliseconds kReaderPoll{50};
+
+bool isFifo(const std::string& path) {
+    struct stat status = {};
+    return ::stat(path.c_str(), &status) == 0 && S_ISFIFO(status.st_mode);
+}
+
+// Opens a FIFO for writing once a reader has opened it, without blocking, so that the wait can stop. -1
+// with errno when it cannot be opened or the wait was stopped (EINTR).
+int openFifo(const std::string& path, const RowFile::StopRequested& stopRequested) {
+    while (true) {
+        const int descriptor = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK);
+        if (descriptor >= 0) {
+            // Written rows then wait for the reader, as on any FIFO.
+            fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+            return descriptor;
+        }
+        if (errno != ENXIO) { // ENXIO: no reader yet
+            return -1;
+        }
+        if (stopRequested && stopRequested()) {
+            errno = EINTR;
+            return -1;
+        }
+        std::this_thread::sleep_for(kReaderPoll);
+    }
+}
 
 } // namespace
 
@@ -43,12 +73,28 @@ RowFile::Opened RowFile::openStandardOutput() {
     return Opened::Yes;
 }
 
-RowFile::Opened RowFile::open(const std::string& path) {
+RowFile::Opened RowFile::open(const std::string& path, const StopRequested& stopRequested, bool checkOnly) {
     abandon();
     standardOutput_ = false;
     path_ = path;
     failed_ = false;
     failure_.clear();
+    created_ = false;
+    if (isFifo(path)) {
+        if (checkOnly) {
+            const bool writable = ::access(path.c_str(), W_OK) == 0;
+            failure_ = writable ? "" : std::strerror(errno);
+            return writable ? Opened::Yes : Opened::CannotWrite;
+        }
+        descriptor_ = openFifo(path, stopRequested);
+        if (descriptor_ < 0) {
+            failure_ = std::strerror(errno);
+            return errno == EINTR ? Opened::Stopped : Opened::CannotWrite;
+        }
+        regular_ = false;
+        wholeBytes_ = 0;
+        return Opened::Yes;
+    }
     // Appending creates the file when it is missing and destroys nothing; O_EXCL tells whether this run
     // created it, so that a run that never starts removes only what it made.
     descriptor_ = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
@@ -82,6 +128,30 @@ RowFile::Opened RowFile::open(const std::string& path) {
     return Opened::Yes;
 }
 
+bool RowFile::openChecked(const std::string& path, const OutputGuard& guard, const OutputForm& form,
+                          const std::string& what, std::string& failure, const StopRequested& stopRequested,
+                          bool checkOnly) {
+    if (guard.check(path, form) != OutputProblem::None) {
+        failure = guard.message(path, form, what);
+        return false;
+    }
+    const std::string file = what + " " + path;
+    switch (open(path, stopRequested, checkOnly)) {
+    case Opened::CannotWrite:
+        failure = file + " can't be written (" + failure_ + ")";
+        return false;
+    case Opened::Busy:
+        failure = file + " is being written by another run, which holds its lock";
+        return false;
+    case Opened::Stopped:
+        failure = file + " had no reader yet";
+        return false;
+    case Opened::Yes:
+        break;
+    }
+    return true;
+}
+
 void RowFile::start() {
     if (regular_ && !standardOutput_ && descriptor_ >= 0 && ftruncate(descriptor_, 0) == 0) {
         wholeBytes_ = 0;
@@ -108,6 +178,19 @@ bool RowFile::append(std::string_view lines) {
         left -= static_cast<std::size_t>(written);
     }
     wholeBytes_ += lines.size();
+    lastBytes_ = lines.size();
+    return true;
+}
+
+bool RowFile::withdraw() {
+    if (descriptor_ < 0 || !regular_ || lastBytes_ > wholeBytes_ ||
+        ftruncate(descriptor_, static_cast<off_t>(wholeBytes_ - lastBytes_)) != 0) {
+        return false;
+    }
+    // Standard output opened by the shell without O_APPEND writes at its own offset: back to the end.
+    lseek(descriptor_, static_cast<off_t>(wholeBytes_ - lastBytes_), SEEK_SET);
+    wholeBytes_ -= lastBytes_;
+    lastBytes_ = 0;
     return true;
 }
 

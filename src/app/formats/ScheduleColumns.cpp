@@ -17,7 +17,7 @@ constexpr ScheduleColumn kColumns[] = {
     {"Entry_thickness", "mm", [](Stand s) { return s.pass.Entry_thickness; }, "%.3f", nullptr},
     {"Exit_thickness", "mm", [](Stand s) { return s.pass.Exit_thickness; }, "%.3f", nullptr},
     {"Reduction", "%", [](Stand s) { return s.Reduction; }, "%.1f", nullptr},
-    {"Entry_tension", "MPa", [](Stand s) { return s.pass.Entry_tension; }, nullptr, nullptr},
+    {"Entry_tension", "MPa", [](Stand s) { return s.pass.Entry_tension; }, "%.1f", nullptr},
     {"Exit_tension", "MPa", [](Stand s) { return s.pass.Exit_tension; }, "%.1f", nullptr},
     {"Rolling_Force", "9.81 N/mm", [](Stand s) { return s.row.Rolling_Force; }, nullptr, nullptr},
     {"Force", "kN", [](Stand s) { return s.Force; }, "%.0f", &ScheduleResult::Total_force},
@@ -27,7 +27,7 @@ constexpr ScheduleColumn kColumns[] = {
     {"Power", "kW", [](Stand s) { return s.Power; }, "%.0f", &ScheduleResult::Total_power},
     {"Roll_speed", "rpm", [](Stand s) { return s.Roll_speed; }, "%.1f", nullptr},
     {"Roll_surface_speed", "m/s", [](Stand s) { return s.Roll_surface_speed; }, nullptr, nullptr},
-    {"Entry_speed", "m/s", [](Stand s) { return s.Entry_speed; }, nullptr, nullptr},
+    {"Entry_speed", "m/s", [](Stand s) { return s.Entry_speed; }, "%.3f", nullptr},
     {"Exit_speed", "m/s", [](Stand s) { return s.Exit_speed; }, "%.3f", nullptr},
     {"Forward_Slip", "%", [](Stand s) { return s.row.Forward_Slip; }, "%.2f", nullptr},
     {"Neutral_Angle", "rad", [](Stand s) { return s.row.Neutral_Angle; }, nullptr, nullptr},
@@ -37,7 +37,26 @@ constexpr ScheduleColumn kColumns[] = {
     {"Force_share", "%", [](Stand s) { return s.Force_share; }, "%.1f", nullptr},
     {"Torque_share", "%", [](Stand s) { return s.Torque_share; }, "%.1f", nullptr},
     {"Power_share", "%", [](Stand s) { return s.Power_share; }, "%.1f", nullptr},
+    {"Entry_tension_force", "kN", [](Stand s) { return s.Entry_tension_force; }, nullptr, nullptr},
+    {"Exit_tension_force", "kN", [](Stand s) { return s.Exit_tension_force; }, nullptr, nullptr},
+    {"Contact_Length", "mm", [](Stand s) { return s.row.Contact_Length; }, nullptr, nullptr},
+    {"Flattened_radius", "mm", [](Stand s) { return s.Flattened_radius; }, nullptr, nullptr},
+    {"Strain_rate", "1/s", [](Stand s) { return s.Strain_rate; }, nullptr, nullptr},
+    {"TemperatureIn", "C", [](Stand s) { return s.TemperatureIn; }, "%.0f", nullptr},
+    {"TemperatureOut", "C", [](Stand s) { return s.TemperatureOut; }, "%.0f", nullptr},
+    {"Roll_gap", "mm", [](Stand s) { return s.Roll_gap; }, "%.3f", nullptr},
+    {"Gap_correction", "mm", [](Stand s) { return s.Gap_correction; }, "%.3f", nullptr},
+    {"Mass_flow", "t/h", [](Stand s) { return s.Mass_flow; }, nullptr, &ScheduleResult::Mass_flow},
 };
+
+// A load above its limit: marked in the readable table.
+constexpr double kFullLoad = 100.0; // % of a limit
+constexpr const char* kOverMark = "!";
+
+bool isShare(const ScheduleColumn& column) {
+    const std::string name = column.name;
+    return name.size() > 6 && name.compare(name.size() - 6, 6, "_share") == 0;
+}
 
 // The shortest text that reads back to the same double; empty for NaN (a value not given).
 std::string exact(double value) {
@@ -114,33 +133,44 @@ std::string ScheduleColumns::tabSeparated(const ScheduleResult& schedule) {
     return text + "\n";
 }
 
+bool ScheduleColumns::shownIn(const ScheduleColumn& column, const ScheduleResult& schedule) {
+    // A column that no stand has a value of (a limit, a modulus or temperatures not given) is left out.
+    return column.format != nullptr &&
+           std::any_of(schedule.stands.begin(), schedule.stands.end(),
+                       [&column](const StandResult& stand) { return !std::isnan(column.value(stand)); });
+}
+
 std::string ScheduleColumns::readable(const ScheduleResult& schedule) {
     std::vector<std::vector<std::string>> rows(2);
     rows[0].push_back(kStandName);
     rows[1].push_back("");
     for (const ScheduleColumn& column : kColumns) {
-        if (column.format != nullptr) {
+        if (shownIn(column, schedule)) {
             rows[0].push_back(column.name);
             rows[1].push_back(column.unit);
         }
     }
+    bool over = false;
     for (const StandResult& stand : schedule.stands) {
         std::vector<std::string> row{stand.name};
         for (const ScheduleColumn& column : kColumns) {
-            if (column.format != nullptr) {
-                row.push_back(formatted(column.format, column.value(stand)));
+            if (shownIn(column, schedule)) {
+                const double value = column.value(stand);
+                const bool beyond = isShare(column) && value > kFullLoad;
+                over = over || beyond;
+                row.push_back(formatted(column.format, value) + (beyond ? kOverMark : ""));
             }
         }
         rows.push_back(row);
     }
     std::vector<std::string> totals{kTotalRow};
     for (const ScheduleColumn& column : kColumns) {
-        if (column.format != nullptr) {
+        if (shownIn(column, schedule)) {
             totals.push_back(column.total != nullptr ? formatted(column.format, schedule.*column.total) : "");
         }
     }
     rows.push_back(totals);
-    return aligned(rows);
+    return aligned(rows) + (over ? std::string(kOverMark) + " above the stand's limit\n" : "");
 }
 
 } // namespace rollbite

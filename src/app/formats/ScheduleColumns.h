@@ -32,9 +32,11 @@ public:
     static std::string tabSeparated(const ScheduleResult& schedule);
     // The header row of the tab-separated table, without its line feed.
     static std::string header();
-    // The table for a terminal: the readable columns, aligned, their units under their names, and the row
-    // of totals.
+    // The table for a terminal: the readable columns that some stand has a value of, aligned, their units
+    // under their names, and the row of totals. A share above 100 % is marked "!" and a line says so.
     static std::string readable(const ScheduleResult& schedule);
+    // True when the readable table of the schedule shows the column.
+    static bool shownIn(const ScheduleColumn& column, const ScheduleResult& schedule);
 };
 
 } // namespace rollbite

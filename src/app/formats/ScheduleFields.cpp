@@ -60,6 +60,7 @@ constexpr StandField kStandFields[] = {
     {"Max_reduction", "%", &StandInputs::Max_reduction, kOptional},
     {"Force_ratio", "", &StandInputs::Force_ratio, kOptional},
     {"Power_ratio", "", &StandInputs::Power_ratio, kOptional},
+    {"Mill_modulus", "kN/mm", &StandInputs::Mill_modulus, kOptional},
 };
 
 } // namespace

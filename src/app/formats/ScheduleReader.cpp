@@ -3,8 +3,10 @@
 #include "app/formats/FieldReader.h"
 #include "app/formats/Names.h"
 #include "app/formats/ScheduleFields.h"
+#include "app/formats/Units.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace rollbite {
 
@@ -12,11 +14,79 @@ namespace {
 
 constexpr const char* kNotGivenCell = "-";
 constexpr const char* kBlanks = " \t\r";
+constexpr const char* kByteOrderMark = "\xEF\xBB\xBF"; // UTF-8's, which some editors put first
+constexpr std::size_t kLongestShown = 40;              // bytes of a cell a message shows
 
 std::string trimmed(const std::string& text) {
     const std::size_t first = text.find_first_not_of(kBlanks);
     const std::size_t last = text.find_last_not_of(kBlanks);
     return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+}
+
+// The length of the UTF-8 sequence that starts at `at`, or 0 when the bytes there are none.
+std::size_t utf8Length(const std::string& text, std::size_t at) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    const std::size_t length = lead >= 0xF0 && lead < 0xF8 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+    if (length == 0 || at + length > text.size()) {
+        return 0;
+    }
+    for (std::size_t k = 1; k < length; ++k) {
+        if ((static_cast<unsigned char>(text[at + k]) & 0xC0) != 0x80) {
+            return 0;
+        }
+    }
+    return length;
+}
+
+// A cell as a message shows it: text as written, other bytes as \xNN, a long cell cut.
+std::string shown(const std::string& cell) {
+    std::string text;
+    std::size_t at = 0;
+    while (at < cell.size() && text.size() < kLongestShown) {
+        const auto byte = static_cast<unsigned char>(cell[at]);
+        const std::size_t length = byte >= 0x80 ? utf8Length(cell, at) : 1;
+        if (byte >= 0x20 && byte != 0x7F && length > 0) {
+            text += cell.substr(at, length);
+            at += length;
+            continue;
+        }
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+        text += escaped;
+        ++at;
+    }
+    return at < cell.size() ? text + "..." : text;
+}
+
+// The cells of a header row after Stand, a unit in brackets joined to its name: a blank-separated row
+// splits "Torque_limit (kN m)" into three cells.
+std::vector<std::string> columnCells(const std::vector<std::string>& cells) {
+    std::vector<std::string> columns;
+    bool inUnit = false;
+    for (std::size_t k = 1; k < cells.size(); ++k) {
+        const std::string& cell = cells[k];
+        const bool opensUnit = !cell.empty() && (cell.front() == '[' || cell.front() == '(');
+        if (inUnit || (opensUnit && !columns.empty())) {
+            columns.back() += " " + cell;
+            inUnit = cell.empty() || (cell.back() != ']' && cell.back() != ')');
+        } else {
+            columns.push_back(cell);
+        }
+    }
+    return columns;
+}
+
+// "Force_limit [MN]" or "Force_limit (MN)": the name and the unit; no brackets: the cell and no unit.
+void splitUnit(const std::string& cell, std::string& name, std::string& unit) {
+    const std::size_t open = cell.find_first_of("[(");
+    const char close = open == std::string::npos ? '\0' : (cell[open] == '[' ? ']' : ')');
+    if (open == std::string::npos || cell.back() != close) {
+        name = cell;
+        unit.clear();
+        return;
+    }
+    name = trimmed(cell.substr(0, open));
+    unit = trimmed(cell.substr(open + 1, cell.size() - open - 2));
 }
 
 bool listed(const std::vector<std::string>& names, const std::string& name) {
@@ -64,17 +134,26 @@ bool ScheduleReader::read(std::istream& file, Schedule& schedule) {
     errors_.clear();
     stripGiven_.clear();
     columns_.clear();
+    columnUnits_.clear();
+    standLines_.clear();
     given_.clear();
     rheologyGiven_ = false;
     inTable_ = false;
     line_ = 0;
     for (std::string line; std::getline(file, line);) {
         ++line_;
+        if (line_ == 1 && line.rfind(kByteOrderMark, 0) == 0) {
+            line.erase(0, std::char_traits<char>::length(kByteOrderMark));
+        }
         const std::vector<std::string> cells = cellsOf(line);
-        if (cells.empty() || cells[0].empty() || cells[0][0] == '#') {
+        if (cells.empty() || (!cells[0].empty() && cells[0][0] == '#')) {
             continue;
         }
-        if (inTable_) {
+        if (cells[0].empty()) {
+            // A value without its name would be lost, or go to the wrong stand.
+            error(inTable_ ? "a stand's row without its name: the Stand cell is empty"
+                           : "a value without a field name before it");
+        } else if (inTable_) {
             readStand(cells);
         } else if (cells[0] == ScheduleFields::kStandName) {
             readHeader(cells);
@@ -89,54 +168,84 @@ bool ScheduleReader::read(std::istream& file, Schedule& schedule) {
     return errors_.empty();
 }
 
+std::string ScheduleReader::unitError(const std::string& what, const std::string& unit,
+                                      const char* fieldUnit) {
+    return what + " is in '" + shown(unit) + "', which is no unit of it: " + Units::accepted(fieldUnit);
+}
+
 void ScheduleReader::readStripLine(const std::vector<std::string>& cells) {
-    const std::string& name = cells[0];
+    const std::string name = shown(cells[0]);
     if (cells.size() < 2 || cells[1].empty()) {
         error("the strip's " + name + " has no value");
         return;
     }
-    if (listed(stripGiven_, name)) {
+    if (listed(stripGiven_, cells[0])) {
         error("the strip's " + name + " is given twice");
         return;
     }
-    stripGiven_.push_back(name);
-    if (name == ScheduleFields::kRheology) {
+    stripGiven_.push_back(cells[0]);
+    if (cells[0] == ScheduleFields::kRheology) {
         RheologyKind rheology = kConstantRheology;
         rheologyGiven_ = Names::parseRheology(cells[1], rheology);
         schedule_->strip.rheology = rheology;
         if (!rheologyGiven_) {
-            error("Rheology '" + cells[1] + "' is none of " + Names::rheologyChoices());
+            error("Rheology '" + shown(cells[1]) + "' is none of " + Names::rheologyChoices());
         }
         return;
     }
-    const StripField* field = ScheduleFields::stripField(name);
+    const StripField* field = ScheduleFields::stripField(cells[0]);
     if (field == nullptr) {
         error("'" + name +
               "' is no field of the strip (nor the header row of the stands, which starts with " +
               ScheduleFields::kStandName + ")");
         return;
     }
-    if (!FieldReader::parseDouble(cells[1], ScheduleFields::valueOf(*field, schedule_->strip))) {
-        error("the strip's " + name + " '" + cells[1] + "' is not a number");
+    double& value = ScheduleFields::valueOf(*field, schedule_->strip);
+    if (!FieldReader::parseDouble(cells[1], value)) {
+        error("the strip's " + name + " '" + shown(cells[1]) + "' is not a number");
+        return;
+    }
+    const std::string unit = cells.size() > 2 ? cells[2] : std::string();
+    if (!Units::convert(value, unit, field->unit, value)) {
+        error(unitError("the strip's " + name, unit, field->unit));
     }
 }
 
 void ScheduleReader::readHeader(const std::vector<std::string>& cells) {
     inTable_ = true;
-    for (std::size_t k = 1; k < cells.size(); ++k) {
-        if (ScheduleFields::standField(cells[k]) == nullptr) {
-            error("'" + cells[k] + "' is no column of the stand table");
-        } else if (listed(columns_, cells[k])) {
-            error("the stand table has column " + cells[k] + " twice");
-        }
-        columns_.push_back(cells[k]);
+    for (const std::string& cell : columnCells(cells)) {
+        readColumn(cell);
     }
+}
+
+void ScheduleReader::readColumn(const std::string& cell) {
+    std::string name;
+    std::string unit;
+    splitUnit(cell, name, unit);
+    const StandField* field = ScheduleFields::standField(name);
+    double converted = 0.0;
+    if (field == nullptr) {
+        error("'" + shown(name) + "' is no column of the stand table");
+    } else if (listed(columns_, name)) {
+        error("the stand table has column " + name + " twice");
+    } else if (!Units::convert(1.0, unit, field->unit, converted)) {
+        error(unitError("the stand table's " + name, unit, field->unit));
+        unit.clear();
+    }
+    columns_.push_back(name);
+    columnUnits_.push_back(unit);
 }
 
 void ScheduleReader::readStand(const std::vector<std::string>& cells) {
     StandInputs stand;
     stand.name = cells[0];
-    const std::string label = "stand " + stand.name;
+    const std::string label = "stand " + shown(stand.name);
+    const auto same = std::find_if(schedule_->stands.begin(), schedule_->stands.end(),
+                                   [&stand](const StandInputs& other) { return other.name == stand.name; });
+    if (same != schedule_->stands.end()) {
+        const auto earlier = static_cast<std::size_t>(same - schedule_->stands.begin());
+        error(label + " is named twice: also on line " + std::to_string(standLines_[earlier]));
+    }
     if (cells.size() > columns_.size() + 1) {
         error(label + " has " + std::to_string(cells.size() - 1) + " values, but the header row names " +
               std::to_string(columns_.size()) + " columns");
@@ -148,12 +257,16 @@ void ScheduleReader::readStand(const std::vector<std::string>& cells) {
         if (field == nullptr || cell.empty() || cell == kNotGivenCell) {
             continue;
         }
-        given[k] = FieldReader::parseDouble(cell, stand.*field->member);
+        double& value = stand.*field->member;
+        given[k] = FieldReader::parseDouble(cell, value);
         if (!given[k]) {
-            error(label + ": " + columns_[k] + " '" + cell + "' is not a number");
+            error(label + ": " + columns_[k] + " '" + shown(cell) + "' is not a number");
+        } else {
+            Units::convert(value, columnUnits_[k], field->unit, value); // a unit refused is no unit
         }
     }
     schedule_->stands.push_back(stand);
+    standLines_.push_back(line_);
     given_.push_back(given);
 }
 

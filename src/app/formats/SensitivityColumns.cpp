@@ -190,6 +190,8 @@ std::string SensitivityColumns::reason(const SensitivityRow& row) const {
             add(row.uncertainty.frictionAtBound || row.uncertainty.unmatched
                     ? "no deviations: the measured slip is not reproduced"
                     : "no deviations: a derivative is not smooth enough at the pair found to give it to 1 %");
+        } else if (!row.uncertainty.finiteFigures()) {
+            add("the deviations of the pair are no finite numbers at this measurement's uncertainty");
         }
         if (row.uncertainty.hasSecondPair()) {
             add(std::string(row.uncertainty.secondSlipGap == 0.0

@@ -5,9 +5,11 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,24 +21,42 @@ namespace {
 
 constexpr mode_t kNewFileMode = 0666; // less the process's umask, as any new file
 
+std::string reasonOf(int error) {
+    return std::string(" (") + std::strerror(error) + ")";
+}
+
+// A hidden name beside `target` (or in the temporary folder), from a pattern ending in XXXXXX and the
+// extension, made as an empty file. -1 when it cannot be made.
+int makeHidden(const fs::path& folder, const fs::path& target, std::string& name) {
+    const std::string extension = target.extension().string();
+    name = (folder / ("." + target.stem().string() + "-XXXXXX" + extension)).string();
+    return mkstemps(name.data(), static_cast<int>(extension.size()));
+}
+
 } // namespace
 
 StagedFile::StagedFile(std::string target) : target_(std::move(target)) {}
 
 StagedFile::~StagedFile() {
-    if (!staged_.empty() && !published_) {
+    if (!staged_.empty() && !placed_) {
         ::unlink(staged_.c_str());
     }
+    if (placed_ && !kept_.empty()) {
+        commit();
+    }
+    unlock();
 }
 
 bool StagedFile::create(std::string& failure) {
+    writtenThrough_ = OutputGuard::writtenThrough(target_);
     const fs::path target(target_);
-    const std::string extension = target.extension().string();
-    std::string staged =
-        (target.parent_path() / ("." + target.stem().string() + "-XXXXXX" + extension)).string();
-    const int descriptor = mkstemps(staged.data(), static_cast<int>(extension.size()));
+    std::error_code error;
+    // A device's folder (/dev) is no place for a file: its text waits in the temporary folder.
+    const fs::path folder = writtenThrough_ ? fs::temp_directory_path(error) : target.parent_path();
+    std::string staged;
+    const int descriptor = error ? -1 : makeHidden(folder, target.filename(), staged);
     if (descriptor < 0) {
-        failure = "cannot write into the folder of " + target_ + " (" + std::strerror(errno) + ")";
+        failure = "cannot write into the folder of " + target_ + reasonOf(errno);
         return false;
     }
     const mode_t creationMask = umask(0);
@@ -53,33 +73,112 @@ bool StagedFile::write(const std::string& text, std::string& failure) {
     file << text;
     file.close();
     if (file.fail()) {
-        failure =
-            "cannot write " + target_ + (errno != 0 ? std::string(" (") + std::strerror(errno) + ")" : "");
+        failure = "cannot write " + target_ + (errno != 0 ? reasonOf(errno) : "");
         return false;
     }
     return true;
 }
 
-bool StagedFile::publish(std::string& failure) {
-    std::error_code error;
-    if (OutputGuard::writtenThrough(target_)) {
+bool StagedFile::lock(std::string& failure) {
+    if (writtenThrough_ || lock_ >= 0) {
+        return true;
+    }
+    // Any descriptor of the file takes its lock; one that cannot be opened at all cannot be written by a
+    // run either, so it holds no lock.
+    lock_ = ::open(target_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (lock_ < 0) {
+        lock_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
+    }
+    if (lock_ >= 0 && flock(lock_, LOCK_EX | LOCK_NB) != 0) {
+        unlock();
+        failure = target_ + " is being written by another run, which holds its lock";
+        return false;
+    }
+    return true;
+}
+
+void StagedFile::unlock() {
+    if (lock_ >= 0) {
+        ::close(lock_);
+        lock_ = -1;
+    }
+}
+
+bool StagedFile::place(std::string& failure) {
+    if (writtenThrough_) {
         std::ifstream staged(staged_, std::ios::binary);
         const std::string text{std::istreambuf_iterator<char>(staged), std::istreambuf_iterator<char>()};
         std::ofstream target(target_, std::ios::binary | std::ios::app);
+        errno = 0;
         target << text;
         target.close();
-        if (target.fail()) {
-            failure = "cannot write " + target_;
+        if (target.fail() || staged.bad()) {
+            failure = "cannot write " + target_ + (errno != 0 ? reasonOf(errno) : "");
             return false;
         }
         return true;
     }
+    std::error_code error;
+    existed_ = fs::exists(fs::symlink_status(target_, error));
+    // The earlier file stays reachable under a hidden name until the whole set is in place.
+    kept_.clear();
+    if (existed_) {
+        const int descriptor =
+            makeHidden(fs::path(target_).parent_path(), fs::path(target_).filename(), kept_);
+        if (descriptor >= 0) {
+            ::close(descriptor);
+            ::unlink(kept_.c_str());
+            if (::link(target_.c_str(), kept_.c_str()) != 0) {
+                kept_.clear(); // a file system without hard links: the earlier file cannot come back
+            }
+        } else {
+            kept_.clear();
+        }
+    }
     fs::rename(staged_, target_, error);
     if (error) {
+        if (!kept_.empty()) {
+            ::unlink(kept_.c_str());
+            kept_.clear();
+        }
         failure = "cannot put " + target_ + " in place (" + error.message() + ")";
         return false;
     }
-    published_ = true;
+    placed_ = true;
+    return true;
+}
+
+bool StagedFile::restore() {
+    if (!placed_) {
+        return true;
+    }
+    bool restored = false;
+    if (!kept_.empty()) {
+        restored = ::rename(kept_.c_str(), target_.c_str()) == 0;
+        kept_.clear();
+    } else if (!existed_) {
+        restored = ::unlink(target_.c_str()) == 0;
+    }
+    placed_ = false;
+    staged_.clear();
+    unlock();
+    return restored;
+}
+
+void StagedFile::commit() {
+    if (!kept_.empty()) {
+        ::unlink(kept_.c_str());
+        kept_.clear();
+    }
+    unlock();
+}
+
+bool StagedFile::publish(std::string& failure) {
+    if (!lock(failure) || !place(failure)) {
+        unlock();
+        return false;
+    }
+    commit();
     return true;
 }
 

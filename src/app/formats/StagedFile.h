@@ -6,12 +6,17 @@ namespace rollbite {
 
 // A file that appears whole or not at all: it is written under a hidden name beside its place (with the
 // same extension, which some writers go by) and renamed into place only when complete, so that a failure
-// at any point leaves the file that was there before. A device or a FIFO is not replaced: the complete
-// text is written through to it when published.
+// at any point leaves the file that was there before. A file that another run is writing row by row
+// (RowFile holds its lock) is never replaced. A device or a FIFO is not replaced: the complete text is
+// staged in the temporary folder and written through to it when published.
+//
+// Publishing is two steps, so that several files can appear together or not at all (StagedFiles): `place`
+// puts the file in place and keeps what was there under another hidden name; `restore` puts that back,
+// `commit` lets it go.
 class StagedFile {
 public:
     explicit StagedFile(std::string target);
-    // Removes the hidden file unless it was published.
+    // Removes the hidden files unless they were published.
     ~StagedFile();
     StagedFile(const StagedFile&) = delete;
     StagedFile& operator=(const StagedFile&) = delete;
@@ -21,15 +26,36 @@ public:
     bool create(std::string& failure);
     // The hidden file's name, to write into.
     const std::string& path() const { return staged_; }
+    const std::string& target() const { return target_; }
     // Writes `text` into the hidden file. False, with the reason, when it cannot be written whole.
     bool write(const std::string& text, std::string& failure);
-    // Puts the hidden file in place of the target. False, with the reason, when it cannot.
+    // Puts the hidden file in place of the target and lets the earlier file go. False, with the reason,
+    // when it cannot (the target is then as it was).
     bool publish(std::string& failure);
 
+    // True when the target is a device or a FIFO, written through rather than replaced.
+    bool writtenThrough() const { return writtenThrough_; }
+    // Takes the lock of the target, if it is a regular file, until `commit` or `restore`. False, with the
+    // reason, when another run holds it.
+    bool lock(std::string& failure);
+    // Puts the hidden file in place (a device or a FIFO: writes the text through), keeping the earlier
+    // file to restore. False, with the reason, when it cannot; the target is then as it was.
+    bool place(std::string& failure);
+    // Puts back the file that was there before `place`; false when it cannot (the new one stays).
+    bool restore();
+    // The file in place stays; the earlier one goes, and the lock with it.
+    void commit();
+
 private:
+    void unlock();
+
     std::string target_;
     std::string staged_;
-    bool published_ = false;
+    std::string kept_; // the earlier file, under a hidden name, while it may be restored
+    bool writtenThrough_ = false;
+    bool placed_ = false;
+    bool existed_ = false; // the target was a file before `place`
+    int lock_ = -1;
 };
 
 } // namespace rollbite

@@ -28,7 +28,12 @@ std::string ProfileCommand::checkOutputs(const Request& request) const {
     if (!request.coefficients.empty()) {
         guard.addInput(request.coefficients);
     }
-    if (request.output != "-") {
+    if (request.output == "-") {
+        if (guard.checkStandardOutput() != OutputProblem::None) {
+            return guard.standardOutputMessage("the table");
+        }
+        guard.addOutput(OutputGuard::kStandardOutput, "the table (standard output)");
+    } else {
         if (guard.check(request.output, OutputKind::ProfileTable) != OutputProblem::None) {
             return guard.message(request.output, OutputKind::ProfileTable, "the table");
         }

@@ -122,7 +122,9 @@ std::string FileHandler::shownExit() const {
 
 OutputGuard FileHandler::inputGuard(bool withCoefficients, bool force) const {
     OutputGuard guard(force);
-    if (!isStandard(entryFileName)) {
+    if (isStandard(entryFileName)) {
+        guard.addInput(OutputGuard::kStandardInput, "the entry file (standard input)");
+    } else {
         guard.addInput(entryFileName);
     }
     if (withCoefficients) {
@@ -133,18 +135,24 @@ OutputGuard FileHandler::inputGuard(bool withCoefficients, bool force) const {
 
 OutputGuard FileHandler::outputGuard(bool withCoefficients, bool force) const {
     OutputGuard guard = inputGuard(withCoefficients, force);
-    if (!isStandard(exitFileName)) {
+    if (isStandard(exitFileName)) {
+        guard.addOutput(OutputGuard::kStandardOutput, "the exit file (standard output)");
+    } else {
         guard.addOutput(exitFileName, "the exit file");
     }
     return guard;
 }
 
 ExitFileProblem FileHandler::openExitFile(const std::string& name, bool withCoefficients, bool force,
-                                          bool checkOnly) {
+                                          bool checkOnly, const RowFile::StopRequested& stopRequested) {
     exitFile.abandon(); // a file an earlier probe created goes
     if (isStandard(name)) {
-        // Standard output as the shell opened it: what it held was the user's to decide.
+        // Standard output as the shell opened it: what it held was the user's to decide, but never an
+        // input (rollbite ... e.txt - >> e.txt would read its own rows back).
         exitFileName = name;
+        if (inputGuard(withCoefficients, force).checkStandardOutput() != OutputProblem::None) {
+            return ExitFileProblem::InputFile;
+        }
         return exitFile.openStandardOutput() == RowFile::Opened::Yes ? ExitFileProblem::None
                                                                      : ExitFileProblem::CannotWrite;
     }
@@ -164,17 +172,15 @@ ExitFileProblem FileHandler::openExitFile(const std::string& name, bool withCoef
         break;
     }
     exitFileName = name;
-    std::error_code error;
-    if (checkOnly && std::filesystem::is_fifo(name, error)) {
-        return ::access(name.c_str(), W_OK) == 0 ? ExitFileProblem::None : ExitFileProblem::CannotWrite;
-    }
     // Opened for appending, which creates the file but destroys nothing, to learn that it can be
     // written; it is emptied once the run starts, and removed again if it never does.
-    switch (exitFile.open(name)) {
+    switch (exitFile.open(name, stopRequested, checkOnly)) {
     case RowFile::Opened::CannotWrite:
         return ExitFileProblem::CannotWrite;
     case RowFile::Opened::Busy:
         return ExitFileProblem::Busy;
+    case RowFile::Opened::Stopped:
+        return ExitFileProblem::Stopped;
     case RowFile::Opened::Yes:
         break;
     }
@@ -188,9 +194,14 @@ std::string FileHandler::exitFileMessage(ExitFileProblem problem, bool withCoeff
         return file + " can't be written (" + exitFile.failure() + ")";
     case ExitFileProblem::Busy:
         return file + " is being written by another run, which holds its lock";
+    case ExitFileProblem::Stopped:
+        return file + " had no reader yet";
     case ExitFileProblem::None:
         return file + " can be written";
     default:
+        if (isStandard(exitFileName)) {
+            return inputGuard(withCoefficients, false).standardOutputMessage("the exit file");
+        }
         return inputGuard(withCoefficients, false)
             .message(exitFileName, OutputKind::ExitFile, "the exit file");
     }
@@ -231,6 +242,9 @@ bool FileHandler::askExitFile(bool withCoefficients) {
             break;
         case ExitFileProblem::Busy:
             console_.out << kMessageStart << name << " is being written by another run !\n";
+            break;
+        case ExitFileProblem::Stopped: // no wait is stopped in the dialogue
+            console_.out << kMessageStart << name << " can't be written !\n";
             break;
         }
     }
@@ -366,6 +380,14 @@ bool FileHandler::writeRow(const std::string& row) {
         return false;
     }
     ++rowsWritten_;
+    return true;
+}
+
+bool FileHandler::withdrawRow() {
+    if (!exitFile.withdraw()) {
+        return false;
+    }
+    --rowsWritten_;
     return true;
 }
 

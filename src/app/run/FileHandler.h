@@ -13,7 +13,8 @@
 namespace rollbite {
 
 // Why a name cannot be taken as the exit file.
-enum class ExitFileProblem { None, InputFile, OtherData, Folder, CannotWrite, Busy };
+// Stopped: a signal came while a FIFO waited for its reader.
+enum class ExitFileProblem { None, InputFile, OtherData, Folder, CannotWrite, Busy, Stopped };
 
 // The three files of a run: the entry file of cases, the exit file of result rows and, for the Smatch
 // and WS18 rheologies, the file of rheology coefficients. Asks for their names on the console, or opens
@@ -38,9 +39,10 @@ public:
     // it. It is created if missing, but emptied only by startExitFile, and removed by abandonRun if the
     // run never starts.
     // With `checkOnly` (a dry run) a FIFO is not opened, which would wait for its reader and then give it
-    // the end of the file: it need only be writable.
+    // the end of the file: it need only be writable. Otherwise a FIFO waits for its reader until
+    // `stopRequested` says to stop.
     ExitFileProblem openExitFile(const std::string& name, bool withCoefficients, bool force = false,
-                                 bool checkOnly = false);
+                                 bool checkOnly = false, const RowFile::StopRequested& stopRequested = {});
     // The problem in words, for the command line: "the exit file x.txt is an input file".
     std::string exitFileMessage(ExitFileProblem problem, bool withCoefficients) const;
     // The entry and exit files' names for a message: "-" is standard input or output on the command line.
@@ -77,6 +79,9 @@ public:
     // when the exit file cannot take it (a full disk, a lost device): the file is then cut back to its
     // last whole row and closed, and every later row is refused.
     bool writeRow(const std::string& row);
+    // Takes the last row back out, when another file of the run could not take the case's row. False
+    // when it cannot be (standard output into a pipe, a device).
+    bool withdrawRow();
     // True once the header or a row could not be written.
     bool exitFileFailed() const { return exitFile.failed(); }
     // Rows in the exit file, after its header row.

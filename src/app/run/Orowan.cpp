@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <string>
 #include <system_error>
 
 namespace rollbite {
@@ -25,6 +26,8 @@ int Orowan::run() {
         fileHandler.abandonRun();
         return 1;
     }
+    Interruption interruption;
+    interruption_ = &interruption;
     return processFiles(false);
 }
 
@@ -33,6 +36,11 @@ int Orowan::runWithFiles(const std::string& entry, const std::string& exit, cons
     report_ = report;
     commandLine_ = true;
     fileHandler.standardStreams = true;
+    // From the first file on: a signal while a FIFO waits for its reader stops the run cleanly, and the
+    // exit file it created goes with it.
+    Interruption interruption;
+    interruption_ = &interruption;
+    const RowFile::StopRequested stopRequested = [&interruption] { return interruption.requested(); };
     const bool withCoefficients = solver.rheology() != kConstantRheology;
     if (!fileHandler.openEntryFile(entry)) {
         return abandonRun("the entry file " + fileHandler.shownEntry() + unreadable(entry));
@@ -40,7 +48,8 @@ int Orowan::runWithFiles(const std::string& entry, const std::string& exit, cons
     if (withCoefficients && !fileHandler.openCoefficientFile(coefficients)) {
         return abandonRun("the coefficient file " + coefficients + unreadable(coefficients));
     }
-    const ExitFileProblem problem = fileHandler.openExitFile(exit, withCoefficients, force, dryRun);
+    const ExitFileProblem problem =
+        fileHandler.openExitFile(exit, withCoefficients, force, dryRun, stopRequested);
     if (problem != ExitFileProblem::None) {
         return abandonRun(fileHandler.exitFileMessage(problem, withCoefficients));
     }
@@ -49,21 +58,23 @@ int Orowan::runWithFiles(const std::string& entry, const std::string& exit, cons
     if (sensitivityTable != nullptr) {
         guard.addOutput(sensitivityTable->name(), "the sensitivity table");
     }
-    if (report_ != nullptr && !report_->openWhyFile(guard, failure)) {
+    if (report_ != nullptr && !report_->openWhyFile(guard, failure, stopRequested, dryRun)) {
         return abandonRun(failure);
     }
-    if (sensitivityTable != nullptr && !openSensitivityTable(withCoefficients, force, failure)) {
+    if (sensitivityTable != nullptr && !openSensitivityTable(withCoefficients, force, dryRun, failure)) {
         return abandonRun(failure);
     }
     return processFiles(dryRun);
 }
 
-bool Orowan::openSensitivityTable(bool withCoefficients, bool force, std::string& failure) {
+bool Orowan::openSensitivityTable(bool withCoefficients, bool force, bool checkOnly, std::string& failure) {
     OutputGuard guard = fileHandler.outputGuard(withCoefficients, force);
     if (report_ != nullptr && !report_->whyFileName().empty()) {
         guard.addOutput(report_->whyFileName(), "the why file");
     }
-    return sensitivityTable->open(guard, failure);
+    Interruption* interruption = interruption_;
+    return sensitivityTable->open(
+        guard, failure, [interruption] { return interruption->requested(); }, checkOnly);
 }
 
 std::string Orowan::unreadable(const std::string& name) {
@@ -107,8 +118,7 @@ bool Orowan::prepareInputs(std::string& failure) {
 }
 
 int Orowan::processFiles(bool dryRun) {
-    Interruption interruption;
-    interruption_ = &interruption;
+    const Interruption& interruption = *interruption_;
     std::string failure;
     if (!prepareInputs(failure)) {
         if (!commandLine_ && failure.rfind("the files ", 0) == 0) {
@@ -121,7 +131,7 @@ int Orowan::processFiles(bool dryRun) {
         return abandonRun(failure);
     }
     if (interruption.requested()) {
-        return abandonRun(std::string("interrupted by ") + Interruption::name(interruption.signal()));
+        return abandonRun("");
     }
     if (dryRun) {
         fileHandler.abandonRun();
@@ -169,23 +179,35 @@ bool Orowan::readCase(CaseInputs& caseInputs, std::string& placement) {
 
 int Orowan::writeRow(const CaseResult& result, long long lineNumber, const std::string& placement,
                      const std::string& sensitivityRow) {
+    // A case's row goes into every file of the run or none: a file that cannot take it has the rows
+    // written before it for the case taken back, so that all files end at the same case.
     if (!fileHandler.writeRow(formatRow(result))) {
         return 1;
     }
-    if (report_ != nullptr) {
-        report_->caseWritten(lineNumber, result, placement);
-        if (report_->whyFileFailed()) {
-            return 1;
-        }
+    bool whyRow = false;
+    if (report_ != nullptr && !report_->writeWhyRow(lineNumber, result, placement, whyRow)) {
+        fileHandler.withdrawRow();
+        return 1;
     }
     if (sensitivityTable != nullptr && !sensitivityTable->append(sensitivityRow)) {
+        if (whyRow) {
+            report_->withdrawWhyRow();
+        }
+        fileHandler.withdrawRow();
         return 1;
+    }
+    if (report_ != nullptr) {
+        report_->caseWritten(result);
     }
     return 0;
 }
 
 int Orowan::abandonRun(const std::string& failure) {
-    console_.err << "rollbite: " << failure << "; the run did not start\n";
+    // A signal that came meanwhile (a FIFO waiting for its reader) is what stopped the run.
+    const int signal = interruption_ != nullptr ? interruption_->signal() : 0;
+    console_.err << "rollbite: "
+                 << (signal != 0 ? std::string("interrupted by ") + Interruption::name(signal) : failure)
+                 << "; the run did not start\n";
     fileHandler.abandonRun();
     if (report_ != nullptr) {
         report_->abandon();
@@ -193,7 +215,22 @@ int Orowan::abandonRun(const std::string& failure) {
     if (sensitivityTable != nullptr) {
         sensitivityTable->abandon();
     }
-    return 1;
+    return signal != 0 ? Interruption::exitStatus(signal) : 1;
+}
+
+std::string Orowan::rowsHeld() const {
+    const long long rows = fileHandler.rowsWritten();
+    if (sensitivityTable != nullptr && sensitivityTable->rows() != rows) {
+        // A row that reached a pipe or a device cannot be taken back.
+        return "the run stopped with " + std::to_string(rows) + " rows in the exit file " +
+               fileHandler.shownExit() + " and " + std::to_string(sensitivityTable->rows()) +
+               " in the sensitivity table, each whole (a row that reached a pipe or a device cannot be "
+               "taken back)";
+    }
+    const bool several =
+        sensitivityTable != nullptr || (report_ != nullptr && !report_->whyFileName().empty());
+    return "the run stopped after " + std::to_string(rows) + " rows, which " +
+           (several ? "every file holds whole" : "the file holds whole");
 }
 
 int Orowan::finishRun() {
@@ -208,21 +245,18 @@ int Orowan::finishRun() {
         // Rows that could not be written are not computed again: the run stops at the first one.
         const std::string& reason = fileHandler.exitFailure();
         console_.err << "rollbite: the exit file " << fileHandler.shownExit() << " could not be written"
-                     << (reason.empty() ? "" : " (" + reason + ")") << "; the run stopped after " << rows
-                     << " rows, which the file holds whole\n";
+                     << (reason.empty() ? "" : " (" + reason + ")") << "; " << rowsHeld() << "\n";
         status = 1;
     } else if (!whyWhole) {
         const std::string& reason = report_->whyFailure();
         console_.err << "rollbite: the why file " << report_->whyFileName() << " could not be written"
-                     << (reason.empty() ? "" : " (" + reason + ")") << "; the run stopped after " << rows
-                     << " rows, whose why rows the file holds whole\n";
+                     << (reason.empty() ? "" : " (" + reason + ")") << "; " << rowsHeld() << "\n";
         status = 1;
     } else if (!tableWhole) {
         const std::string& reason = sensitivityTable->failure();
         console_.err << "rollbite: the sensitivity table " << sensitivityTable->name()
-                     << " could not be written" << (reason.empty() ? "" : " (" + reason + ")")
-                     << "; the run stopped after " << rows
-                     << " rows, whose rows of the table it holds whole\n";
+                     << " could not be written" << (reason.empty() ? "" : " (" + reason + ")") << "; "
+                     << rowsHeld() << "\n";
         status = 1;
     } else if (!unreadInput.empty()) {
         // A read error ends a file as its end would: the rows missing would go unnoticed.

@@ -62,14 +62,17 @@ protected:
 private:
     int processFiles(bool dryRun);
     // Checks and probes the sensitivity table by the run's rules: never an input, the exit or the why file.
-    bool openSensitivityTable(bool withCoefficients, bool force, std::string& failure);
+    bool openSensitivityTable(bool withCoefficients, bool force, bool checkOnly, std::string& failure);
     // Why an input file named on the command line cannot be opened, after its name.
     static std::string unreadable(const std::string& name);
     // Checks what the run needs before its first row: a header line, the line counts, the total.
     bool prepareInputs(std::string& failure);
     void processCases();
-    // Ends a run that cannot start, with one line on the error stream: the exit status 1.
+    // Ends a run that cannot start, with one line on the error stream: the exit status 1, or 128 + the
+    // signal's number when a signal stopped it.
     int abandonRun(const std::string& failure);
+    // "the run stopped after N rows, which every file holds whole", for a run that a file stopped.
+    std::string rowsHeld() const;
     // The exit status of a run that started, with the lines that say why it stopped, if it did.
     int finishRun();
     void reportMisplacedRecords();

@@ -30,25 +30,10 @@ std::string minutesAndSeconds(double seconds) {
 RunReport::RunReport(std::ostream& err, bool progress, bool summary)
     : err_(err), progress_(progress), summary_(summary), started_(Clock::now()), drawn_(started_) {}
 
-bool RunReport::openWhyFile(const OutputGuard& guard, std::string& failure) {
-    if (whyName_.empty()) {
-        return true;
-    }
-    if (guard.check(whyName_, OutputKind::WhyFile) != OutputProblem::None) {
-        failure = guard.message(whyName_, OutputKind::WhyFile, "the why file");
-        return false;
-    }
-    switch (why_.open(whyName_)) {
-    case RowFile::Opened::CannotWrite:
-        failure = "the why file " + whyName_ + " can't be written (" + why_.failure() + ")";
-        return false;
-    case RowFile::Opened::Busy:
-        failure = "the why file " + whyName_ + " is being written by another run, which holds its lock";
-        return false;
-    case RowFile::Opened::Yes:
-        break;
-    }
-    return true;
+bool RunReport::openWhyFile(const OutputGuard& guard, std::string& failure,
+                            const RowFile::StopRequested& stopRequested, bool checkOnly) {
+    return whyName_.empty() || why_.openChecked(whyName_, guard, OutputKind::WhyFile, "the why file", failure,
+                                                stopRequested, checkOnly);
 }
 
 bool RunReport::begin(std::string& failure) {
@@ -65,14 +50,21 @@ bool RunReport::begin(std::string& failure) {
     return true;
 }
 
-void RunReport::caseWritten(long long lineNumber, const CaseResult& result, const std::string& placement) {
+bool RunReport::writeWhyRow(long long lineNumber, const CaseResult& result, const std::string& placement,
+                            bool& written) {
+    written = false;
+    if (!why_.isOpen() || !WhyTable::listed(result, placement)) {
+        return !why_.failed();
+    }
+    whyRow_.clear();
+    WhyTable::appendRow(result, lineNumber, placement, whyRow_);
+    written = why_.append(whyRow_);
+    return written;
+}
+
+void RunReport::caseWritten(const CaseResult& result) {
     ++cases_;
     ++byClass_[static_cast<std::size_t>(result.errorCode) % byClass_.size()];
-    if (why_.isOpen() && WhyTable::listed(result, placement)) {
-        whyRow_.clear();
-        WhyTable::appendRow(result, lineNumber, placement, whyRow_);
-        why_.append(whyRow_);
-    }
     if (progress_) {
         const Clock::time_point now = Clock::now();
         if (now - drawn_ >= kRedrawInterval) {

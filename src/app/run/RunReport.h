@@ -23,8 +23,10 @@ public:
     // result: case, line of the entry file, error class, reason.
     void setWhyFile(const std::string& name) { whyName_ = name; }
     // Checks the why file by the run's rules and probes it as the exit file is probed: created if
-    // missing, emptied only by begin. False, with the reason in `failure`.
-    bool openWhyFile(const OutputGuard& guard, std::string& failure);
+    // missing, emptied only by begin; a FIFO waits for its reader until `stopRequested` (not at all with
+    // `checkOnly`). False, with the reason in `failure`.
+    bool openWhyFile(const OutputGuard& guard, std::string& failure,
+                     const RowFile::StopRequested& stopRequested = {}, bool checkOnly = false);
     // The run never started: a why file the probe created goes.
     void abandon() { why_.abandon(); }
     // True when the run should count its cases first, for the progress line.
@@ -34,9 +36,15 @@ public:
     // The run starts: the why file is written from now on. False, with the reason in `failure`, when it
     // cannot be.
     bool begin(std::string& failure);
-    // The row of the case on entry line `lineNumber` is in the exit file; `placement` is the word on its
-    // coefficient record. The case's why row, if it has one, is written at once, whole.
-    void caseWritten(long long lineNumber, const CaseResult& result, const std::string& placement);
+    // Writes the why row of the case on entry line `lineNumber`, if it has one (`placement` is the word on
+    // its coefficient record), whole. False when the why file cannot take it; `written` tells whether a
+    // row was written, to withdraw if another file of the run cannot take the case's row.
+    bool writeWhyRow(long long lineNumber, const CaseResult& result, const std::string& placement,
+                     bool& written);
+    // Takes the last why row back out; false when it cannot be.
+    bool withdrawWhyRow() { return why_.withdraw(); }
+    // The case's rows are in every file of the run: it counts, and the progress line may be redrawn.
+    void caseWritten(const CaseResult& result);
     // True once the why file could not take a row: the run stops.
     bool whyFileFailed() const { return why_.failed(); }
     // Clears the progress line and closes the why file. False when the why file could not be written
@@ -45,6 +53,8 @@ public:
     // The summary line (unless quiet): the cases of each error class, and `casesRead` too when the run
     // stopped before every case read had its row.
     void summarize(long long casesRead);
+    // Cases whose rows every file of the run holds.
+    long long cases() const { return cases_; }
     const std::string& whyFileName() const { return whyName_; }
     // What the system said when the why file failed.
     const std::string& whyFailure() const { return why_.failure(); }

@@ -26,13 +26,19 @@ class SensitivityTable {
 public:
     SensitivityTable(std::string name, Mode mode, const SensitivityOptions& options);
 
-    // Checks the name by the run's rules and probes the file: created if missing, emptied only by begin.
-    // False, with the reason in `failure`.
-    bool open(const OutputGuard& guard, std::string& failure);
+    // Checks the name by the run's rules and probes the file: created if missing, emptied only by begin;
+    // a FIFO waits for its reader until `stopRequested` (not at all with `checkOnly`). False, with the
+    // reason in `failure`.
+    bool open(const OutputGuard& guard, std::string& failure,
+              const RowFile::StopRequested& stopRequested = {}, bool checkOnly = false);
     // The run starts: empties the file and writes the header row.
     bool begin(std::string& failure);
     // Appends the row of the next case (with its line feed); false when the file cannot take it.
     bool append(std::string_view row);
+    // Takes the last row back out; false when it cannot be.
+    bool withdraw();
+    // Rows written after the header row.
+    long long rows() const { return rows_; }
     // False when the file was not written whole.
     bool close();
     // The run never started: a file the probe created goes.
@@ -51,6 +57,7 @@ private:
     SensitivityOptions options_;
     SensitivityColumns columns_;
     RowFile file_;
+    long long rows_ = 0;
 };
 
 } // namespace rollbite

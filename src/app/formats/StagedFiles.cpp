@@ -1,0 +1,70 @@
+#include "app/formats/StagedFiles.h"
+
+namespace rollbite {
+
+namespace {
+
+std::string joined(const std::vector<std::string>& names) {
+    std::string text;
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        text += (k == 0 ? "" : k + 1 == names.size() ? " and " : ", ") + names[k];
+    }
+    return text;
+}
+
+} // namespace
+
+StagedFile& StagedFiles::add(const std::string& target) {
+    files_.push_back(std::make_unique<StagedFile>(target));
+    return *files_.back();
+}
+
+bool StagedFiles::write(const std::vector<std::string>& texts, std::string& failure) {
+    for (std::size_t k = 0; k < files_.size(); ++k) {
+        if (!files_[k]->create(failure) || !files_[k]->write(k < texts.size() ? texts[k] : "", failure)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool StagedFiles::publish(std::string& failure) {
+    // Every lock first: a file another run is writing stops the set before anything is replaced.
+    for (const auto& file : files_) {
+        if (!file->lock(failure)) {
+            return false;
+        }
+    }
+    // Files renamed into place can be put back; what a device or a FIFO took cannot: those come last.
+    std::vector<StagedFile*> placed;
+    std::vector<std::string> throughDevices;
+    for (bool devices : {false, true}) {
+        for (const auto& file : files_) {
+            if (file->writtenThrough() != devices) {
+                continue;
+            }
+            if (!file->place(failure)) {
+                std::vector<std::string> stayed = throughDevices;
+                for (StagedFile* earlier : placed) {
+                    if (!earlier->restore()) {
+                        stayed.push_back(earlier->target());
+                    }
+                }
+                failure += stayed.empty() ? "; nothing was written"
+                                          : "; only " + joined(stayed) + " took the new text";
+                return false;
+            }
+            if (devices) {
+                throughDevices.push_back(file->target());
+            } else {
+                placed.push_back(file.get());
+            }
+        }
+    }
+    for (const auto& file : files_) {
+        file->commit();
+    }
+    return true;
+}
+
+} // namespace rollbite
