@@ -207,15 +207,20 @@ const ScheduleResult& ScheduleSolver::solve(const StripInputs& strip,
 }
 
 std::string ScheduleSolver::passReason(const StripInputs& strip, const StandResult& stand) {
-    // A WS18 pass's roll speed comes from the strip's Exit_speed by mass flow: name what the user wrote.
-    const std::string speedField = " Strip_speed ";
-    const std::size_t at = stand.row.reason.find(speedField);
-    if (strip.rheology != kWS18Rheology || at == std::string::npos) {
-        return stand.row.reason;
+    // A WS18 pass's roll speed comes from the strip's Exit_speed by mass flow: its check is told in the
+    // terms the user wrote, the record's field being no field of the schedule.
+    const std::string speedCheck = "WS18 Strip_speed ";
+    const std::string& reason = stand.row.reason;
+    const std::size_t start = reason.find(speedCheck);
+    if (strip.rheology != kWS18Rheology || start == std::string::npos) {
+        return reason;
     }
-    return stand.row.reason + " (the WS18 roll speed " + number(stand.Roll_surface_speed) +
-           " m/s that the strip's Exit_speed " + number(strip.Exit_speed) +
-           " m/s gives this stand by mass flow; WS18 takes roll speeds up to 25 m/s)";
+    const std::string unit = " m/s"; // the check ends with its range's unit
+    const std::size_t end = reason.find(unit, start);
+    return reason.substr(0, start) + "the strip's Exit_speed " + number(strip.Exit_speed) +
+           " m/s gives this stand a roll speed of " + number(stand.Roll_surface_speed) +
+           " m/s by mass flow, more than WS18 takes (it takes 1.07 times the roll speed, up to 25 m/s)" +
+           (end == std::string::npos ? std::string() : reason.substr(end + unit.size()));
 }
 
 std::string overLimits(const StandResult& stand) {

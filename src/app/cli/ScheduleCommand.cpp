@@ -288,7 +288,7 @@ int ScheduleCommand::writeResults(const Request& request, const std::vector<Outp
         files.add(output.path);
     }
     std::string failure;
-    if (!files.write(textsOf(request, outputs, schedule, strip), failure)) {
+    if (!files.write(textsOf(request, outputs, schedule, strip), failure) || !files.lock(failure)) {
         err << "rollbite: " << failure << "; nothing was written\n";
         return kFailure;
     }
@@ -297,7 +297,7 @@ int ScheduleCommand::writeResults(const Request& request, const std::vector<Outp
         return kFailure;
     }
     if (!files.publish(failure)) {
-        err << "rollbite: " << failure << " (the table on standard output was written)\n";
+        err << "rollbite: " << failure << " (the table went to standard output)\n";
         return kFailure;
     }
     for (const StandResult& stand : schedule.stands) {

@@ -28,12 +28,19 @@ bool StagedFiles::write(const std::vector<std::string>& texts, std::string& fail
     return true;
 }
 
-bool StagedFiles::publish(std::string& failure) {
-    // Every lock first: a file another run is writing stops the set before anything is replaced.
+bool StagedFiles::lock(std::string& failure) {
     for (const auto& file : files_) {
         if (!file->lock(failure)) {
             return false;
         }
+    }
+    return true;
+}
+
+bool StagedFiles::publish(std::string& failure) {
+    // Every lock first: a file another run is writing stops the set before anything is replaced.
+    if (!lock(failure)) {
+        return false;
     }
     // Files renamed into place can be put back; what a device or a FIFO took cannot: those come last.
     std::vector<StagedFile*> placed;
@@ -50,8 +57,8 @@ bool StagedFiles::publish(std::string& failure) {
                         stayed.push_back(earlier->target());
                     }
                 }
-                failure += stayed.empty() ? "; nothing was written"
-                                          : "; only " + joined(stayed) + " took the new text";
+                failure += stayed.empty() ? "; no file was written"
+                                          : "; of the files only " + joined(stayed) + " took the new text";
                 return false;
             }
             if (devices) {

@@ -18,6 +18,9 @@ public:
     StagedFile& add(const std::string& target);
     // Creates every hidden file and writes its text. False, with the reason, when one cannot be.
     bool write(const std::vector<std::string>& texts, std::string& failure);
+    // Takes the lock of every target until the set is published: false, with the reason, when another
+    // run is writing one of them. Called before anything else is written, it stops the whole work early.
+    bool lock(std::string& failure);
     // Puts every file in place, or none: false, with the reason and what was nonetheless written, when
     // one cannot be.
     bool publish(std::string& failure);
