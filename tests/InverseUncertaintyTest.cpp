@@ -124,6 +124,24 @@ TEST(InverseUncertainty, ScalesWithTheMeasurementsDeviations) {
     EXPECT_GT(twice.nonlinearity, relative.nonlinearity);
 }
 
+TEST(InverseUncertainty, IsNeverTrustedWithFiguresThatAreNoFiniteNumbers) {
+    InverseUncertainty known;
+    known.computed = true;
+    known.offsetDeviation = 3.0;
+    known.frictionDeviation = 0.01;
+    known.correlation = -0.5;
+    EXPECT_TRUE(known.trusted());
+    for (double InverseUncertainty::*figure :
+         {&InverseUncertainty::offsetDeviation, &InverseUncertainty::frictionDeviation,
+          &InverseUncertainty::correlation}) {
+        for (const double value : {INFINITY, NAN}) {
+            InverseUncertainty unknown = known;
+            unknown.*figure = value;
+            EXPECT_FALSE(unknown.trusted()) << value;
+        }
+    }
+}
+
 TEST(InverseUncertainty, TheJacobianHasTheSignsOfRolling) {
     SensitivitySolver solver(kInverseMode, kConstantRheology);
     for (const CaseInputs& pass : test::exampleCases(inverseRun(kConstantRheology))) {

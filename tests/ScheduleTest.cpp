@@ -201,6 +201,46 @@ TEST(Schedule, EachStandsPlasticityIsItsPasssOverTheWidthAndRisesAsTheStripThins
     }
 }
 
+// The gaugemeter equation, h = S + F/M: with its mill modulus a stand gives the gap that leaves the exit
+// thickness under its force, and the gap change that holds the exit thickness when the strip enters 0.1 mm
+// thicker, which the force of the thicker strip, solved whole, must confirm. Pass 404 of the Constant
+// examples, 1500 mm wide, M = 5 MN/mm: the worked example of docs/schedules.md.
+TEST(Schedule, RollGapFollowsTheGaugemeterEquation) {
+    StripInputs strip;
+    strip.Entry_thickness = 6.0;
+    strip.Width = 1500.0;
+    strip.Entry_tension = 12.0;
+    strip.Exit_speed = 5.0;
+    StandInputs stand;
+    stand.name = "404";
+    stand.Working_roll_diameter = 760.0;
+    stand.Young_modulus_WR = 210000.0;
+    stand.Friction_coefficient = 0.29;
+    stand.Exit_thickness = 4.1;
+    stand.Exit_tension = 13.0;
+    stand.Offset_yield_stress = 236.746925;
+    stand.Mill_modulus = 5000.0; // kN/mm
+    ScheduleSolver solver;
+    const StandResult mill = solver.solve(strip, {stand}).stands.at(0);
+    EXPECT_NEAR(mill.Roll_gap, -0.842, 0.0005);
+    EXPECT_DOUBLE_EQ(mill.Roll_gap, 4.1 - mill.Force / 5000.0);
+    EXPECT_NEAR(mill.Gap_correction, -0.180, 0.0005);
+    // The force of the strip entering 0.01 mm thicker and thinner, each a whole solve: its slope times
+    // 0.1 mm over the modulus.
+    const auto forceAt = [&](double entry) {
+        StripInputs thicker = strip;
+        thicker.Entry_thickness = entry;
+        return ScheduleSolver().solve(thicker, {stand}).stands.at(0).Force;
+    };
+    const double slope = (forceAt(6.01) - forceAt(5.99)) / 0.02; // kN/mm
+    EXPECT_NEAR(mill.Gap_correction, -slope * 0.1 / 5000.0, 0.01 * std::abs(mill.Gap_correction));
+    // The roll flattens under the load: its radius grows beyond half the diameter.
+    EXPECT_GT(mill.Flattened_radius, 380.0);
+    EXPECT_DOUBLE_EQ(mill.Exit_tension_force, 13.0 * 4.1 * 1500.0 / 1000.0);
+    stand.Mill_modulus = kNotGiven;
+    EXPECT_TRUE(std::isnan(solver.solve(strip, {stand}).stands.at(0).Roll_gap));
+}
+
 TEST(Schedule, AFailedPassFailsTheScheduleNamingItsStand) {
     ScheduleReader::Schedule mill = example("tandem_smatch.txt");
     mill.stands[2].Friction_coefficient = 1.5; // out of the model's range
@@ -237,20 +277,30 @@ TEST(Distribution, BothExamplesMeetEveryTarget) {
     const DistributionTarget targets[] = {DistributionTarget::ForceLimits, DistributionTarget::PowerLimits,
                                           DistributionTarget::ForceRatios, DistributionTarget::PowerRatios};
     for (const char* name : kExamples) {
-        ScheduleReader::Schedule mill = example(name);
-        for (StandInputs& stand : mill.stands) {
-            stand.Force_ratio = stand.Force_limit / 1000.0; // in MN: the same as by limits, in other units
-            stand.Power_ratio = stand.Power_limit;
-        }
-        for (DistributionTarget target : targets) {
-            LoadDistributor distributor;
-            const DistributionResult& result = distributor.distribute(mill.strip, mill.stands, target);
-            const std::string what = std::string(name) + " by " + distributionTargetName(target);
-            ASSERT_TRUE(result.met) << what << ": " << result.message;
-            expectShared(result, mill.stands, target, what);
-            EXPECT_LE(result.spread, 2.5) << what << ": more than the torque's jumps";
-            EXPECT_EQ(result.schedule.stands.back().pass.Exit_thickness, mill.stands.back().Exit_thickness);
-            EXPECT_LE(result.solves, 400) << what;
+        for (const bool ratiosOfLimits : {false, true}) {
+            ScheduleReader::Schedule mill = example(name); // with ratios of its own
+            for (StandInputs& stand : mill.stands) {
+                if (ratiosOfLimits) {
+                    stand.Force_ratio =
+                        stand.Force_limit / 1000.0; // in MN: the same as by limits, in other units
+                    stand.Power_ratio = stand.Power_limit;
+                }
+            }
+            for (DistributionTarget target : targets) {
+                if (!ratiosOfLimits && (target == DistributionTarget::ForceLimits ||
+                                        target == DistributionTarget::PowerLimits)) {
+                    continue;
+                }
+                LoadDistributor distributor;
+                const DistributionResult& result = distributor.distribute(mill.strip, mill.stands, target);
+                const std::string what = std::string(name) + " by " + distributionTargetName(target);
+                ASSERT_TRUE(result.met) << what << ": " << result.message;
+                expectShared(result, mill.stands, target, what);
+                EXPECT_LE(result.spread, 2.5) << what << ": more than the torque's jumps";
+                EXPECT_EQ(result.schedule.stands.back().pass.Exit_thickness,
+                          mill.stands.back().Exit_thickness);
+                EXPECT_LE(result.solves, 400) << what;
+            }
         }
     }
 }

@@ -8,6 +8,8 @@ import subprocess
 import sys
 import textwrap
 
+import pytest
+
 SOURCE = pathlib.Path(__file__).resolve().parents[2]
 EXAMPLES = SOURCE / "examples"
 
@@ -38,11 +40,12 @@ CHILD = textwrap.dedent(
     def threads_running():
         return len(os.listdir("/proc/self/task"))
 
+    call = getattr(rollbite, sys.argv[4])
     before = threads_running()
     frame = None
     print("solving", flush=True)
     try:
-        frame = rollbite.inverse(passes, "ws18", records, threads=threads)
+        frame = call(passes, "ws18", records, threads=threads, **({"mode": "inverse"} if sys.argv[4] == "sensitivities" else {}))
         print("finished", flush=True)
     except KeyboardInterrupt:
         print("interrupted", flush=True)
@@ -53,9 +56,10 @@ CHILD = textwrap.dedent(
 )
 
 
-def test_ctrl_c_stops_a_long_call_from_inside_with_no_thread_left():
+@pytest.mark.parametrize("function", ["inverse", "sensitivities"])
+def test_ctrl_c_stops_a_long_call_from_inside_with_no_thread_left(function):
     child = subprocess.Popen(
-        [sys.executable, "-c", CHILD, str(EXAMPLES), str(ROWS), str(THREADS)],
+        [sys.executable, "-c", CHILD, str(EXAMPLES), str(ROWS), str(THREADS), function],
         stdout=subprocess.PIPE,
         stderr=subprocess.PIPE,
         text=True,

@@ -193,6 +193,21 @@ def without_column(name):
             "column 'Coefficient_D' of coefficients holds a number too large for a double",
         ),
         (lambda: rollbite.direct(with_column("case", [-(2**31) - 1, 1])), TypeError, "-2147483648 to 2147483647"),
+        (
+            lambda: rollbite.direct(PASS, "smatch", [[140, 60, 0.1, 5]] * 3),
+            ValueError,
+            "3 coefficient records for 2 passes",
+        ),
+        (
+            lambda: rollbite.write_entry(with_column("Exit_tension", [10.0, np.nan]), "/nowhere/e.txt"),
+            ValueError,
+            "the pass in the row labelled 1 (case 2): Exit_tension is nan",
+        ),
+        (
+            lambda: rollbite.write_entry(with_column("Entry_thickness", [np.inf, 30.0]), "/nowhere/e.txt"),
+            ValueError,
+            "the pass in the row labelled 0 (case 1): Entry_thickness is inf",
+        ),
     ],
 )
 def test_bad_input_raises_an_exception_that_names_it(call, error, message):
@@ -322,6 +337,30 @@ def test_write_entry_never_replaces_other_data(tmp_path):
     (tmp_path / "empty.txt").write_text("")
     with pytest.raises(ValueError, match="is empty"):
         rollbite.read_entry(tmp_path / "empty.txt", "direct")
+
+
+def test_write_entry_replaces_only_an_entry_file_of_its_own_mode(tmp_path):
+    measured = rollbite.read_entry(EXAMPLES / "inverse_constant_entry.txt", "inverse")
+    path = tmp_path / "entry.txt"
+    rollbite.write_entry(measured, path)
+    written = path.read_bytes()
+    with pytest.raises(ValueError, match="holds other data .*direct entry file"):
+        rollbite.write_entry(measured.drop(columns=["Force", "Slip"]), path)
+    assert path.read_bytes() == written
+    rollbite.write_entry(measured, path)
+
+
+@pytest.mark.parametrize(
+    "text",
+    [b"", b"\x89PNG\r\n\x1a\n\x00\x00", b"case\tErrors\n1\tVOID\tx\ty\n", None],
+)
+def test_read_exit_names_the_file_that_is_no_exit_file(tmp_path, text):
+    path = tmp_path / "exit.txt"
+    if text is None:  # a torn row: a number cut in the middle of a column
+        text = (REGRESSION / "results_direct_constant.txt").read_bytes().replace(b"1.154637e+03", b"1.15x")
+    path.write_bytes(text)
+    with pytest.raises(ValueError, match=str(path)):
+        rollbite.read_exit(path)
 
 
 def test_python_takes_every_case_number_the_files_take(tmp_path):

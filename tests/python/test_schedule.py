@@ -2,6 +2,7 @@
 columns come from the table the command line writes; a distribution meets its target or raises naming the
 binding stand and limit; wrong input raises naming stand and field; the example draws its pictures."""
 
+import os
 import pathlib
 import subprocess
 import sys
@@ -94,6 +95,10 @@ def test_a_target_that_cannot_be_met_names_the_binding_stand_and_limit():
         (lambda stands, strip: stands.loc.__setitem__(("S2", "Friction_coefficient"), 1.5),
          "stand S2: its pass is INPUTS: Friction_coefficient"),
         (lambda stands, strip: strip.update(C=0.05), "the strip's C is no field of a smatch schedule"),
+        (lambda stands, strip: strip.update(Width=1e308), r"Width 1e\+308 is not in \[100, 5000\] mm"),
+        (lambda stands, strip: stands.rename(index={"S4": "S2"}, inplace=True),
+         "stand S2: stands 2 and 4 of the mill both have this name"),
+        (lambda stands, strip: stands.__setitem__("Force_limit", np.inf), "Force_limit inf must be a positive number"),
     ],
 )
 def test_wrong_input_raises_naming_stand_and_field(change, message):
@@ -101,6 +106,19 @@ def test_wrong_input_raises_naming_stand_and_field(change, message):
     change(stands, strip)
     with pytest.raises(ValueError, match=message):
         rollbite.schedule(stands, strip)
+
+
+def test_an_unmet_target_carries_the_best_schedule_reached_and_loads_over_limits_are_told():
+    stands, strip = load("tandem_smatch.txt")
+    with pytest.raises(ValueError) as raised:
+        rollbite.schedule(stands.assign(Torque_limit=[400, 350, 300, 100, 200]), strip, distribute="force")
+    best = raised.value.schedule
+    assert best["Torque_share"]["S4"] > 100 and best.attrs["distribution"]["spread"] < 0.5
+    with pytest.warns(UserWarning, match="stand S5 is above its limit: power"):
+        frame = rollbite.schedule(stands.assign(Power_limit=5000.0), strip)
+    assert list(frame.attrs["over_limits"]) == ["S4", "S5"]
+    with pytest.raises(TypeError, match="strip must be a mapping"):
+        rollbite.schedule(stands, None)
 
 
 def test_a_misspelt_column_is_refused_with_a_hint():
@@ -139,6 +157,32 @@ def test_the_mills_example_draws_its_pictures(tmp_path):
     assert mill.read_text() == "Stand Exit_thickness\n"
     rollbite.plot_schedule(schedules, mill, overwrite=True)
     assert sorted(path.name for path in tmp_path.iterdir()) == ["mill.png", "tandem.png"]
+
+
+def test_a_picture_is_written_whole_by_the_rules_of_every_front_end(tmp_path):
+    import matplotlib.pyplot as plt
+
+    figures = plt.get_fignums()
+    stands, strip = load("tandem_smatch.txt")
+    frame = rollbite.schedule(stands, strip)
+    figure = rollbite.plot_schedule(frame, tmp_path / "mill")  # no extension: a PNG
+    assert [text.get_text() for text in figure.legends[0].texts] == ["the schedule", "the stand's limit"]
+    for name in ("mill.pdf", "mill.jpg", "mill.pdf"):  # a second picture replaces the first
+        rollbite.plot_schedule(frame, tmp_path / name)
+    assert (tmp_path / "mill").read_bytes().startswith(b"\x89PNG")
+    assert sorted(path.name for path in tmp_path.iterdir()) == ["mill", "mill.jpg", "mill.pdf"]
+    assert (tmp_path / "mill.pdf").stat().st_mode & 0o777 == 0o666 & ~current_umask()
+    with pytest.raises(OSError, match="No space left on device"):
+        rollbite.plot_schedule(frame, "/dev/full")
+    with pytest.raises(ValueError, match="a schedule's frame"):
+        rollbite.plot_schedule({})
+    assert plt.get_fignums() == figures  # no call leaves a figure open
+
+
+def current_umask():
+    mask = os.umask(0)
+    os.umask(mask)
+    return mask
 
 
 def test_the_docs_list_every_field_and_column_with_its_unit():

@@ -61,6 +61,8 @@ def test_inverse_deviations_follow_the_measurements_and_the_second_pair_is_given
         {"mode": "inverse", "width": 1500.0},
         {"width": [1500.0, 1600.0]},
         {"width": 0.0},
+        {"mode": "inverse", "force_sd_percent": 1e200},
+        {"mode": "inverse", "slip_sd": 1e308},
     ],
 )
 def test_bad_options_are_refused_by_name(direct_passes, arguments):

@@ -63,8 +63,14 @@ bool isOfKind(const std::string& firstLine, const OutputForm& form) {
     case OutputKind::ProfileTable:
         return startsWith(firstLine, "# case,");
     case OutputKind::Picture:
-        return startsWith(firstLine, "\x89PNG") || startsWith(firstLine, "<?xml") ||
-               startsWith(firstLine, "<svg");
+        // PNG, SVG, PDF, JPEG, PostScript, TIFF and WebP, as their first bytes tell them.
+        for (const char* signature : {"\x89PNG", "<?xml", "<svg", "%PDF", "\xFF\xD8\xFF", "%!PS", "II*",
+                                      "MM", "RIFF"}) {
+            if (startsWith(firstLine, signature)) {
+                return true;
+            }
+        }
+        return false;
     case OutputKind::ScheduleTable:
         return firstLine == ScheduleColumns::header();
     case OutputKind::SensitivityTable:
@@ -85,7 +91,7 @@ std::string kindDescription(const OutputForm& form) {
     case OutputKind::ProfileTable:
         return "it is no table of rollbite-profile";
     case OutputKind::Picture:
-        return "it is no PNG, SVG or PDF picture";
+        return "it is no PNG, SVG, PDF, JPEG, PostScript, TIFF or WebP picture";
     case OutputKind::ScheduleTable:
         return "its first line is no header row of a schedule table";
     case OutputKind::SensitivityTable:

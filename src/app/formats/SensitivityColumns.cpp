@@ -139,7 +139,7 @@ void SensitivityColumns::addInverseColumns() {
     };
     columns_.insert(columns_.end(), std::begin(second), std::end(second));
     SensitivityColumn trusted{"Trusted", "", Kind::Flag};
-    trusted.meaning = "1: no flag and no second pair";
+    trusted.meaning = "1: no flag, no second pair, and deviations that are finite numbers";
     columns_.push_back(trusted);
 }
 
