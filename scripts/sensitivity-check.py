@@ -1,8 +1,8 @@
 #!/usr/bin/python3
 """The larger checks of docs/sensitivities.md, on every example pass of the three rheologies:
 
-1. Accuracy of the direct sensitivities: the values with half and twice the steps, and central differences
-   of whole solves (rollbite.direct on the passes moved by the same steps), against the values given.
+1. Accuracy of the direct sensitivities: the values with half and twice the steps, and differences of whole
+   solves over the solver's steps (rollbite.direct on the passes moved by them), against the values given.
 2. The first order of the inverse uncertainty: each inverse example pass identified again from measurements
    perturbed by normal noise (DRAWS draws, a fixed seed), the spread of the pairs found against the
    propagated deviations, at two noise levels.
@@ -27,6 +27,9 @@ INPUTS = ["Entry_thickness", "Exit_thickness", "Entry_tension", "Exit_tension", 
 OUTPUTS = ["Rolling_Force", "Forward_Slip", "Rolling_Torque"]
 # The solver's relative steps (DirectSensitivity): of the thickness, of the friction, of the other scales.
 RELATIVE_STEP = {"Entry_thickness": 5e-4, "Exit_thickness": 5e-4, "Friction_coefficient": 1e-2}
+# The solver's steps where the bite changes regime within the full one: a quarter of the last, three times.
+STEP_FRACTIONS = (1.0, 0.25, 0.25**2, 0.25**3)
+WHOLE_SOLVES = ("whole solves", "whole solves, one side", "whole solves, a shorter step")
 NOISE = [(0.5, 0.1), (1.0, 0.2)]  # percent of the force, percentage points of slip
 
 
@@ -56,6 +59,49 @@ def scale_of(passes, results, name):
     return passes[name].abs()
 
 
+def sides(results):
+    """Which sides of each bite stick, as the solver tells it (BiteRegime)."""
+    return ((results["angle_Tresca_Bw"] != results["Neutral_Angle"]).astype(str) +
+            (results["angle_Tresca_Fw"] != results["Neutral_Angle"]).astype(str))
+
+
+def moved_by(passes, records, rheology, name, step, multiples):
+    """Whole solves of the passes with `name` moved by each multiple of the step."""
+    return {m: rollbite.direct(passes.assign(**{name: passes[name] + m * step}), rheology, records) for m in multiples}
+
+
+def whole_solves(passes, records, rheology, results, name, step):
+    """Differences of whole solves by `name` over the solver's step, as the solver holds its values to them:
+    central where the four solves at -2h..2h stick on the same sides as the pass (whatever the cells of their
+    points), else one-sided (h, 2h, 4h) on a side that does. Where neither does, sticking starts or stops
+    within the step on both sides: then central over the largest quarter, sixteenth or sixty-fourth of the
+    step whose two solves keep the regime of the pass, cells and all, as the solver's own shortened step.
+    Returns the differences and, for each pass, how they were taken."""
+    moved = moved_by(passes, records, rheology, name, step, (-4, -2, -1, 1, 2, 4))
+    alike = {m: (frame["Errors"] == "VOID") & (sides(frame) == sides(results)) for m, frame in moved.items()}
+    central = alike[-2] & alike[-1] & alike[1] & alike[2]
+    above = ~central & alike[1] & alike[2] & alike[4]
+    below = ~central & ~above & alike[-1] & alike[-2] & alike[-4]
+    how = pd.Series(np.select([central, above | below], ["whole solves", "whole solves, one side"], ""),
+                    index=passes.index)
+    whole = pd.DataFrame(index=passes.index)
+    for output in OUTPUTS:
+        f = {m: frame[output] for m, frame in moved.items()}
+        f[0] = results[output]
+        one_sided = lambda s: (-3 * f[0] + 4 * f[s] - f[2 * s]) / (2 * s * step)
+        whole[output] = np.select([central, above, below], [(f[1] - f[-1]) / (2 * step), one_sided(1), one_sided(-1)],
+                                  np.nan)
+    for fraction in STEP_FRACTIONS[1:]:
+        near = moved_by(passes, records, rheology, name, fraction * step, (-1, 1))
+        keeps = (how == "") & np.logical_and.reduce(
+            [(frame["Errors"] == "VOID") & (regime(frame) == regime(results)) for frame in near.values()])
+        for output in OUTPUTS:
+            difference = (near[1][output] - near[-1][output]) / (2 * fraction * step)
+            whole[output] = whole[output].where(~keeps, difference)
+        how = how.where(~keeps, "whole solves, a shorter step")
+    return whole, how
+
+
 def accuracy(rheology):
     """Relative differences of each value given to the others: half and twice the steps, whole solves."""
     passes, records = example(rheology, "direct")
@@ -66,23 +112,14 @@ def accuracy(rheology):
     for name in INPUTS:
         scale = scale_of(passes, results, name)
         step = RELATIVE_STEP.get(name, 1e-3) * scale
-        moved = {}
-        for sign in (-1, 1):
-            shifted = passes.copy()
-            shifted[name] = passes[name] + sign * step
-            moved[sign] = rollbite.direct(shifted, rheology, records)
+        whole, how = whole_solves(passes, records, rheology, results, name, step)
         for output in OUTPUTS:
             column = f"d{output}/d{name}"
             value = given[column]
             negligible = 0.01 * results[output].abs() / scale  # the solver's threshold of a negligible value
             size = np.maximum(value.abs(), negligible)
-            whole = (moved[1][output] - moved[-1][output]) / (2 * step)
-            whole[(moved[1]["Errors"] != "VOID") | (moved[-1]["Errors"] != "VOID")] = np.nan
-            # A difference of whole solves across a change of the bite's regime is no derivative.
-            across = (regime(moved[1]) != regime(results)) | (regime(moved[-1]) != regime(results))
             for label, other in (("half the steps", tables[0.5][column]), ("twice the steps", tables[2][column]),
-                                 ("whole solves", whole.where(~across)),
-                                 ("whole solves across a regime change", whole.where(across))):
+                                 *((label, whole[output].where(how == label)) for label in WHOLE_SOLVES)):
                 difference = ((value - other).abs() / size).where(value.notna() & other.notna())
                 rows.extend({"rheology": rheology, "case": case, "value": column, "against": label, "difference": d}
                             for case, d in zip(passes["case"], difference) if np.isfinite(d))
@@ -163,7 +200,7 @@ def draw_accuracy(frame, path):
     bins = np.logspace(-8, -1, 50)
     for axis, against in zip(axes, ("half the steps", "twice the steps", "whole solves")):
         for rheology, _ in RHEOLOGIES:
-            values = frame[(frame["against"] == against) & (frame["rheology"] == rheology)]["difference"]
+            values = frame[frame["against"].str.startswith(against) & (frame["rheology"] == rheology)]["difference"]
             axis.hist(np.clip(values, 1e-8, 1e-1), bins=bins, histtype="step", label=rheology)
         axis.axvline(0.01, color="k", linestyle="--", linewidth=0.8)
         axis.set_xscale("log")

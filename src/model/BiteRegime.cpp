@@ -37,8 +37,12 @@ bool BiteRegime::switchPastNeutralPoint() const {
     return (entrySticks && entrySwitchCell > neutralCell) || (exitSticks && exitSwitchCell < neutralCell);
 }
 
+bool BiteRegime::sticksOnTheSameSidesAs(const BiteRegime& other) const {
+    return entrySticks == other.entrySticks && exitSticks == other.exitSticks;
+}
+
 bool BiteRegime::continuesInto(const BiteRegime& other) const {
-    if (entrySticks != other.entrySticks || exitSticks != other.exitSticks) {
+    if (!sticksOnTheSameSidesAs(other)) {
         return false;
     }
     if (!switchPastNeutralPoint() && !other.switchPastNeutralPoint()) {

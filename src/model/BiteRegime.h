@@ -22,6 +22,8 @@ struct BiteRegime {
     // switch point lies past the neutral point, every point stays in its cell. The neutral point and the
     // switch points of an ordinary bite may cross cells: the slab march splits those cells continuously.
     bool continuesInto(const BiteRegime& other) const;
+    // True when the same sides stick in `other`: the cells of the points may differ.
+    bool sticksOnTheSameSidesAs(const BiteRegime& other) const;
 };
 
 } // namespace rollbite

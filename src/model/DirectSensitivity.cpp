@@ -174,14 +174,16 @@ void DirectSensitivity::differentiatePass() {
         sensitivities.clear(DerivativeIssue::ProbeFailed);
         return;
     }
+    // Each derivative is the slope over its step, not that between two kinks of a shortened step.
+    constexpr auto kOverTheStep = FiniteDifference::ShortenedStep::HeldToTheFullStep;
     const Partials byRadius = FiniteDifference::differentiate(
         base, stepScale_ * kRadiusStep * fixed_.radius,
-        [this](double offset) { return evaluate(fixed_.radius + offset, fixed_.speed); });
+        [this](double offset) { return evaluate(fixed_.radius + offset, fixed_.speed); }, kOverTheStep);
     Partials bySpeed{};
     if (coupled_) {
         bySpeed = FiniteDifference::differentiate(
             base, stepScale_ * kSpeedStep * fixed_.speed,
-            [this](double offset) { return evaluate(fixed_.radius, fixed_.speed + offset); });
+            [this](double offset) { return evaluate(fixed_.radius, fixed_.speed + offset); }, kOverTheStep);
     }
     // Hitchcock's radius is linear in the load: its slope from the radius under the fixed point's load.
     const double unloadedRadius = case_.modelHandler.Direct_inputs.Working_roll_diameter * 0.5;
@@ -191,7 +193,7 @@ void DirectSensitivity::differentiatePass() {
         const double step = stepOf(input);
         sensitivities.step[i] = step;
         const Partials byInput = FiniteDifference::differentiate(
-            base, step, [this, input](double offset) { return probeInput(input, offset); });
+            base, step, [this, input](double offset) { return probeInput(input, offset); }, kOverTheStep);
         for (int o = 0; o < kPassOutputs; ++o) {
             const Value output = static_cast<Value>(o);
             const Estimate estimate = total(output, byInput, byRadius, bySpeed, radiusPerLoad);
