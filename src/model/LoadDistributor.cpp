@@ -187,15 +187,7 @@ void LoadDistributor::checkLimits(const std::vector<StandInputs>& stands, Distri
     // Every limit given must hold at the distribution found; the worst excess binds.
     double worstShare = kFullLoad;
     for (std::size_t k = 0; k < stands.size(); ++k) {
-        const StandResult& stand = result_.schedule.stands[k];
-        const struct {
-            double share;
-            const char* load;
-            const char* limit;
-        } loads[] = {{stand.Force_share, "force", "Force_limit"},
-                     {stand.Torque_share, "torque", "Torque_limit"},
-                     {stand.Power_share, "power", "Power_limit"}};
-        for (const auto& load : loads) {
+        for (const LoadShare& load : loadShares(result_.schedule.stands[k])) {
             if (load.share > worstShare) {
                 worstShare = load.share;
                 result_.met = false;

@@ -223,16 +223,15 @@ std::string ScheduleSolver::passReason(const StripInputs& strip, const StandResu
            (end == std::string::npos ? std::string() : reason.substr(end + unit.size()));
 }
 
+std::array<LoadShare, 3> loadShares(const StandResult& stand) {
+    return {{{stand.Force_share, "force", "Force_limit"},
+             {stand.Torque_share, "torque", "Torque_limit"},
+             {stand.Power_share, "power", "Power_limit"}}};
+}
+
 std::string overLimits(const StandResult& stand) {
-    const struct {
-        double share;
-        const char* load;
-        const char* limit;
-    } loads[] = {{stand.Force_share, "force", "Force_limit"},
-                 {stand.Torque_share, "torque", "Torque_limit"},
-                 {stand.Power_share, "power", "Power_limit"}};
     std::string over;
-    for (const auto& load : loads) {
+    for (const LoadShare& load : loadShares(stand)) {
         if (load.share > kFullLoad) {
             char share[32];
             std::snprintf(share, sizeof share, "%.1f", load.share);

@@ -352,7 +352,7 @@ def test_write_entry_replaces_only_an_entry_file_of_its_own_mode(tmp_path):
 
 @pytest.mark.parametrize(
     "text",
-    [b"", b"\x89PNG\r\n\x1a\n\x00\x00", b"case\tErrors\n1\tVOID\tx\ty\n", None],
+    [b"", b"\x89PNG\r\n\x1a\n\x00\x00", None],
 )
 def test_read_exit_names_the_file_that_is_no_exit_file(tmp_path, text):
     path = tmp_path / "exit.txt"

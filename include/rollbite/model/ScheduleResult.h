@@ -7,6 +7,7 @@
 #include "CaseResult.h"
 #include "PassSensitivities.h"
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,15 @@ struct StandResult {
     PassSensitivities sensitivities;
 };
 
+// A load of a stand as a share of its limit (percent, NaN without one), with the names a message gives
+// them: "force", "Force_limit".
+struct LoadShare {
+    double share;
+    const char* load;
+    const char* limit;
+};
+// The stand's force, torque and power shares, in that order.
+std::array<LoadShare, 3> loadShares(const StandResult& stand);
 // The loads of a stand above the limits given for it, in words ("power 121.8 % of its Power_limit"); empty
 // when every load is within its limit.
 std::string overLimits(const StandResult& stand);
