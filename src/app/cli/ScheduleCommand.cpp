@@ -7,6 +7,7 @@
 #include "app/formats/ScheduleReader.h"
 #include "app/formats/SensitivityColumns.h"
 #include "app/formats/StagedFiles.h"
+#include "app/run/Interruption.h"
 #include "rollbite/model/LoadDistributor.h"
 #include "rollbite/model/ScheduleSolver.h"
 
@@ -202,6 +203,9 @@ int ScheduleCommand::run(const Arguments& arguments, std::ostream& out, std::ost
         return kFailure;
     }
     out << std::flush; // nothing of this stream may follow the table
+    // A signal stops the command before its files go out, or while a FIFO waits for its reader, with every
+    // file as it was; a stop while solving waits for the solve.
+    Interruption interruption;
     ScheduleSolver solver;
     LoadDistributor distributor;
     const ScheduleResult* result = nullptr;
@@ -222,7 +226,7 @@ int ScheduleCommand::run(const Arguments& arguments, std::ostream& out, std::ost
         }
         summary = std::to_string(result->solves) + " passes solved\n";
     }
-    return writeResults(request, outputs, *result, schedule.strip, summary, err);
+    return writeResults(request, outputs, *result, schedule.strip, summary, interruption, err);
 }
 
 std::vector<ScheduleCommand::Output> ScheduleCommand::outputsOf(const Request& request,
@@ -280,9 +284,16 @@ int ScheduleCommand::refuseDistribution(const std::string& path, const Distribut
     return kFailure;
 }
 
+int ScheduleCommand::interrupted(const Interruption& interruption, std::ostream& err) {
+    err << "rollbite: interrupted by " << Interruption::name(interruption.signal())
+        << "; nothing was written\n";
+    return Interruption::exitStatus(interruption.signal());
+}
+
 int ScheduleCommand::writeResults(const Request& request, const std::vector<Output>& outputs,
                                   const ScheduleResult& schedule, const StripInputs& strip,
-                                  const std::string& summary, std::ostream& err) {
+                                  const std::string& summary, const Interruption& interruption,
+                                  std::ostream& err) {
     StagedFiles files;
     for (const Output& output : outputs) {
         files.add(output.path);
@@ -292,11 +303,19 @@ int ScheduleCommand::writeResults(const Request& request, const std::vector<Outp
         err << "rollbite: " << failure << "; nothing was written\n";
         return kFailure;
     }
+    if (interruption.requested()) {
+        return interrupted(interruption, err);
+    }
     if (!writeToStandardOutput(readableTable(schedule) + summary, err)) {
         err << "; no file was written\n";
         return kFailure;
     }
-    if (!files.publish(failure)) {
+    if (!files.publish(failure, [&interruption] { return interruption.requested(); })) {
+        if (interruption.requested()) {
+            err << "rollbite: interrupted by " << Interruption::name(interruption.signal()) << ": " << failure
+                << " (the table went to standard output)\n";
+            return Interruption::exitStatus(interruption.signal());
+        }
         err << "rollbite: " << failure << " (the table went to standard output)\n";
         return kFailure;
     }

@@ -13,6 +13,8 @@
 
 namespace rollbite {
 
+class Interruption;
+
 // rollbite schedule FILE: the stands of a schedule file chained into one mill, optionally with the load
 // distributed among them; a readable table on standard output, the tab-separated table into --out, with
 // --passes the passes it built as the files of a rollbite direct run, and with --sensitivities the
@@ -55,7 +57,9 @@ private:
     // The table on standard output, then the files all together; each stand above a limit named on `err`.
     static int writeResults(const Request& request, const std::vector<Output>& outputs,
                             const ScheduleResult& schedule, const StripInputs& strip,
-                            const std::string& summary, std::ostream& err);
+                            const std::string& summary, const Interruption& interruption, std::ostream& err);
+    // The message and status of a command that a signal stopped.
+    static int interrupted(const Interruption& interruption, std::ostream& err);
 };
 
 } // namespace rollbite

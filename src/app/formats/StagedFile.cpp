@@ -104,19 +104,9 @@ void StagedFile::unlock() {
     }
 }
 
-bool StagedFile::place(std::string& failure) {
+bool StagedFile::place(std::string& failure, const RowFile::StopRequested& stopRequested) {
     if (writtenThrough_) {
-        std::ifstream staged(staged_, std::ios::binary);
-        const std::string text{std::istreambuf_iterator<char>(staged), std::istreambuf_iterator<char>()};
-        std::ofstream target(target_, std::ios::binary | std::ios::app);
-        errno = 0;
-        target << text;
-        target.close();
-        if (target.fail() || staged.bad()) {
-            failure = "cannot write " + target_ + (errno != 0 ? reasonOf(errno) : "");
-            return false;
-        }
-        return true;
+        return writeThrough(failure, stopRequested);
     }
     std::error_code error;
     existed_ = fs::exists(fs::symlink_status(target_, error));
@@ -148,6 +138,28 @@ bool StagedFile::place(std::string& failure) {
     return true;
 }
 
+bool StagedFile::writeThrough(std::string& failure, const RowFile::StopRequested& stopRequested) {
+    std::ifstream staged(staged_, std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(staged), std::istreambuf_iterator<char>()};
+    RowFile target; // a device or a FIFO is written through as the rows of a run are
+    switch (target.open(target_, stopRequested)) {
+    case RowFile::Opened::Stopped:
+        failure = target_ + " had no reader yet";
+        return false;
+    case RowFile::Opened::CannotWrite:
+    case RowFile::Opened::Busy:
+        failure = "cannot write " + target_ + " (" + target.failure() + ")";
+        return false;
+    case RowFile::Opened::Yes:
+        break;
+    }
+    if (staged.bad() || !target.append(text) || !target.close()) {
+        failure = "cannot write " + target_ + (target.failure().empty() ? "" : " (" + target.failure() + ")");
+        return false;
+    }
+    return true;
+}
+
 bool StagedFile::restore() {
     if (!placed_) {
         return true;
@@ -173,8 +185,8 @@ void StagedFile::commit() {
     unlock();
 }
 
-bool StagedFile::publish(std::string& failure) {
-    if (!lock(failure) || !place(failure)) {
+bool StagedFile::publish(std::string& failure, const RowFile::StopRequested& stopRequested) {
+    if (!lock(failure) || !place(failure, stopRequested)) {
         unlock();
         return false;
     }

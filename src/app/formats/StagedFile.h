@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/formats/RowFile.h"
+
 #include <string>
 
 namespace rollbite {
@@ -30,17 +32,18 @@ public:
     // Writes `text` into the hidden file. False, with the reason, when it cannot be written whole.
     bool write(const std::string& text, std::string& failure);
     // Puts the hidden file in place of the target and lets the earlier file go. False, with the reason,
-    // when it cannot (the target is then as it was).
-    bool publish(std::string& failure);
+    // when it cannot (the target is then as it was). A FIFO waits for its reader until `stopRequested`.
+    bool publish(std::string& failure, const RowFile::StopRequested& stopRequested = {});
 
     // True when the target is a device or a FIFO, written through rather than replaced.
     bool writtenThrough() const { return writtenThrough_; }
     // Takes the lock of the target, if it is a regular file, until `commit` or `restore`. False, with the
     // reason, when another run holds it.
     bool lock(std::string& failure);
-    // Puts the hidden file in place (a device or a FIFO: writes the text through), keeping the earlier
-    // file to restore. False, with the reason, when it cannot; the target is then as it was.
-    bool place(std::string& failure);
+    // Puts the hidden file in place (a device or a FIFO: writes the text through, a FIFO once its reader
+    // comes or until `stopRequested`), keeping the earlier file to restore. False, with the reason, when
+    // it cannot; the target is then as it was.
+    bool place(std::string& failure, const RowFile::StopRequested& stopRequested = {});
     // Puts back the file that was there before `place`; false when it cannot (the new one stays).
     bool restore();
     // The file in place stays; the earlier one goes, and the lock with it.
@@ -48,6 +51,7 @@ public:
 
 private:
     void unlock();
+    bool writeThrough(std::string& failure, const RowFile::StopRequested& stopRequested);
 
     std::string target_;
     std::string staged_;

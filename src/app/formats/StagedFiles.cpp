@@ -37,7 +37,7 @@ bool StagedFiles::lock(std::string& failure) {
     return true;
 }
 
-bool StagedFiles::publish(std::string& failure) {
+bool StagedFiles::publish(std::string& failure, const RowFile::StopRequested& stopRequested) {
     // Every lock first: a file another run is writing stops the set before anything is replaced.
     if (!lock(failure)) {
         return false;
@@ -50,7 +50,7 @@ bool StagedFiles::publish(std::string& failure) {
             if (file->writtenThrough() != devices) {
                 continue;
             }
-            if (!file->place(failure)) {
+            if (!file->place(failure, stopRequested)) {
                 std::vector<std::string> stayed = throughDevices;
                 for (StagedFile* earlier : placed) {
                     if (!earlier->restore()) {

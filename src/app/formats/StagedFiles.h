@@ -22,8 +22,8 @@ public:
     // run is writing one of them. Called before anything else is written, it stops the whole work early.
     bool lock(std::string& failure);
     // Puts every file in place, or none: false, with the reason and what was nonetheless written, when
-    // one cannot be.
-    bool publish(std::string& failure);
+    // one cannot be. A FIFO waits for its reader until `stopRequested`.
+    bool publish(std::string& failure, const RowFile::StopRequested& stopRequested = {});
 
 private:
     std::vector<std::unique_ptr<StagedFile>> files_;
