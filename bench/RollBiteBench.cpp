@@ -1,7 +1,7 @@
 // Cost of one roll bite (501 points, both slab passes, neutral point and loads) per rheology.
 #include "inputs/SmatchInputs.h"
 #include "inputs/WS18Inputs.h"
-#include "model/Models.h"
+#include "model/bite/Models.h"
 #include "rheology/Constant.h"
 #include "rheology/Smatch.h"
 #include "rheology/WS18.h"

@@ -1,4 +1,4 @@
-#include "model/ModelHandler.h"
+#include "model/case/ModelHandler.h"
 #include "rollbite/Kinds.h"
 #include "rollbite/Numerics.h"
 #include "support/Cases.h"

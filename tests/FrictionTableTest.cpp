@@ -1,5 +1,5 @@
-#include "model/FrictionRows.h"
-#include "model/Models.h"
+#include "model/bite/FrictionRows.h"
+#include "model/bite/Models.h"
 #include "rollbite/Numerics.h"
 #include "support/UniformNumbers.h"
 

@@ -1,5 +1,5 @@
-#include "model/InverseSearch.h"
-#include "model/ModelHandler.h"
+#include "model/case/InverseSearch.h"
+#include "model/case/ModelHandler.h"
 #include "rollbite/Kinds.h"
 #include "support/Cases.h"
 

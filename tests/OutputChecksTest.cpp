@@ -1,6 +1,6 @@
 // The output checks of both modes. (How a field of a line is read: tests/runs/file-number-forms.)
-#include "model/DirectCase.h"
-#include "model/InverseCase.h"
+#include "model/case/DirectCase.h"
+#include "model/case/InverseCase.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "model/Models.h"
+#include "model/bite/Models.h"
 #include "rheology/Constant.h"
 #include "rheology/Smatch.h"
 #include "rollbite/Numerics.h"

@@ -2,7 +2,7 @@
 // mass flow; and a load distribution meets its target, or names what binds.
 #include "app/formats/ExitColumns.h"
 #include "app/formats/ScheduleReader.h"
-#include "model/StandChain.h"
+#include "model/mill/StandChain.h"
 #include "rollbite/model/CaseSolver.h"
 #include "rollbite/model/LoadDistributor.h"
 #include "rollbite/model/ScheduleSolver.h"

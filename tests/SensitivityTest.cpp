@@ -1,8 +1,8 @@
 // Sensitivities of a direct pass: as accurate as they claim (the same with half and twice the steps, the
 // same as differences of whole solves, Euler's relation of a model homogeneous in the stresses), with the
 // signs of rolling, and no derivative taken across a change of the bite's regime.
-#include "model/DirectSensitivity.h"
-#include "model/FiniteDifference.h"
+#include "model/analysis/DirectSensitivity.h"
+#include "model/analysis/FiniteDifference.h"
 #include "rollbite/model/CaseSolver.h"
 #include "rollbite/model/SensitivitySolver.h"
 #include "support/CaseTexts.h"

@@ -1,6 +1,6 @@
 #include "rheology/Smatch.h"
 #include "inputs/SmatchInputs.h"
-#include "model/Models.h"
+#include "model/bite/Models.h"
 #include "rheology/Constant.h"
 
 #include <gtest/gtest.h>

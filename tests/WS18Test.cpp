@@ -1,6 +1,6 @@
 #include "rheology/WS18.h"
 #include "inputs/WS18Inputs.h"
-#include "model/Models.h"
+#include "model/bite/Models.h"
 #include "rollbite/Numerics.h"
 #include "support/Cases.h"
 

@@ -4,7 +4,7 @@
 #include "inputs/Rolling.h"
 #include "inputs/SmatchInputs.h"
 #include "inputs/WS18Inputs.h"
-#include "model/ModelHandler.h"
+#include "model/case/ModelHandler.h"
 #include "rollbite/Kinds.h"
 
 #include <array>
