@@ -1,4 +1,5 @@
-# The names of the package rollbite for editors and type checkers; the docstrings are in __init__.py.
+# The names of the package rollbite for editors and type checkers; the docstrings are in its modules
+# (passes.py, files.py, schedule.py, plots.py, sensitivities.py), from which __init__.py takes them.
 # tests/python/test_install.py checks that every public function is here with its parameters.
 import os
 from typing import Any, Literal, Mapping, Sequence, Union

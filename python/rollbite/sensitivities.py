@@ -10,6 +10,7 @@ import numpy as np
 import pandas as pd
 
 from . import _rollbite
+from ._frames import _aligned, _coefficients, _frame_of, _mode, _passes, _rheology, _texts, _threads, _UNREADABLE
 
 #: Name, unit and meaning of every column of the sensitivity table of each mode (direct with a width).
 SENSITIVITY_COLUMNS = {
@@ -68,8 +69,6 @@ def sensitivities(
     >>> passes = rollbite.read_entry("examples/direct_constant_entry.txt", "direct")
     >>> rollbite.sensitivities(passes, width=1500)[["case", "Plasticity", "Plasticity(MN/mm)"]].head(2)
     """
-    from . import _aligned, _coefficients, _frame_of, _mode, _passes, _rheology, _texts, _threads, _UNREADABLE
-
     mode = _mode(mode)
     rheology = _rheology(rheology)
     frame = _frame_of(passes, "passes")

@@ -1,0 +1,175 @@
+"""Passes solved: ``direct`` (force, forward slip and torque from friction and flow stress), ``inverse``
+(offset yield stress and friction from a measured force and forward slip) and ``profile`` (the friction
+hill of one pass)."""
+
+import numpy as np
+import pandas as pd
+
+from . import _rollbite
+from ._frames import (
+    _aligned,
+    _coefficient_columns,
+    _frame_of,
+    _merged,
+    _mode,
+    _MISPLACED,
+    _one_row,
+    _pass_columns,
+    _result_frame,
+    _rheology,
+    _threads,
+    _UNREADABLE,
+    _written_texts,
+)
+
+
+def direct(passes, rheology="constant", coefficients=None, threads=None):
+    """Rolling force, forward slip and torque of every pass.
+
+    Parameters
+    ----------
+    passes : pandas.DataFrame or mapping of equal-length arrays
+        One row per pass with the columns ``ENTRY_COLUMNS["direct"]``: ``case`` (whole number),
+        ``Entry_thickness`` and ``Exit_thickness`` (mm), ``Entry_tension`` and ``Exit_tension`` (MPa),
+        ``Working_roll_diameter`` (mm), ``Young_modulus_WR`` (MPa, of the work roll),
+        ``Offset_yield_stress`` (MPa: the flow stress itself with the constant rheology, added to the
+        law's with the others) and ``Friction_coefficient``. Other columns are ignored.
+    rheology : {"constant", "smatch", "ws18"}
+        The flow-stress model.
+    coefficients : pandas.DataFrame, mapping or 2-D array, optional
+        With smatch and ws18, the record of each pass in the same order: the columns
+        ``COEFFICIENT_COLUMNS[rheology]`` (smatch: a and b in MPa, c, d; ws18: the steel's contents in
+        weight percent, entry and exit temperatures, the roll surface speed in m/s, and the recrystallised
+        and unrecrystallised fractions with their grain sizes in um and dislocation densities per m^2), or
+        an array of 4 or 23 columns in that order.
+    threads : int, optional
+        Threads solving the passes (default: every core this process may use).
+
+    Returns
+    -------
+    pandas.DataFrame
+        One row per pass, in order, with the input's index: ``case``, ``Errors`` (VOID, INPUTS, INTERNAL or
+        OUTPUTS), the outputs of the exit file under its column names (``Rolling_Force`` in 9.81 N/mm,
+        ``Forward_Slip`` in percent, ``Rolling_Torque`` in 9.81 N mm/mm for both rolls, the flow stresses
+        ``Sigma_*`` in MPa, the neutral point, the sticking zone, ``Alpha_Max``...), ``Has_Converged``
+        and ``reason``, which says why a row is not VOID. A row without a result has NaN outputs and NA
+        flags and ``Has_Converged`` (``pd.NA``).
+
+    Raises
+    ------
+    TypeError, ValueError
+        For passes or coefficients that are not as described (a missing column, a column that does not
+        hold numbers, lengths that differ, an unknown rheology). A pass whose values fail the model's
+        checks is no error: its row has the class INPUTS and its reason.
+
+    Examples
+    --------
+    >>> passes = rollbite.read_entry("examples/direct_constant_entry.txt", "direct")
+    >>> rollbite.direct(passes)[["case", "Errors", "Rolling_Force"]].head(2)
+    """
+    return _solve("direct", passes, rheology, coefficients, threads)
+
+
+def inverse(passes, rheology="constant", coefficients=None, threads=None):
+    """Offset yield stress and friction coefficient that reproduce each pass's measured force and slip.
+
+    Parameters
+    ----------
+    passes : pandas.DataFrame or mapping of equal-length arrays
+        One row per pass with the columns ``ENTRY_COLUMNS["inverse"]``: those of ``direct`` (the offset
+        yield stress and the friction coefficient being where the search starts), then ``Force``, the
+        measured rolling force (9.81 N/mm), and ``Slip``, the measured forward slip (percent).
+    rheology, coefficients, threads
+        As for ``direct``. With ws18 the record's strip speed is the strip's exit speed (m/s).
+
+    Returns
+    -------
+    pandas.DataFrame
+        One row per pass, in order: ``case``, ``Errors``, ``OffsetYield`` (MPa, may be negative),
+        ``Friction``, ``Rolling_Torque``, the flow stresses ``Sigma_*`` for the pair found,
+        ``Force_Error(%)`` and ``Slip_Error(%)`` (ratios, despite their names), ``Has_Converged`` and
+        ``reason``. A row without a result has NaN outputs and NA ``Has_Converged``.
+
+    Raises
+    ------
+    TypeError, ValueError
+        As for ``direct``.
+    """
+    return _solve("inverse", passes, rheology, coefficients, threads)
+
+
+def profile(case, rheology="constant", coefficients=None, mode="direct"):
+    """The friction hill of one pass: the arc of contact of its last roll-bite integration.
+
+    Parameters
+    ----------
+    case : pandas.Series, mapping or one-row DataFrame
+        One pass with the columns of ``direct`` (or of ``inverse`` with ``mode="inverse"``).
+    rheology : {"constant", "smatch", "ws18"}
+    coefficients : mapping, Series or sequence, optional
+        The pass's record with smatch and ws18 (``COEFFICIENT_COLUMNS[rheology]``).
+    mode : {"direct", "inverse"}
+
+    Returns
+    -------
+    pandas.DataFrame
+        501 rows, from the entry (index 0) to the exit of the bite, with the columns of rollbite-profile:
+        ``angle_rad``, ``x_mm`` (-R sin(angle), negative towards the entry), ``thickness_mm``,
+        ``flow_stress_MPa``, ``shear_yield_MPa``, ``entry_pressure_MPa`` and ``exit_pressure_MPa`` (the
+        two solutions; NaN where the exit pass never came), ``friction_hill_MPa``,
+        ``friction_shear_MPa``, ``load_integrand_MPa`` and ``shear_integrand_MPa``. Its ``attrs`` hold the
+        pass's scalars (neutral angle and pressure, switch angles, force in N/mm, torque in N mm/mm for one
+        roll, roll radius, ...) and its exit-file row.
+
+    Raises
+    ------
+    ValueError
+        When the pass has no result (its reason is in the message), or for inputs as in ``direct``.
+    """
+    mode = _mode(mode)
+    rheology = _rheology(rheology)
+    if isinstance(case, pd.DataFrame):
+        if len(case) != 1:
+            raise ValueError(f"profile takes one pass, not a frame of {len(case)} rows")
+        case = case.iloc[0]
+    frame = _frame_of({name: [value] for name, value in dict(case).items()}, "case")
+    case_ids, values, _ = _pass_columns(frame, mode)
+    records = _coefficient_columns(
+        None if coefficients is None else _one_row(coefficients, rheology), rheology, 1
+    )
+    raw = _rollbite.profile(
+        mode, rheology, int(case_ids[0]), [column[0] for column in values], [column[0] for column in records]
+    )
+    table = pd.DataFrame(raw["points"], columns=list(_rollbite.PROFILE_COLUMNS))
+    table["index"] = table["index"].astype(int)
+    table = table.set_index("index")
+    table.attrs = dict(raw["scalars"])
+    table.attrs["exit_file_row"] = raw["exit_file_row"]
+    return table
+
+
+def _solve(mode, passes, rheology, coefficients, threads):
+    rheology = _rheology(rheology)
+    frame = _frame_of(passes, "passes")
+    case_ids, values, unreadable = _pass_columns(frame, mode)
+    coefficients = _aligned(coefficients, frame)
+    records = _coefficient_columns(coefficients, rheology, len(frame))
+    misplaced = {}
+    if isinstance(coefficients, pd.DataFrame):
+        if _UNREADABLE in coefficients:
+            unreadable = _merged(unreadable, _written_texts(coefficients[_UNREADABLE]))
+        if _MISPLACED in coefficients:
+            misplaced = _written_texts(coefficients[_MISPLACED])
+    rows = sorted(unreadable)
+    raw = _rollbite.solve(
+        mode,
+        rheology,
+        case_ids,
+        values,
+        records,
+        np.asarray(rows, dtype=np.int64),
+        [unreadable[row] for row in rows],
+        _threads(threads),
+    )
+    reasons = _merged(dict(zip(raw["reason_rows"].tolist(), raw["reason_texts"])), misplaced)
+    return _result_frame(raw, mode, frame.index, reasons)

@@ -1,0 +1,73 @@
+"""Pictures of schedules: ``plot_schedule`` draws exit thickness, force, power and reduction per stand, and
+saves the picture by the rules of every front end."""
+
+import os
+
+import numpy as np
+import pandas as pd
+
+from . import _rollbite
+
+__all__ = ["plot_schedule"]
+
+
+def plot_schedule(schedules, path=None, title=None, overwrite=False):
+    """Exit thickness, force, power and reduction per stand, side by side, with each stand's limits where
+    given.
+
+    ``schedules`` is a frame of ``schedule`` or a mapping of labels to such frames (say "as set" and
+    "distributed"), drawn as bars beside one another. With ``path`` the figure is also saved, in the format
+    of its extension (PNG, SVG, PDF, JPEG...; PNG without one), whole or not at all; it may replace only an
+    earlier picture or an empty file, anything else (an input, data) only with ``overwrite=True``, and
+    never a folder; a file that cannot be written raises OSError. Returns the matplotlib figure, which no
+    pyplot state holds."""
+    from matplotlib.figure import Figure
+
+    if path is not None:
+        _rollbite.check_picture(os.fspath(path), bool(overwrite))
+    if isinstance(schedules, pd.DataFrame):
+        schedules = {"": schedules}
+    if not hasattr(schedules, "items") or len(schedules) == 0:
+        raise ValueError("plot_schedule needs a schedule's frame, or a mapping of labels to such frames")
+    panels = [("Exit_thickness", None, "exit thickness (mm)"), ("Force", "Force_limit", "rolling force (kN)"),
+              ("Power", "Power_limit", "power (kW)"), ("Reduction", "Max_reduction", "reduction (%)")]
+    figure = Figure(figsize=(18, 4.6))
+    axes = figure.subplots(1, len(panels))
+    first = next(iter(schedules.values()))
+    names = list(first.index)
+    positions = np.arange(len(names))
+    width = 0.8 / len(schedules)
+    legend = {}
+    for (column, limit, label), ax in zip(panels, axes):
+        for k, (name, frame) in enumerate(schedules.items()):
+            bars = ax.bar(positions + (k - (len(schedules) - 1) / 2) * width, frame[column], width)
+            # One frame: one colour, named once; several: a colour each, named by their labels.
+            legend.setdefault(name or "the schedule", bars)
+        stands = first.attrs.get("stands")
+        if limit is not None and stands is not None and limit in stands and stands[limit].notna().any():
+            (marks,) = ax.plot(positions, stands[limit].to_numpy(dtype=float), "k_", markersize=24,
+                               markeredgewidth=2)
+            legend.setdefault("the stand's limit", marks)
+        ax.set_xticks(positions, names)
+        ax.set_ylabel(label)
+        ax.set_title(label.split(" (")[0].capitalize() + " per stand")
+        ax.grid(True, axis="y", alpha=0.3)
+    figure.legend(list(legend.values()), list(legend.keys()), loc="lower center", ncol=len(legend), frameon=False)
+    if title:
+        figure.suptitle(title)
+    figure.tight_layout(rect=(0, 0.07, 1, 1))
+    if path is not None:
+        _save_whole(figure, os.fspath(path))
+    return figure
+
+
+def _save_whole(figure, path):
+    """Saves the figure under a hidden name and puts it in place only when whole, by the rules of every
+    front end (never over a file another run is writing; a device or a FIFO written through)."""
+    suffix = os.path.splitext(path)[1].lstrip(".").lower()
+    staged = _rollbite.StagedFile(path)
+    try:
+        figure.savefig(staged.path, format=suffix or "png", dpi=110)
+        staged.publish()
+    finally:
+        staged.discard()
