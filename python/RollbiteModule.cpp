@@ -374,16 +374,23 @@ void writeEntryFile(const std::string& path, const std::string& modeName, const 
         throw std::invalid_argument(guard.message(path, form, "the file", "overwrite=True"));
     }
     StagedFile file(path);
+    if (!overwrite) {
+        file.keepOtherData(form);
+    }
     if (!file.create(failure) || !file.write(text, failure) || !file.publish(failure)) {
         raiseOSError(failure);
     }
 }
 
-// A file written under a hidden name and put in place whole (a picture that matplotlib draws): Python
-// writes into `path`, then `publish` puts it in place or raises OSError; `discard` removes it unpublished.
+// A picture written under a hidden name and put in place whole (matplotlib draws it): Python writes into
+// `path`, then `publish` puts it in place or raises OSError; `discard` removes it unpublished. Unless
+// `overwrite`, it replaces only a picture, checked again once no other run can write the file.
 class StagedForPython {
 public:
-    explicit StagedForPython(const std::string& target) : file_(std::in_place, target) {
+    StagedForPython(const std::string& target, bool overwrite) : file_(std::in_place, target) {
+        if (!overwrite) {
+            file_->keepOtherData(OutputKind::Picture);
+        }
         std::string failure;
         if (!file_->create(failure)) {
             raiseOSError(failure);
@@ -474,7 +481,7 @@ PYBIND11_MODULE(_rollbite, module) {
                "Writes passes as an entry file whole, by the rules of every front end.");
     py::class_<StagedForPython>(module, "StagedFile",
                                 "A file written under a hidden name and put in place whole.")
-        .def(py::init<const std::string&>(), py::arg("target"))
+        .def(py::init<const std::string&, bool>(), py::arg("target"), py::arg("overwrite"))
         .def_property_readonly("path", &StagedForPython::path)
         .def("publish", &StagedForPython::publish)
         .def("discard", &StagedForPython::discard);

@@ -192,8 +192,8 @@ def _numbers(column, name, what):
         raise TypeError(f"column {name!r} of {what} must hold numbers, not {column.dtype}")
     if column.dtype == object:
         # Numbers only: a text such as "30" is refused as "thirty" is, never read half-way.
-        bad = next((value for value in column if not _is_number(value)), None)
-        if bad is not None:
+        bad = next((value for value in column if not _is_number(value)), _NONE_BAD)
+        if bad is not _NONE_BAD:
             raise TypeError(f"column {name!r} of {what} must hold numbers, not {bad!r}")
         huge = next(((label, value) for label, value in column.items() if not _fits_a_double(value)), None)
         if huge is not None:
@@ -203,6 +203,9 @@ def _numbers(column, name, what):
                 f"{int(value).bit_length()} bits, in the row labelled {label!r}"
             )
     return column.astype(float, copy=False).to_numpy()
+
+
+_NONE_BAD = object()  # what next() gives when every value is a number (None is a value, and no number)
 
 
 def _is_number(value):

@@ -184,6 +184,12 @@ def write_entry(passes, path, mode=None, overwrite=False):
     frame = _frame_of(passes, "passes")
     if mode is None:
         mode = "inverse" if "Force" in frame.columns and "Slip" in frame.columns else "direct"
-    case_ids, values, _ = _pass_columns(frame, _mode(mode))
+    case_ids, values, unreadable = _pass_columns(frame, _mode(mode))
     labels = [repr(label) for label in frame.index]
+    if unreadable:
+        row = min(unreadable)
+        raise ValueError(
+            f"the pass in the row labelled {labels[row]} could not be read ({unreadable[row]}): an entry file "
+            "cannot hold it; drop it, or give its values"
+        )
     _rollbite.write_entry_file(os.fspath(path), mode, case_ids, values, labels, bool(overwrite))

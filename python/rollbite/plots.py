@@ -57,15 +57,15 @@ def plot_schedule(schedules, path=None, title=None, overwrite=False):
         figure.suptitle(title)
     figure.tight_layout(rect=(0, 0.07, 1, 1))
     if path is not None:
-        _save_whole(figure, os.fspath(path))
+        _save_whole(figure, os.fspath(path), bool(overwrite))
     return figure
 
 
-def _save_whole(figure, path):
+def _save_whole(figure, path, overwrite):
     """Saves the figure under a hidden name and puts it in place only when whole, by the rules of every
     front end (never over a file another run is writing; a device or a FIFO written through)."""
     suffix = os.path.splitext(path)[1].lstrip(".").lower()
-    staged = _rollbite.StagedFile(path)
+    staged = _rollbite.StagedFile(path, overwrite)
     try:
         figure.savefig(staged.path, format=suffix or "png", dpi=110)
         staged.publish()

@@ -91,8 +91,10 @@ def schedule(stands, strip, distribute=None):
     rheology = str(strip.pop(_RHEOLOGY, "")).lower()
     if rheology not in ("constant", "smatch", "ws18"):
         raise ValueError(f"the strip's Rheology must be constant, smatch or ws18, not {rheology!r}")
-    if distribute is not None and distribute not in TARGETS:
-        raise ValueError(f"unknown target {distribute!r} for distribute: one of {TARGETS}")
+    if distribute is not None:
+        if not isinstance(distribute, str) or distribute.lower() not in TARGETS:
+            raise ValueError(f"unknown target {distribute!r} for distribute: one of {TARGETS}")
+        distribute = distribute.lower()
     frame = _stands_frame(stands)
     _check_fields(strip, frame, rheology, distribute is not None)
     columns = {name: _numbers(frame[name], name) for name in frame.columns}
@@ -132,6 +134,9 @@ def _stands_frame(stands):
         frame = frame.set_index(_STAND)
     if frame.empty:
         raise ValueError("a schedule needs at least one stand")
+    unnamed = [k + 1 for k, name in enumerate(frame.index) if pd.isna(name) or str(name).strip() == ""]
+    if unnamed:
+        raise ValueError(f"every stand needs a name: stand {unnamed[0]} of the mill has none (its index or Stand)")
     unknown = [str(name) for name in frame.columns if name not in STAND_FIELDS]
     if unknown:
         hints = []

@@ -208,6 +208,16 @@ def without_column(name):
             ValueError,
             "the pass in the row labelled 0 (case 1): Entry_thickness is inf",
         ),
+        (
+            lambda: rollbite.write_entry(with_column("Exit_tension", np.array([10.0, None], dtype=object)), "/x"),
+            TypeError,
+            "column 'Exit_tension' of passes must hold numbers, not None",
+        ),
+        (
+            lambda: rollbite.write_entry({**PASS, "unreadable": ["", "field 5 is no number"]}, "/nowhere/e.txt"),
+            ValueError,
+            "the pass in the row labelled 1 could not be read (field 5 is no number)",
+        ),
     ],
 )
 def test_bad_input_raises_an_exception_that_names_it(call, error, message):

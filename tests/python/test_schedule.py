@@ -99,6 +99,8 @@ def test_a_target_that_cannot_be_met_names_the_binding_stand_and_limit():
         (lambda stands, strip: stands.rename(index={"S4": "S2"}, inplace=True),
          "stand S2: stands 2 and 4 of the mill both have this name"),
         (lambda stands, strip: stands.__setitem__("Force_limit", np.inf), "Force_limit inf must be a positive number"),
+        (lambda stands, strip: stands.rename(index={"S2": np.nan}, inplace=True),
+         "every stand needs a name: stand 2 of the mill has none"),
     ],
 )
 def test_wrong_input_raises_naming_stand_and_field(change, message):
@@ -119,6 +121,7 @@ def test_an_unmet_target_carries_the_best_schedule_reached_and_loads_over_limits
     assert list(frame.attrs["over_limits"]) == ["S4", "S5"]
     with pytest.raises(TypeError, match="strip must be a mapping"):
         rollbite.schedule(stands, None)
+    assert rollbite.schedule(stands, strip, distribute="FORCE").attrs["distribution"]["target"] == "force"
 
 
 def test_a_misspelt_column_is_refused_with_a_hint():

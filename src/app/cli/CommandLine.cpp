@@ -6,6 +6,7 @@
 #include "app/dialogue/Console.h"
 #include "app/formats/FieldReader.h"
 #include "app/formats/Names.h"
+#include "app/formats/OutputGuard.h"
 #include "app/formats/ThreadCount.h"
 #include "app/profile/ProfileCommand.h"
 #include "app/run/DirectOrowan.h"
@@ -270,6 +271,8 @@ int CommandLine::profile(const Arguments& arguments, std::ostream& out, std::ost
             error = operands.size() < 4
                         ? "rollbite profile needs ENTRY and CASE"
                         : "one ENTRY, one CASE and one TABLE only, not also '" + operands[5] + "'";
+        } else if (operands[2] == "-") {
+            error = "rollbite profile needs ENTRY as a file, not - (standard input)";
         } else if (!FieldReader::parseInteger(operands[3], request.caseId)) {
             error = "CASE must be a case identifier, not '" + operands[3] + "'";
         }
@@ -298,7 +301,16 @@ int CommandLine::execute(const Request& request, std::ostream& out, std::ostream
         err << "rollbite: " << failure << "\n";
         return 1;
     }
-    const Console console{std::cin, out, err};
+    // Standard error that leads into a file of the run would mix the summary and the messages into its
+    // data: it gets nothing then, and the exit status alone tells.
+    std::ostream nowhere(nullptr);
+    std::ostream& messages =
+        OutputGuard::standardErrorIsOneOf({request.entry == "-" ? OutputGuard::kStandardInput : request.entry,
+                                           request.exit == "-" ? OutputGuard::kStandardOutput : request.exit,
+                                           request.coefficients, request.why, request.sensitivities})
+            ? nowhere
+            : err;
+    const Console console{std::cin, out, messages};
     std::unique_ptr<Orowan> computation;
     if (request.mode == kDirectMode) {
         computation = std::make_unique<DirectOrowan>(request.rheology, console);
@@ -306,7 +318,7 @@ int CommandLine::execute(const Request& request, std::ostream& out, std::ostream
         computation = std::make_unique<InverseOrowan>(request.rheology, console);
     }
     computation->threadCount = threads;
-    RunReport report(err, !request.quiet && isatty(STDERR_FILENO) == 1, !request.quiet);
+    RunReport report(messages, !request.quiet && isatty(STDERR_FILENO) == 1, !request.quiet);
 
     report.setWhyFile(request.why);
     std::optional<SensitivityTable> table;

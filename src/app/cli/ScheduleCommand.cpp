@@ -12,10 +12,13 @@
 #include "rollbite/model/ScheduleSolver.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <iterator>
+#include <sstream>
 #include <system_error>
 
 namespace rollbite {
@@ -41,9 +44,30 @@ int usageError(std::ostream& err, const std::string& message) {
     return kUsageError;
 }
 
-bool readSchedule(const std::string& path, ScheduleReader::Schedule& schedule, std::ostream& err) {
+// A schedule read from standard input is told by what it holds: FNV-1a, 64 bits, of its bytes.
+std::string fingerprint(const std::string& text) {
+    constexpr std::uint64_t kOffsetBasis = 14695981039346656037ULL;
+    constexpr std::uint64_t kPrime = 1099511628211ULL;
+    std::uint64_t hash = kOffsetBasis;
+    for (const char c : text) {
+        hash = (hash ^ static_cast<unsigned char>(c)) * kPrime;
+    }
+    char hex[20];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+    return hex;
+}
+
+// Reads the schedule, and names it for the header of its passes (`source`): a file by its full path, so
+// that only its own earlier passes are replaced; standard input by what it held.
+bool readSchedule(const std::string& path, ScheduleReader::Schedule& schedule, std::string& source,
+                  std::ostream& err) {
     std::ifstream file;
-    if (path != kStandardInput) {
+    std::istringstream standardInput;
+    if (path == kStandardInput) {
+        const std::string text{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
+        standardInput.str(text);
+        source = "read from standard input, " + fingerprint(text);
+    } else {
         std::error_code error;
         if (std::filesystem::is_directory(path, error)) {
             err << "rollbite: the schedule file " << path << " is a folder\n";
@@ -54,9 +78,11 @@ bool readSchedule(const std::string& path, ScheduleReader::Schedule& schedule, s
             err << "rollbite: cannot read the schedule file " << path << "\n";
             return false;
         }
+        const std::filesystem::path full = std::filesystem::weakly_canonical(path, error);
+        source = error ? path : full.string();
     }
     ScheduleReader reader;
-    if (!reader.read(path == kStandardInput ? std::cin : file, schedule)) {
+    if (!reader.read(path == kStandardInput ? static_cast<std::istream&>(standardInput) : file, schedule)) {
         // The first few say what is wrong; a file of another kind would give one line per line.
         const std::vector<std::string>& errors = reader.errors();
         for (std::size_t k = 0; k < errors.size() && k < kErrorsShown; ++k) {
@@ -142,11 +168,6 @@ std::string sensitivityText(const ScheduleResult& schedule, double width) {
     return text;
 }
 
-// The name of a schedule for the header of its passes: the file's, without its folder.
-std::string sourceName(const std::string& path) {
-    return path == kStandardInput ? "on standard input" : std::filesystem::path(path).filename().string();
-}
-
 } // namespace
 
 const std::vector<Arguments::Option>& ScheduleCommand::options() {
@@ -188,14 +209,24 @@ bool ScheduleCommand::parse(const Arguments& arguments, Request& request, std::s
     return true;
 }
 
-int ScheduleCommand::run(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+int ScheduleCommand::run(const Arguments& arguments, std::ostream& out, std::ostream& messages) {
     Request request;
     std::string error;
     if (!parse(arguments, request, error)) {
-        return usageError(err, error);
+        return usageError(messages, error);
     }
+    // Standard error that leads into a file of the command gets nothing: the exit status alone tells.
+    std::ostream nowhere(nullptr);
+    std::ostream& err =
+        OutputGuard::standardErrorIsOneOf(
+            {request.path == kStandardInput ? OutputGuard::kStandardInput : request.path,
+             OutputGuard::kStandardOutput, request.out,
+             request.passes.empty() ? "" : request.passes + "-entry.txt",
+             request.passes.empty() ? "" : request.passes + "-coefficients.txt", request.sensitivities})
+            ? nowhere
+            : messages;
     ScheduleReader::Schedule schedule;
-    if (!readSchedule(request.path, schedule, err)) {
+    if (!readSchedule(request.path, schedule, request.source, err)) {
         return kFailure;
     }
     std::vector<Output> outputs = outputsOf(request, schedule.strip.rheology);
@@ -238,7 +269,7 @@ std::vector<ScheduleCommand::Output> ScheduleCommand::outputsOf(const Request& r
     if (!request.passes.empty()) {
         // The passes of this schedule replace only the passes of this schedule: measured passes, passes
         // of the other mode or of another schedule are other data.
-        const std::string source = sourceName(request.path);
+        const std::string& source = request.source;
         outputs.push_back({request.passes + "-entry.txt", PassFiles::entryForm(kDirectMode, source),
                            "the entry file of the passes"});
         if (rheology != kConstantRheology) {
@@ -255,7 +286,7 @@ std::vector<ScheduleCommand::Output> ScheduleCommand::outputsOf(const Request& r
 
 std::vector<std::string> ScheduleCommand::textsOf(const Request& request, const std::vector<Output>& outputs,
                                                   const ScheduleResult& schedule, const StripInputs& strip) {
-    const std::string source = sourceName(request.path);
+    const std::string& source = request.source;
     std::vector<std::string> texts;
     for (const Output& output : outputs) {
         if (output.path == request.out) {
@@ -296,7 +327,10 @@ int ScheduleCommand::writeResults(const Request& request, const std::vector<Outp
                                   std::ostream& err) {
     StagedFiles files;
     for (const Output& output : outputs) {
-        files.add(output.path);
+        StagedFile& file = files.add(output.path);
+        if (!request.force) {
+            file.keepOtherData(output.form);
+        }
     }
     std::string failure;
     if (!files.write(textsOf(request, outputs, schedule, strip), failure) || !files.lock(failure)) {

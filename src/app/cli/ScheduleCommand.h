@@ -32,7 +32,8 @@ public:
 
 private:
     struct Request {
-        std::string path; // the schedule file, "-" for standard input
+        std::string path;   // the schedule file, "-" for standard input
+        std::string source; // what names it in the header of its passes
         bool distribute = false;
         DistributionTarget target = DistributionTarget::ForceLimits;
         std::string out;           // --out, or empty

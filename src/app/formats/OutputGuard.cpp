@@ -64,8 +64,8 @@ bool isOfKind(const std::string& firstLine, const OutputForm& form) {
         return startsWith(firstLine, "# case,");
     case OutputKind::Picture:
         // PNG, SVG, PDF, JPEG, PostScript, TIFF and WebP, as their first bytes tell them.
-        for (const char* signature : {"\x89PNG", "<?xml", "<svg", "%PDF", "\xFF\xD8\xFF", "%!PS", "II*",
-                                      "MM", "RIFF"}) {
+        for (const char* signature :
+             {"\x89PNG", "<?xml", "<svg", "%PDF", "\xFF\xD8\xFF", "%!PS", "II*", "MM", "RIFF"}) {
             if (startsWith(firstLine, signature)) {
                 return true;
             }
@@ -135,6 +135,20 @@ bool OutputGuard::holdsOtherData(const std::string& path, const OutputForm& form
     std::string firstLine;
     // A file that cannot be read cannot be shown to be of the kind: it is kept.
     return !readFirstLine(path, firstLine) || !isOfKind(firstLine, form);
+}
+
+bool OutputGuard::standardErrorIsOneOf(const std::vector<std::string>& paths) {
+    constexpr const char* kStandardError = "/dev/stderr";
+    std::error_code error;
+    if (!fs::is_regular_file(kStandardError, error)) {
+        return false;
+    }
+    for (const std::string& path : paths) {
+        if (!path.empty() && fs::equivalent(kStandardError, path, error) && !error) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool OutputGuard::writtenThrough(const std::string& path) {

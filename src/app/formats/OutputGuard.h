@@ -77,6 +77,9 @@ public:
     static bool samePlace(const std::string& first, const std::string& second);
     // True when `path` is a regular file that is not empty and is not of the kind.
     static bool holdsOtherData(const std::string& path, const OutputForm& form);
+    // True when the process's standard error is a regular file that one of `paths` (not empty) leads to:
+    // a message written there would land in a file of the run.
+    static bool standardErrorIsOneOf(const std::vector<std::string>& paths);
     // True when `path` exists and is neither a regular file nor a folder: a device, a FIFO or a socket,
     // which a front end writes through instead of replacing it.
     static bool writtenThrough(const std::string& path);

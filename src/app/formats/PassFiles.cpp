@@ -26,7 +26,7 @@ std::string sourced(const std::string& header, const std::string& source) {
 std::string lacking(const char* file, const std::string& source) {
     return source.empty()
                ? std::string("its first line is not the header line of ") + file + " written by rollbite"
-               : "its first line is not the header line of the passes of schedule " + source;
+               : std::string("its first line is not the header line of the passes of this schedule");
 }
 
 } // namespace

@@ -45,15 +45,18 @@ std::string shown(const std::string& cell) {
     while (at < cell.size() && text.size() < kLongestShown) {
         const auto byte = static_cast<unsigned char>(cell[at]);
         const std::size_t length = byte >= 0x80 ? utf8Length(cell, at) : 1;
-        if (byte >= 0x20 && byte != 0x7F && length > 0) {
+        // A byte-order mark inside a cell is invisible: it is shown as its bytes.
+        const bool mark = cell.compare(at, 3, kByteOrderMark) == 0;
+        if (byte >= 0x20 && byte != 0x7F && length > 0 && !mark) {
             text += cell.substr(at, length);
             at += length;
             continue;
         }
-        char escaped[8];
-        std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-        text += escaped;
-        ++at;
+        for (const std::size_t end = at + (mark ? 3 : 1); at < end; ++at) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned char>(cell[at]));
+            text += escaped;
+        }
     }
     return at < cell.size() ? text + "..." : text;
 }
@@ -95,11 +98,13 @@ bool listed(const std::vector<std::string>& names, const std::string& name) {
 
 } // namespace
 
+char ScheduleReader::separatorOf(const std::string& line) {
+    return line.find('\t') != std::string::npos ? '\t' : line.find(',') != std::string::npos ? ',' : ' ';
+}
+
 std::vector<std::string> ScheduleReader::cellsOf(const std::string& line) {
     std::vector<std::string> cells;
-    const char separator = line.find('\t') != std::string::npos  ? '\t'
-                           : line.find(',') != std::string::npos ? ','
-                                                                 : ' ';
+    const char separator = separatorOf(line);
     if (separator == ' ') {
         std::string_view field;
         FieldReader fields(line);
@@ -154,7 +159,7 @@ bool ScheduleReader::read(std::istream& file, Schedule& schedule) {
             error(inTable_ ? "a stand's row without its name: the Stand cell is empty"
                            : "a value without a field name before it");
         } else if (inTable_) {
-            readStand(cells);
+            readStand(cells, separatorOf(line));
         } else if (cells[0] == ScheduleFields::kStandName) {
             readHeader(cells);
         } else {
@@ -236,7 +241,7 @@ void ScheduleReader::readColumn(const std::string& cell) {
     columnUnits_.push_back(unit);
 }
 
-void ScheduleReader::readStand(const std::vector<std::string>& cells) {
+void ScheduleReader::readStand(const std::vector<std::string>& cells, char separator) {
     StandInputs stand;
     stand.name = cells[0];
     const std::string label = "stand " + shown(stand.name);
@@ -246,9 +251,12 @@ void ScheduleReader::readStand(const std::vector<std::string>& cells) {
         const auto earlier = static_cast<std::size_t>(same - schedule_->stands.begin());
         error(label + " is named twice: also on line " + std::to_string(standLines_[earlier]));
     }
-    if (cells.size() > columns_.size() + 1) {
+    // Only a spreadsheet's tab-separated row leaves its last cells out when they are empty; elsewhere a
+    // value not given is written "-", and a short row would shift its values into other columns.
+    if (cells.size() > columns_.size() + 1 || (separator != '\t' && cells.size() < columns_.size() + 1)) {
         error(label + " has " + std::to_string(cells.size() - 1) + " values, but the header row names " +
-              std::to_string(columns_.size()) + " columns");
+              std::to_string(columns_.size()) + " columns" +
+              (cells.size() > columns_.size() + 1 ? "" : " (a value not given is written -)"));
     }
     std::vector<bool> given(columns_.size(), false);
     for (std::size_t k = 0; k < columns_.size() && k + 1 < cells.size(); ++k) {

@@ -30,13 +30,15 @@ public:
 
     // The cells of one line.
     static std::vector<std::string> cellsOf(const std::string& line);
+    // What separates them: a tab when the line holds one, else a comma when it holds one, else blanks.
+    static char separatorOf(const std::string& line);
 
 private:
     void readStripLine(const std::vector<std::string>& cells);
     void readHeader(const std::vector<std::string>& cells);
     // A column's name and its unit from a header cell: "Force_limit [MN]", "Force_limit (MN)".
     void readColumn(const std::string& cell);
-    void readStand(const std::vector<std::string>& cells);
+    void readStand(const std::vector<std::string>& cells, char separator);
     // The message for a value of `what` given in a unit its field does not take.
     static std::string unitError(const std::string& what, const std::string& unit, const char* fieldUnit);
     void checkComplete();

@@ -3,6 +3,7 @@
 #include "app/formats/OutputGuard.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -19,7 +20,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr mode_t kNewFileMode = 0666; // less the process's umask, as any new file
+constexpr mode_t kNewFileMode = 0666;     // less the process's umask, as any new file
+constexpr mode_t kPermissionBits = 07777; // of a file's mode
 
 std::string reasonOf(int error) {
     return std::string(" (") + std::strerror(error) + ")";
@@ -84,14 +86,26 @@ bool StagedFile::lock(std::string& failure) {
         return true;
     }
     // Any descriptor of the file takes its lock; one that cannot be opened at all cannot be written by a
-    // run either, so it holds no lock.
+    // run either. A file that is missing now is put in place only if it is still missing then (place).
+    missingAtLock_ = false;
     lock_ = ::open(target_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (lock_ < 0 && errno == ENOENT) {
+        std::error_code error;
+        missingAtLock_ = !fs::exists(fs::symlink_status(target_, error));
+        return true;
+    }
     if (lock_ < 0) {
         lock_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
     }
     if (lock_ >= 0 && flock(lock_, LOCK_EX | LOCK_NB) != 0) {
         unlock();
         failure = target_ + " is being written by another run, which holds its lock";
+        return false;
+    }
+    // What came into the file since the rules were checked, before this lock, counts as well.
+    if (form_ && OutputGuard::holdsOtherData(target_, *form_)) {
+        unlock();
+        failure = target_ + " holds other data since it was checked";
         return false;
     }
     return true;
@@ -104,12 +118,69 @@ void StagedFile::unlock() {
     }
 }
 
+namespace {
+
+// Renames `from` to `to` only when `to` does not exist, at once: a file that another run made meanwhile
+// is never replaced. Where the file system has no such rename, a hard link does the same.
+bool renamedIfMissing(const std::string& from, const std::string& to, int& error) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        return true;
+    }
+    error = errno;
+    if (error != EINVAL && error != ENOSYS) {
+        return false;
+    }
+    if (::link(from.c_str(), to.c_str()) != 0) {
+        error = errno;
+        return false;
+    }
+    ::unlink(from.c_str());
+    return true;
+}
+
+} // namespace
+
+bool StagedFile::openThrough(std::string& failure, const RowFile::StopRequested& stopRequested) {
+    if (!writtenThrough_ || through_.isOpen()) {
+        return true;
+    }
+    switch (through_.open(target_, stopRequested)) {
+    case RowFile::Opened::Stopped:
+        failure = target_ + " had no reader yet";
+        return false;
+    case RowFile::Opened::CannotWrite:
+    case RowFile::Opened::Busy:
+        failure = "cannot write " + target_ + " (" + through_.failure() + ")";
+        return false;
+    case RowFile::Opened::Yes:
+        break;
+    }
+    return true;
+}
+
 bool StagedFile::place(std::string& failure, const RowFile::StopRequested& stopRequested) {
     if (writtenThrough_) {
         return writeThrough(failure, stopRequested);
     }
     std::error_code error;
+    if (missingAtLock_) {
+        // Still missing, or some other run made it since the lock was taken: then it is kept.
+        int renameError = 0;
+        if (!renamedIfMissing(staged_, target_, renameError)) {
+            failure = renameError == EEXIST
+                          ? target_ + " was made by another run since it was checked"
+                          : "cannot put " + target_ + " in place (" + std::strerror(renameError) + ")";
+            return false;
+        }
+        existed_ = false;
+        placed_ = true;
+        return true;
+    }
     existed_ = fs::exists(fs::symlink_status(target_, error));
+    struct stat earlier = {};
+    if (existed_ && ::stat(target_.c_str(), &earlier) == 0 && S_ISREG(earlier.st_mode)) {
+        ::chmod(staged_.c_str(), earlier.st_mode & kPermissionBits); // the earlier file's permissions stay
+    }
     // The earlier file stays reachable under a hidden name until the whole set is in place.
     kept_.clear();
     if (existed_) {
@@ -139,22 +210,14 @@ bool StagedFile::place(std::string& failure, const RowFile::StopRequested& stopR
 }
 
 bool StagedFile::writeThrough(std::string& failure, const RowFile::StopRequested& stopRequested) {
+    if (!openThrough(failure, stopRequested)) {
+        return false;
+    }
     std::ifstream staged(staged_, std::ios::binary);
     const std::string text{std::istreambuf_iterator<char>(staged), std::istreambuf_iterator<char>()};
-    RowFile target; // a device or a FIFO is written through as the rows of a run are
-    switch (target.open(target_, stopRequested)) {
-    case RowFile::Opened::Stopped:
-        failure = target_ + " had no reader yet";
-        return false;
-    case RowFile::Opened::CannotWrite:
-    case RowFile::Opened::Busy:
-        failure = "cannot write " + target_ + " (" + target.failure() + ")";
-        return false;
-    case RowFile::Opened::Yes:
-        break;
-    }
-    if (staged.bad() || !target.append(text) || !target.close()) {
-        failure = "cannot write " + target_ + (target.failure().empty() ? "" : " (" + target.failure() + ")");
+    if (staged.bad() || !through_.append(text) || !through_.close()) {
+        failure =
+            "cannot write " + target_ + (through_.failure().empty() ? "" : " (" + through_.failure() + ")");
         return false;
     }
     return true;
@@ -186,7 +249,7 @@ void StagedFile::commit() {
 }
 
 bool StagedFile::publish(std::string& failure, const RowFile::StopRequested& stopRequested) {
-    if (!lock(failure) || !place(failure, stopRequested)) {
+    if (!lock(failure) || !openThrough(failure, stopRequested) || !place(failure, stopRequested)) {
         unlock();
         return false;
     }

@@ -1,16 +1,20 @@
 #pragma once
 
+#include "app/formats/OutputGuard.h"
 #include "app/formats/RowFile.h"
 
+#include <optional>
 #include <string>
 
 namespace rollbite {
 
 // A file that appears whole or not at all: it is written under a hidden name beside its place (with the
 // same extension, which some writers go by) and renamed into place only when complete, so that a failure
-// at any point leaves the file that was there before. A file that another run is writing row by row
-// (RowFile holds its lock) is never replaced. A device or a FIFO is not replaced: the complete text is
-// staged in the temporary folder and written through to it when published.
+// at any point leaves the file that was there before, and a file that was there keeps its permissions. A
+// file that another run is writing row by row (RowFile holds its lock) is never replaced: the lock is
+// taken before the rename, and, when asked, the file is checked again then for other data that came
+// meanwhile; a file missing then is put in place only if it is still missing, at once. A device or a FIFO is
+// not replaced: the complete text is staged in the temporary folder and written through to it when published.
 //
 // Publishing is two steps, so that several files can appear together or not at all (StagedFiles): `place`
 // puts the file in place and keeps what was there under another hidden name; `restore` puts that back,
@@ -37,9 +41,15 @@ public:
 
     // True when the target is a device or a FIFO, written through rather than replaced.
     bool writtenThrough() const { return writtenThrough_; }
+    // The lock also checks that the target holds no other data than a file of `form` (the check of the
+    // rules, made again once no other run can write it).
+    void keepOtherData(const OutputForm& form) { form_ = form; }
     // Takes the lock of the target, if it is a regular file, until `commit` or `restore`. False, with the
-    // reason, when another run holds it.
+    // reason, when another run holds it, or it holds other data now.
     bool lock(std::string& failure);
+    // A device or a FIFO: opens it, a FIFO once its reader comes or until `stopRequested`. False, with
+    // the reason, when it cannot be opened.
+    bool openThrough(std::string& failure, const RowFile::StopRequested& stopRequested);
     // Puts the hidden file in place (a device or a FIFO: writes the text through, a FIFO once its reader
     // comes or until `stopRequested`), keeping the earlier file to restore. False, with the reason, when
     // it cannot; the target is then as it was.
@@ -58,8 +68,11 @@ private:
     std::string kept_; // the earlier file, under a hidden name, while it may be restored
     bool writtenThrough_ = false;
     bool placed_ = false;
-    bool existed_ = false; // the target was a file before `place`
+    bool existed_ = false;       // the target was a file before `place`
+    bool missingAtLock_ = false; // the target was missing when the lock was taken
     int lock_ = -1;
+    std::optional<OutputForm> form_;
+    RowFile through_; // a device or a FIFO, open
 };
 
 } // namespace rollbite

@@ -38,9 +38,16 @@ bool StagedFiles::lock(std::string& failure) {
 }
 
 bool StagedFiles::publish(std::string& failure, const RowFile::StopRequested& stopRequested) {
-    // Every lock first: a file another run is writing stops the set before anything is replaced.
+    // Every lock first, and every device or FIFO open (a FIFO once its reader came): a file another run
+    // is writing, or a FIFO no one reads, stops the set before anything is replaced.
     if (!lock(failure)) {
         return false;
+    }
+    for (const auto& file : files_) {
+        if (!file->openThrough(failure, stopRequested)) {
+            failure += "; no file was written";
+            return false;
+        }
     }
     // Files renamed into place can be put back; what a device or a FIFO took cannot: those come last.
     std::vector<StagedFile*> placed;

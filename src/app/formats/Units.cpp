@@ -1,7 +1,5 @@
 #include "app/formats/Units.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <iterator>
 
@@ -53,15 +51,6 @@ constexpr Quantity kQuantities[] = {
       {"degC", 1.0}}},
 };
 
-bool sameName(const std::string& written, const char* name) {
-    const std::string other(name);
-    return written.size() == other.size() &&
-           std::equal(written.begin(), written.end(), other.begin(), [](char a, char b) {
-               return std::tolower(static_cast<unsigned char>(a)) ==
-                      std::tolower(static_cast<unsigned char>(b));
-           });
-}
-
 // The quantity a field's own unit measures and that unit's size, or null for a unit of its own (a
 // percentage of reduction, a ratio, no unit).
 const Quantity* quantityOf(const std::string& fieldUnit, double& size) {
@@ -104,7 +93,7 @@ bool Units::convert(double value, const std::string& unit, const std::string& fi
         return fieldUnit.empty() && unit == "-";
     }
     for (const Unit& known : quantity->units) {
-        if (known.name != nullptr && sameName(unit, known.name)) {
+        if (known.name != nullptr && unit == known.name) {
             converted = scaled(value, known.size / fieldSize);
             return true;
         }

@@ -7,8 +7,8 @@ namespace rollbite {
 // The units a mill engineer writes beside a value, by what they measure: lengths (m, mm, um), stresses
 // (MPa, N/mm2, kN/mm2, kgf/mm2...), speeds (m/s, m/min), forces (kN, MN), torques, powers (kW, MW),
 // densities, stiffnesses (kN/mm, MN/mm), contents (wt%, ppm)... A value is converted once, where it is
-// read, to the unit its field takes; any other unit is refused. Names are matched in any letter case
-// (none of the units of one quantity differ only by it).
+// read, to the unit its field takes; any other unit is refused. Names are matched as written: the letter
+// case tells mN from MN.
 class Units {
 public:
     // `value`, written in `unit`, in `fieldUnit`, the unit the field takes ("mm"): multiplied or divided by

@@ -67,11 +67,15 @@ int ProfileCommand::run(const Request& request, std::ostream& out, std::ostream&
     const std::string text = ProfileTable(computed, request.caseId).text();
     const bool toOutput = request.output == "-";
     StagedFile table(toOutput ? request.image + ".csv" : request.output);
+    StagedFile picture(request.image);
+    if (!request.force) {
+        table.keepOtherData(OutputKind::ProfileTable);
+        picture.keepOtherData(OutputKind::Picture);
+    }
     std::string problem;
     if ((!toOutput || !request.image.empty()) && (!table.create(problem) || !table.write(text, problem))) {
         return fail(err, problem + "; nothing was written");
     }
-    StagedFile picture(request.image);
     if (!request.image.empty()) {
         if (!picture.create(problem)) {
             return fail(err, problem + "; nothing was written");
@@ -79,6 +83,10 @@ int ProfileCommand::run(const Request& request, std::ostream& out, std::ostream&
         if (!ProfilePlot(computed, request.caseId).draw(table.path(), picture.path(), problem)) {
             return fail(err, problem + " " + request.image + "; nothing was written");
         }
+    }
+    // Both locks before either file goes: a file another run holds stops both.
+    if ((!toOutput && !table.lock(problem)) || (!request.image.empty() && !picture.lock(problem))) {
+        return fail(err, problem + "; nothing was written");
     }
     if (toOutput) {
         out << text << std::flush;

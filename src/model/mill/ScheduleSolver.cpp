@@ -42,9 +42,10 @@ bool reductionIfGiven(double value) {
     return std::isnan(value) || (value >= 0.0 && value < kFullReduction);
 }
 
+// Ten digits: enough that a value just beyond a bound does not read as the bound itself.
 std::string number(double value) {
     char text[32];
-    std::snprintf(text, sizeof text, "%g", value);
+    std::snprintf(text, sizeof text, "%.10g", value);
     return text;
 }
 
