@@ -4,6 +4,7 @@
 // columns and back.
 #include "ChunkedWork.h"
 #include "NamedKinds.h"
+#include "ReplayBindings.h"
 #include "ScheduleBindings.h"
 #include "SensitivityBindings.h"
 #include "app/formats/EntryReader.h"
@@ -507,5 +508,6 @@ PYBIND11_MODULE(_rollbite, module) {
     module.attr("MAX_THREADS") = ThreadCount::kMax;
     module.attr("__version__") = ROLLBITE_VERSION;
     bindSchedules(module);
+    bindReplay(module);
     addSensitivityFunctions(module);
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The includes of the model that run back up its layers, and the files and lines of each folder.
 
-The model's folders are layers: mill (a chain of stands, the load shared) over analysis (sensitivities,
+The model's folders are layers: learning (a mill that learns from its logs) over mill (a chain of stands,
+the load shared) over analysis (sensitivities,
 uncertainty) over case (one pass from inputs to result) over bite (one roll bite) over rheology over inputs,
 with numerics (small tools any layer may use) at the bottom. A file may include from its own folder or
 one below. The public headers under include/rollbite belong to the layer that defines what they declare
@@ -17,7 +18,7 @@ import re
 import subprocess
 import sys
 
-ORDER = ["numerics", "inputs", "rheology", "bite", "case", "analysis", "mill"]
+ORDER = ["numerics", "inputs", "rheology", "bite", "case", "analysis", "mill", "learning"]
 # The public headers and Kinds/Numerics: what each declares belongs to one layer.
 PUBLIC = {
     "Kinds.h": "numerics",
@@ -33,6 +34,7 @@ PUBLIC = {
     "ScheduleResult.h": "mill",
     "ScheduleSolver.h": "mill",
     "LoadDistributor.h": "mill",
+    "MillLearner.h": "learning",
 }
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 INCLUDE = re.compile(r'^#include "([^"]+)"', re.MULTILINE)

@@ -2,6 +2,7 @@
 // mass flow; and a load distribution meets its target, or names what binds.
 #include "app/formats/ExitColumns.h"
 #include "app/formats/ScheduleReader.h"
+#include "app/formats/TableCells.h"
 #include "model/mill/StandChain.h"
 #include "rollbite/model/CaseSolver.h"
 #include "rollbite/model/LoadDistributor.h"
@@ -503,7 +504,7 @@ TEST(ScheduleFile, ReadsCellsAsASpreadsheetWritesThem) {
         {"Width 1250 mm", {"Width", "1250", "mm"}},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(ScheduleReader::cellsOf(c.line), c.cells) << c.line;
+        EXPECT_EQ(TableCells::cellsOf(c.line), c.cells) << c.line;
     }
 }
 

@@ -12,6 +12,8 @@ held in pandas data frames:
 - ``profile(...)``: the friction hill of one pass, point by point.
 - ``schedule(stands, strip, distribute=None)``, ``read_schedule`` and ``plot_schedule``: the stands of a
   mill chained into one schedule, the load distributed among them, and a picture of it.
+- ``replay(log, ...)``, ``read_state`` and ``plot_replay``: a mill's log replayed coil by coil, each coil
+  predicted before it is rolled from what the coils before it taught, then learnt from (docs/learning.md).
 - ``sensitivities(passes, ...)``: the derivatives of force, slip and torque of direct passes by their
   inputs, with the plasticity coefficient; or how well inverse results are known (docs/sensitivities.md).
 
@@ -20,8 +22,8 @@ threads (all cores by default) with the interpreter lock released, and come back
 stops a call within about a tenth of a second, with KeyboardInterrupt.
 
 The package's modules: ``passes`` (direct, inverse, profile), ``files`` (the entry, coefficient and exit
-files), ``schedule`` (schedules), ``plots`` (their pictures) and ``sensitivities``; this module takes their
-public names.
+files), ``schedule`` (schedules), ``plots`` (their pictures), ``learning`` (replays of mill logs) and
+``sensitivities``; this module takes their public names.
 
 Units: thicknesses and diameters in mm; tensions, moduli, stresses in MPa; forces in units of 9.81 N/mm
 (tonnes-force per metre of width); torques in 9.81 N mm/mm for both rolls; forward slips in percent;
@@ -31,6 +33,7 @@ angles in rad; temperatures in degrees Celsius; strip speeds in m/s.
 from . import _rollbite
 from ._frames import COEFFICIENT_COLUMNS, ENTRY_COLUMNS, ERROR_CLASSES, RHEOLOGIES  # noqa: F401
 from .files import read_coefficients, read_entry, read_exit, write_entry
+from .learning import REPLAY_COLUMNS, plot_replay, read_state, replay
 from .passes import direct, inverse, profile
 from .plots import plot_schedule
 from .schedule import SCHEDULE_COLUMNS, STAND_FIELDS, STRIP_FIELDS, read_schedule, schedule
@@ -57,4 +60,8 @@ __all__ = [
     "SCHEDULE_COLUMNS",
     "STRIP_FIELDS",
     "STAND_FIELDS",
+    "replay",
+    "read_state",
+    "plot_replay",
+    "REPLAY_COLUMNS",
 ]

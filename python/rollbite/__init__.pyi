@@ -1,5 +1,6 @@
 # The names of the package rollbite for editors and type checkers; the docstrings are in its modules
-# (passes.py, files.py, schedule.py, plots.py, sensitivities.py), from which __init__.py takes them.
+# (passes.py, files.py, schedule.py, plots.py, learning.py, sensitivities.py), from which __init__.py takes
+# them.
 # tests/python/test_install.py checks that every public function is here with its parameters.
 import os
 from typing import Any, Literal, Mapping, Sequence, Union
@@ -25,6 +26,8 @@ STRIP_FIELDS: dict[str, tuple[str, tuple[str, ...]]]
 STAND_FIELDS: dict[str, tuple[str, tuple[str, ...]]]
 # The sensitivity table's columns of each mode: name, unit and meaning (the module rollbite.sensitivities).
 SENSITIVITY_COLUMNS: dict[str, pd.DataFrame]
+# The replays of mill logs (the module rollbite.learning).
+REPLAY_COLUMNS: dict[str, str]
 
 __version__: str
 
@@ -76,3 +79,19 @@ def sensitivities(
     threads: int | None = None,
     step_scale: float = 1.0,
 ) -> pd.DataFrame: ...
+def replay(
+    log: _Path | pd.DataFrame,
+    rheology: Literal["constant", "smatch"] = "smatch",
+    class_key: Sequence[str] | None = None,
+    state: pd.DataFrame | None = None,
+    gains: Sequence[float] | None = None,
+    screen: float | None = None,
+    threads: int | None = None,
+) -> tuple[pd.DataFrame, pd.DataFrame]: ...
+def read_state(path: _Path) -> pd.DataFrame: ...
+def plot_replay(
+    table: pd.DataFrame,
+    path: _Path | None = None,
+    title: str | None = None,
+    overwrite: bool = False,
+) -> Any: ...

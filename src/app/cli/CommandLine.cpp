@@ -1,5 +1,6 @@
 #include "app/cli/CommandLine.h"
 
+#include "app/cli/ReplayCommand.h"
 #include "app/cli/ScheduleCommand.h"
 #include "app/cli/SensitivityArguments.h"
 
@@ -37,6 +38,8 @@ constexpr const char* kUsage =
     "                [--plot IMAGE] [--force]\n"
     "       rollbite schedule FILE [--distribute force|power|force-ratios|power-ratios] [--out TABLE]\n"
     "                [--passes STEM] [--sensitivities FILE] [--force]\n"
+    "       rollbite replay LOG --rheology constant|smatch [--class COLUMNS] [--state FILE] [--out TABLE]\n"
+    "                [--gains SHORT,LONG,FRICTION] [--screen PERCENT] [--threads N] [--force] [--quiet]\n"
     "       rollbite --help | --version\n"
     "\n"
     "Without arguments, rollbite asks its questions on the console. With them, it runs every case of ENTRY\n"
@@ -86,6 +89,11 @@ constexpr const char* kUsage =
     "Force_limit or Power_limit, or the forces or powers in the proportions of the stands' Force_ratio or\n"
     "Power_ratio. A stand above a limit is marked in the table and named on standard error.\n"
     "\n"
+    "rollbite replay replays a mill's log coil by coil (docs/learning.md): each coil predicted from what the\n"
+    "coils before it taught, then learnt from; the table of predictions and errors into TABLE, the state\n"
+    "after the last coil into --state FILE (read first when it exists, so that a replay goes on where the\n"
+    "last one stopped), and the force errors, frozen setup against adapted, on standard error.\n"
+    "\n"
     "While the run goes, a progress line is redrawn on standard error when it is a terminal; at the end one\n"
     "line there counts the cases of each error class. SIGINT, SIGTERM and SIGHUP stop a run after the row\n"
     "it is writing: EXIT keeps every row written whole.\n"
@@ -125,6 +133,7 @@ int CommandLine::run(const std::vector<std::string>& arguments, std::ostream& ou
     std::string error;
     std::vector<Arguments::Option> options = kOptions;
     options.insert(options.end(), ScheduleCommand::options().begin(), ScheduleCommand::options().end());
+    options.insert(options.end(), ReplayCommand::options().begin(), ReplayCommand::options().end());
     const bool understood = parsed.parse(arguments, options, error);
     if (understood && (parsed.has("-h") || parsed.has("--help"))) {
         out << kUsage;
@@ -139,6 +148,9 @@ int CommandLine::run(const std::vector<std::string>& arguments, std::ostream& ou
     }
     if (understood && !parsed.operands().empty() && parsed.operands()[0] == "schedule") {
         return ScheduleCommand::run(parsed, out, err);
+    }
+    if (understood && !parsed.operands().empty() && parsed.operands()[0] == "replay") {
+        return ReplayCommand::run(parsed, err);
     }
     Request request;
     if (!understood || !parseRun(parsed, request, error)) {

@@ -3,6 +3,7 @@
 #include "app/formats/FieldReader.h"
 #include "app/formats/Names.h"
 #include "app/formats/ScheduleFields.h"
+#include "app/formats/TableCells.h"
 #include "app/formats/Units.h"
 
 #include <algorithm>
@@ -13,121 +14,11 @@ namespace rollbite {
 namespace {
 
 constexpr const char* kNotGivenCell = "-";
-constexpr const char* kBlanks = " \t\r";
-constexpr const char* kByteOrderMark = "\xEF\xBB\xBF"; // UTF-8's, which some editors put first
-constexpr std::size_t kLongestShown = 40;              // bytes of a cell a message shows
-
-std::string trimmed(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(kBlanks);
-    const std::size_t last = text.find_last_not_of(kBlanks);
-    return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
-}
-
-// The length of the UTF-8 sequence that starts at `at`, or 0 when the bytes there are none.
-std::size_t utf8Length(const std::string& text, std::size_t at) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    const std::size_t length = lead >= 0xF0 && lead < 0xF8 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
-    if (length == 0 || at + length > text.size()) {
-        return 0;
-    }
-    for (std::size_t k = 1; k < length; ++k) {
-        if ((static_cast<unsigned char>(text[at + k]) & 0xC0) != 0x80) {
-            return 0;
-        }
-    }
-    return length;
-}
-
-// A cell as a message shows it: text as written, other bytes as \xNN, a long cell cut.
-std::string shown(const std::string& cell) {
-    std::string text;
-    std::size_t at = 0;
-    while (at < cell.size() && text.size() < kLongestShown) {
-        const auto byte = static_cast<unsigned char>(cell[at]);
-        const std::size_t length = byte >= 0x80 ? utf8Length(cell, at) : 1;
-        // A byte-order mark inside a cell is invisible: it is shown as its bytes.
-        const bool mark = cell.compare(at, 3, kByteOrderMark) == 0;
-        if (byte >= 0x20 && byte != 0x7F && length > 0 && !mark) {
-            text += cell.substr(at, length);
-            at += length;
-            continue;
-        }
-        for (const std::size_t end = at + (mark ? 3 : 1); at < end; ++at) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned char>(cell[at]));
-            text += escaped;
-        }
-    }
-    return at < cell.size() ? text + "..." : text;
-}
-
-// The cells of a header row after Stand, a unit in brackets joined to its name: a blank-separated row
-// splits "Torque_limit (kN m)" into three cells.
-std::vector<std::string> columnCells(const std::vector<std::string>& cells) {
-    std::vector<std::string> columns;
-    bool inUnit = false;
-    for (std::size_t k = 1; k < cells.size(); ++k) {
-        const std::string& cell = cells[k];
-        const bool opensUnit = !cell.empty() && (cell.front() == '[' || cell.front() == '(');
-        if (inUnit || (opensUnit && !columns.empty())) {
-            columns.back() += " " + cell;
-            inUnit = cell.empty() || (cell.back() != ']' && cell.back() != ')');
-        } else {
-            columns.push_back(cell);
-        }
-    }
-    return columns;
-}
-
-// "Force_limit [MN]" or "Force_limit (MN)": the name and the unit; no brackets: the cell and no unit.
-void splitUnit(const std::string& cell, std::string& name, std::string& unit) {
-    const std::size_t open = cell.find_first_of("[(");
-    const char close = open == std::string::npos ? '\0' : (cell[open] == '[' ? ']' : ')');
-    if (open == std::string::npos || cell.back() != close) {
-        name = cell;
-        unit.clear();
-        return;
-    }
-    name = trimmed(cell.substr(0, open));
-    unit = trimmed(cell.substr(open + 1, cell.size() - open - 2));
-}
-
 bool listed(const std::vector<std::string>& names, const std::string& name) {
     return std::find(names.begin(), names.end(), name) != names.end();
 }
 
 } // namespace
-
-char ScheduleReader::separatorOf(const std::string& line) {
-    return line.find('\t') != std::string::npos ? '\t' : line.find(',') != std::string::npos ? ',' : ' ';
-}
-
-std::vector<std::string> ScheduleReader::cellsOf(const std::string& line) {
-    std::vector<std::string> cells;
-    const char separator = separatorOf(line);
-    if (separator == ' ') {
-        std::string_view field;
-        FieldReader fields(line);
-        while (fields.nextField(field)) {
-            cells.emplace_back(field);
-        }
-        return cells;
-    }
-    std::size_t start = 0;
-    for (std::size_t end = line.find(separator);; end = line.find(separator, start)) {
-        cells.push_back(
-            trimmed(line.substr(start, end == std::string::npos ? std::string::npos : end - start)));
-        if (end == std::string::npos) {
-            break;
-        }
-        start = end + 1;
-    }
-    // Cells left empty at the end of a row, as spreadsheets write them, are no columns.
-    while (!cells.empty() && cells.back().empty()) {
-        cells.pop_back();
-    }
-    return cells;
-}
 
 void ScheduleReader::error(const std::string& message, bool withLine) {
     errors_.push_back(withLine ? "line " + std::to_string(line_) + ": " + message : message);
@@ -147,10 +38,10 @@ bool ScheduleReader::read(std::istream& file, Schedule& schedule) {
     line_ = 0;
     for (std::string line; std::getline(file, line);) {
         ++line_;
-        if (line_ == 1 && line.rfind(kByteOrderMark, 0) == 0) {
-            line.erase(0, std::char_traits<char>::length(kByteOrderMark));
+        if (line_ == 1) {
+            TableCells::dropByteOrderMark(line);
         }
-        const std::vector<std::string> cells = cellsOf(line);
+        const std::vector<std::string> cells = TableCells::cellsOf(line);
         if (cells.empty() || (!cells[0].empty() && cells[0][0] == '#')) {
             continue;
         }
@@ -159,7 +50,7 @@ bool ScheduleReader::read(std::istream& file, Schedule& schedule) {
             error(inTable_ ? "a stand's row without its name: the Stand cell is empty"
                            : "a value without a field name before it");
         } else if (inTable_) {
-            readStand(cells, separatorOf(line));
+            readStand(cells, TableCells::separatorOf(line));
         } else if (cells[0] == ScheduleFields::kStandName) {
             readHeader(cells);
         } else {
@@ -175,11 +66,12 @@ bool ScheduleReader::read(std::istream& file, Schedule& schedule) {
 
 std::string ScheduleReader::unitError(const std::string& what, const std::string& unit,
                                       const char* fieldUnit) {
-    return what + " is in '" + shown(unit) + "', which is no unit of it: " + Units::accepted(fieldUnit);
+    return what + " is in '" + TableCells::shown(unit) +
+           "', which is no unit of it: " + Units::accepted(fieldUnit);
 }
 
 void ScheduleReader::readStripLine(const std::vector<std::string>& cells) {
-    const std::string name = shown(cells[0]);
+    const std::string name = TableCells::shown(cells[0]);
     if (cells.size() < 2 || cells[1].empty()) {
         error("the strip's " + name + " has no value");
         return;
@@ -194,7 +86,7 @@ void ScheduleReader::readStripLine(const std::vector<std::string>& cells) {
         rheologyGiven_ = Names::parseRheology(cells[1], rheology);
         schedule_->strip.rheology = rheology;
         if (!rheologyGiven_) {
-            error("Rheology '" + shown(cells[1]) + "' is none of " + Names::rheologyChoices());
+            error("Rheology '" + TableCells::shown(cells[1]) + "' is none of " + Names::rheologyChoices());
         }
         return;
     }
@@ -207,7 +99,7 @@ void ScheduleReader::readStripLine(const std::vector<std::string>& cells) {
     }
     double& value = ScheduleFields::valueOf(*field, schedule_->strip);
     if (!FieldReader::parseDouble(cells[1], value)) {
-        error("the strip's " + name + " '" + shown(cells[1]) + "' is not a number");
+        error("the strip's " + name + " '" + TableCells::shown(cells[1]) + "' is not a number");
         return;
     }
     const std::string unit = cells.size() > 2 ? cells[2] : std::string();
@@ -218,7 +110,7 @@ void ScheduleReader::readStripLine(const std::vector<std::string>& cells) {
 
 void ScheduleReader::readHeader(const std::vector<std::string>& cells) {
     inTable_ = true;
-    for (const std::string& cell : columnCells(cells)) {
+    for (const std::string& cell : TableCells::headerCells(cells)) {
         readColumn(cell);
     }
 }
@@ -226,11 +118,11 @@ void ScheduleReader::readHeader(const std::vector<std::string>& cells) {
 void ScheduleReader::readColumn(const std::string& cell) {
     std::string name;
     std::string unit;
-    splitUnit(cell, name, unit);
+    TableCells::splitUnit(cell, name, unit);
     const StandField* field = ScheduleFields::standField(name);
     double converted = 0.0;
     if (field == nullptr) {
-        error("'" + shown(name) + "' is no column of the stand table");
+        error("'" + TableCells::shown(name) + "' is no column of the stand table");
     } else if (listed(columns_, name)) {
         error("the stand table has column " + name + " twice");
     } else if (!Units::convert(1.0, unit, field->unit, converted)) {
@@ -244,7 +136,7 @@ void ScheduleReader::readColumn(const std::string& cell) {
 void ScheduleReader::readStand(const std::vector<std::string>& cells, char separator) {
     StandInputs stand;
     stand.name = cells[0];
-    const std::string label = "stand " + shown(stand.name);
+    const std::string label = "stand " + TableCells::shown(stand.name);
     const auto same = std::find_if(schedule_->stands.begin(), schedule_->stands.end(),
                                    [&stand](const StandInputs& other) { return other.name == stand.name; });
     if (same != schedule_->stands.end()) {
@@ -268,7 +160,7 @@ void ScheduleReader::readStand(const std::vector<std::string>& cells, char separ
         double& value = stand.*field->member;
         given[k] = FieldReader::parseDouble(cell, value);
         if (!given[k]) {
-            error(label + ": " + columns_[k] + " '" + shown(cell) + "' is not a number");
+            error(label + ": " + columns_[k] + " '" + TableCells::shown(cell) + "' is not a number");
         } else {
             Units::convert(value, columnUnits_[k], field->unit, value); // a unit refused is no unit
         }

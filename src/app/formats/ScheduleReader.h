@@ -28,11 +28,6 @@ public:
     bool read(std::istream& file, Schedule& schedule);
     const std::vector<std::string>& errors() const { return errors_; }
 
-    // The cells of one line.
-    static std::vector<std::string> cellsOf(const std::string& line);
-    // What separates them: a tab when the line holds one, else a comma when it holds one, else blanks.
-    static char separatorOf(const std::string& line);
-
 private:
     void readStripLine(const std::vector<std::string>& cells);
     void readHeader(const std::vector<std::string>& cells);

@@ -74,6 +74,10 @@ void InverseAnalysis::analyse(const CaseInputs& inputs, const MeasurementUncerta
     uncertainty.unmatched = std::abs(found.computedForce - inputs.Force) > kForceTolerance ||
                             std::abs(found.computedSlip - inputs.Slip) > kSlipTolerance;
     flagBounds(inputs.Force, inputs.Slip);
+    if (screenOnly_) {
+        screenCondition(inputs.Force, inputs.Slip);
+        return;
+    }
     Jacobian jacobian{};
     if (differentiate(inputs.Force, jacobian)) {
         propagate(jacobian, inputs.Force, inputs.Slip);
@@ -93,6 +97,31 @@ void InverseAnalysis::analyse(const CaseInputs& inputs, const MeasurementUncerta
         uncertainty.secondSlipGap = secondSlipGap;
         uncertainty.secondNearer = search.distance(second, start) < search.distance(pair, start);
     }
+}
+
+void InverseAnalysis::screenCondition(double measuredForce, double measuredSlip) {
+    // One step forward in each: enough to tell a well-conditioned pair from one that is not.
+    const double offset = case_.result.OffsetYield;
+    const double friction = case_.result.Friction;
+    const double flowStress = case_.result.Sigma_Moy;
+    const double offsetStep = kOffsetStep * flowStress;
+    const double frictionStep = kFrictionStep * friction;
+    const Point base = evaluate(offset, friction, measuredForce);
+    const Point byOffset = evaluate(offset + offsetStep, friction, measuredForce);
+    const Point byFriction = evaluate(offset, friction + frictionStep, measuredForce);
+    if (!base.solved || !byOffset.solved || !byFriction.solved) {
+        uncertainty.illConditioned = true; // no condition to tell
+        return;
+    }
+    InverseUncertainty& u = uncertainty;
+    u.dForce_dOffset = (byOffset.values[kForce] - base.values[kForce]) / offsetStep;
+    u.dForce_dFriction = (byFriction.values[kForce] - base.values[kForce]) / frictionStep;
+    u.dSlip_dOffset = (byOffset.values[kSlip] - base.values[kSlip]) / offsetStep;
+    u.dSlip_dFriction = (byFriction.values[kSlip] - base.values[kSlip]) / frictionStep;
+    u.conditionNumber = conditionOf(
+        u.dForce_dOffset * flowStress / measuredForce, u.dForce_dFriction * friction / measuredForce,
+        u.dSlip_dOffset * flowStress / measuredSlip, u.dSlip_dFriction * friction / measuredSlip);
+    u.illConditioned = !(u.conditionNumber <= InverseUncertainty::kConditionLimit);
 }
 
 void InverseAnalysis::flagBounds(double measuredForce, double measuredSlip) {

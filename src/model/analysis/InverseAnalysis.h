@@ -1,8 +1,8 @@
 #pragma once
 
 #include "model/analysis/FiniteDifference.h"
-#include "model/case/InverseCase.h"
 #include "model/analysis/SensitivityComputation.h"
+#include "model/case/InverseCase.h"
 
 namespace rollbite {
 
@@ -17,6 +17,10 @@ public:
 
     const CaseResult& solve(const CaseInputs& inputs, const MeasurementUncertainty& uncertainty) override;
     const CaseResult& result() const override { return case_.result; }
+    // For screening many measurements: the flags and the condition of the pair only, from one step
+    // forward in each (no deviations, no check of the first order, no second pair), at a fraction of the
+    // cost.
+    void setScreenOnly(bool screenOnly) { screenOnly_ = screenOnly; }
 
     static constexpr double kOffsetStep = 1e-3;   // of the mean flow stress of the bite
     static constexpr double kFrictionStep = 1e-2; // of the friction found
@@ -45,8 +49,10 @@ private:
     void propagate(const Jacobian& jacobian, double measuredForce, double measuredSlip);
     void checkFirstOrder(const Jacobian& jacobian, double measuredForce);
     void flagBounds(double measuredForce, double measuredSlip);
+    void screenCondition(double measuredForce, double measuredSlip);
 
     InverseCase case_;
+    bool screenOnly_ = false;
 };
 
 } // namespace rollbite

@@ -1,0 +1,145 @@
+"""A mill that learns from its logs: ``replay`` predicts every coil of a mill's log before it is rolled,
+from what the coils before it taught, and learns from what was measured; ``plot_replay`` draws the force
+errors coil by coil, the frozen setup's against the adapted one's (docs/learning.md)."""
+
+import io
+import os
+
+import numpy as np
+import pandas as pd
+
+from . import _rollbite
+
+__all__ = ["replay", "read_state", "plot_replay", "REPLAY_COLUMNS"]
+
+#: The columns of a replay's table with their units, in order.
+REPLAY_COLUMNS = {name: unit for name, unit, _ in _rollbite.REPLAY_COLUMNS}
+_FLAGS = [name for name, _, kind in _rollbite.REPLAY_COLUMNS if kind == "flag"]
+_STATE_COLUMNS = ["Kind", "Stand", "Class", "Factor", "Friction", "Beyond_screen"]
+
+
+def replay(log, rheology="smatch", class_key=None, state=None, gains=None, screen=None, threads=None):
+    """Replays a mill's log coil by coil: each coil predicted from the state before it, then learnt from.
+
+    Parameters
+    ----------
+    log : path or pandas.DataFrame
+        A mill log as ``rollbite replay`` reads it (docs/learning.md), or a frame with its columns: ``Coil``,
+        ``Stand``, the class key's columns, ``Width`` (mm), the pass as set up (``Entry_thickness`` ...
+        ``Friction_coefficient``, and with smatch ``Coefficient_A`` to ``Coefficient_D``), ``Force`` (kN),
+        optionally ``Forward_slip`` (%) or ``Roll_surface_speed`` and ``Exit_speed`` (m/s), ``Torque``
+        (kN m) and ``Roll_change`` (0 or 1). One row per coil and stand, in rolling order.
+    rheology : {"constant", "smatch"}
+    class_key : list of column names, optional
+        The columns whose values make a coil's product class (default: ``Class`` when the log has it).
+    state : pandas.DataFrame, optional
+        The state a replay returned (or ``read_state`` of a state file), to go on from.
+    gains : (short, long, friction), optional
+        The gains of the short-term factor, the long-term factor and the friction (default 0.5, 0.15, 0.3).
+    screen : float, optional
+        Percent: a measured force further from the prediction is not learnt from (default 20).
+    threads : int, optional
+        Threads, one stand each (default: every core); the results do not depend on them.
+
+    Returns
+    -------
+    (pandas.DataFrame, pandas.DataFrame)
+        The table, one row per coil and stand with the columns ``REPLAY_COLUMNS`` (the prediction before
+        the coil, the frozen setup's, the errors in % of the measured force, the factors and friction used,
+        what the measurement said, why it was screened); and the state after the last coil (``Kind``
+        short or long, ``Stand``, ``Class``, ``Factor``, ``Friction``).
+
+    Raises
+    ------
+    ValueError
+        For a log with a wrong, missing or implausible value (each named with its line, coil, stand and
+        column), a state that is no learner state, or bad settings.
+    """
+    from ._frames import _rheology, _threads
+
+    if isinstance(log, pd.DataFrame):
+        text = log.to_csv(sep="\t", index=False, na_rep="-")
+    else:
+        with open(os.fspath(log), encoding="utf-8", errors="surrogateescape") as file:
+            text = file.read()
+    raw = _rollbite.replay(
+        text,
+        _rheology(rheology),
+        [str(name) for name in (class_key or [])],
+        "" if state is None else _state_text(state),
+        [float(gain) for gain in (gains or [])],
+        float(screen) if screen is not None else 0.0,
+        _threads(threads),
+    )
+    table = pd.DataFrame(raw["table"])
+    for flag in _FLAGS:
+        table[flag] = table[flag].astype(bool)
+    table.attrs["units"] = dict(REPLAY_COLUMNS)
+    return table, _state_frame(raw["state"])
+
+
+def read_state(path):
+    """A state file written by ``rollbite replay --state`` as the frame ``replay`` takes and returns."""
+    with open(os.fspath(path), encoding="utf-8") as file:
+        text = file.read()
+    if not text.startswith(_rollbite.STATE_FIRST_LINE):
+        raise ValueError(f"{os.fspath(path)} is no learner state file of rollbite")
+    return _state_frame(text)
+
+
+def _state_frame(text):
+    frame = pd.read_csv(io.StringIO(text), sep="\t", skiprows=1, dtype={"Kind": str, "Stand": str, "Class": str},
+                        keep_default_na=False, na_values={"Friction": [""], "Beyond_screen": [""]},
+                        float_precision="round_trip")
+    frame["Beyond_screen"] = frame["Beyond_screen"].astype("Int64")
+    return frame[_STATE_COLUMNS]
+
+
+def _state_text(state):
+    if not isinstance(state, pd.DataFrame) or list(state.columns) != _STATE_COLUMNS:
+        raise ValueError(f"state must be the frame a replay returned, with the columns {_STATE_COLUMNS}")
+    return _rollbite.STATE_FIRST_LINE + "\n" + state.to_csv(sep="\t", index=False, na_rep="")
+
+
+def plot_replay(table, path=None, title=None, overwrite=False):
+    """The force error of every coil and stand, the frozen setup's against the adapted prediction's, one
+    panel a stand, with each stand's roll changes (dashed), the changes of class (dotted) and the measured
+    forces screened as beyond the screen (crosses) marked. With
+    ``path`` the picture is saved by the rules of every front end, as ``plot_schedule`` saves its own.
+    Returns the matplotlib figure."""
+    from matplotlib.figure import Figure
+
+    from .plots import _save_whole
+
+    if path is not None:
+        _rollbite.check_picture(os.fspath(path), bool(overwrite))
+    stands = list(dict.fromkeys(table["Stand"]))
+    if not stands:
+        raise ValueError("plot_replay needs the table of a replay with at least one coil")
+    figure = Figure(figsize=(14, 2.2 * len(stands) + 1))
+    axes = figure.subplots(len(stands), 1, sharex=True, squeeze=False)[:, 0]
+    coils = list(dict.fromkeys(table["Coil"]))
+    position = {coil: k for k, coil in enumerate(coils)}
+    for ax, stand in zip(axes, stands):
+        rows = table[table["Stand"] == stand]
+        x = rows["Coil"].map(position).to_numpy()
+        screened = rows["Screened"].str.startswith("the measured force lies").to_numpy()
+        ax.plot(x[~screened], rows["Frozen_error"][~screened], ".", markersize=2, color="0.6", label="frozen setup")
+        ax.plot(x[~screened], rows["Error"][~screened], ".", markersize=2, color="C0", label="adapted")
+        ax.plot(x[screened], rows["Error"][screened], "x", markersize=4, color="C3", label="screened measurement")
+        for change in x[rows["Roll_change"].to_numpy()]:
+            ax.axvline(change, color="C3", linestyle="--", linewidth=0.8)
+        classes = rows["Class"].to_numpy()
+        for k in np.flatnonzero(classes[1:] != classes[:-1]) + 1:
+            ax.axvline(x[k], color="0.3", linestyle=":", linewidth=0.8)
+        ax.axhline(0.0, color="k", linewidth=0.5)
+        ax.set_ylabel(f"{stand}: error (%)")
+        ax.grid(True, axis="y", alpha=0.3)
+    axes[0].legend(loc="upper right", markerscale=4)
+    axes[-1].set_xlabel("coil, in rolling order (dashed: roll change; dotted: class change)")
+    if title:
+        figure.suptitle(title)
+    figure.tight_layout()
+    if path is not None:
+        _save_whole(figure, os.fspath(path), bool(overwrite))
+    return figure

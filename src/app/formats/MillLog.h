@@ -1,0 +1,67 @@
+#pragma once
+
+#include "rollbite/Kinds.h"
+#include "rollbite/model/MillLearner.h"
+
+#include <istream>
+#include <string>
+#include <vector>
+
+namespace rollbite {
+
+// A mill's log as its historian exports it: tab-separated or CSV text, a header row naming the columns in
+// any order (each with an optional unit in brackets, "Force [MN]"), then one row per coil and stand, in
+// rolling order. A coil's rows follow one another; its product class is the values of the class key's
+// columns. The pass as set up, what was measured and the roll changes come from the columns of `columns`;
+// other columns are left alone. Blank lines and lines starting with # are skipped.
+class MillLog {
+public:
+    struct Coil {
+        std::string id;
+        long long line = 0; // of its first row: the header is line 1
+        std::vector<StandPass> stands;
+    };
+    struct Column {
+        const char* name;
+        const char* unit;
+        bool required;
+    };
+
+    // Reads the whole stream. False when anything is wrong or missing; `errors` then says every such
+    // thing, naming the line, the coil, the stand and the column. Without a class key, a column Class
+    // when there is one, else one class for every coil.
+    bool read(std::istream& file, RheologyKind rheology, const std::vector<std::string>& classKey);
+    const std::vector<Coil>& coils() const { return coils_; }
+    const std::vector<std::string>& errors() const { return errors_; }
+
+    // The columns a log of the rheology has, with their units: the identifiers, the pass as set up, the
+    // measurements and the roll change.
+    static std::vector<Column> columns(RheologyKind rheology);
+
+private:
+    struct Place {
+        int index = -1; // of the column in a row, -1 when the log has none
+        std::string unit;
+    };
+
+    void readHeader(const std::vector<std::string>& cells);
+    void readRow(const std::vector<std::string>& cells, char separator);
+    // The value of a column in a row, in the column's unit: false (with the error) when it cannot be read,
+    // and NaN, true, when it is not given.
+    bool valueOf(const std::vector<std::string>& cells, const Column& column, const std::string& where,
+                 double& value);
+    void addToCoil(const std::string& id, const StandPass& pass, const std::string& where);
+    void error(const std::string& message);
+
+    RheologyKind rheology_ = kConstantRheology;
+    std::vector<std::string> classKey_;
+    std::vector<std::string> header_;
+    std::vector<Place> places_; // per column of `columns`
+    std::vector<int> classPlaces_;
+    std::vector<Coil> coils_;
+    std::vector<std::string> errors_;
+    long long line_ = 0;
+    bool inRows_ = false;
+};
+
+} // namespace rollbite
