@@ -1,5 +1,6 @@
 #include "app/formats/LearnerStateFile.h"
 
+#include "app/formats/ExactNumber.h"
 #include "app/formats/FieldReader.h"
 #include "app/formats/TableCells.h"
 
@@ -21,15 +22,6 @@ constexpr const char* kShort = "short";
 constexpr const char* kFresh = "fresh";
 constexpr const char* kLong = "long";
 constexpr std::size_t kCells = 6;
-
-std::string exact(double value) {
-    if (std::isnan(value)) {
-        return {};
-    }
-    char digits[32];
-    const auto written = std::to_chars(std::begin(digits), std::end(digits), value);
-    return std::string(digits, written.ptr);
-}
 
 // The cells of a row, the empty ones kept: split at every tab.
 std::vector<std::string> rowCells(const std::string& line) {
@@ -98,13 +90,14 @@ std::string LearnerStateFile::text(const LearnerState& state) {
     std::string text = std::string(kFirstLine) + "\n" + kHeader + "\n";
     for (const LearnerState::Stand& stand : state.stands) {
         text += std::string(kShort) + "\t" + stand.name + "\t" + stand.lastClass + "\t" +
-                exact(stand.shortTerm) + "\t" + exact(stand.friction) + "\t" +
+                ExactNumber::text(stand.shortTerm) + "\t" + ExactNumber::text(stand.friction) + "\t" +
                 std::to_string(stand.beyondScreen) + "\n";
-        text += std::string(kFresh) + "\t" + stand.name + "\t\t" + exact(stand.freshShortTerm) + "\t" +
-                exact(stand.freshFriction) + "\t\n";
+        text += std::string(kFresh) + "\t" + stand.name + "\t\t" + ExactNumber::text(stand.freshShortTerm) +
+                "\t" + ExactNumber::text(stand.freshFriction) + "\t\n";
     }
     for (const auto& [key, factor] : state.longTerm) {
-        text += std::string(kLong) + "\t" + key.second + "\t" + key.first + "\t" + exact(factor) + "\t\t\n";
+        text += std::string(kLong) + "\t" + key.second + "\t" + key.first + "\t" + ExactNumber::text(factor) +
+                "\t\t\n";
     }
     return text;
 }

@@ -1,6 +1,7 @@
 #include "app/formats/PassFiles.h"
 
 #include "app/formats/EntryReader.h"
+#include "app/formats/ExactNumber.h"
 #include "rollbite/model/CaseSolver.h"
 
 #include <charconv>
@@ -12,12 +13,6 @@ namespace rollbite {
 namespace {
 
 constexpr const char* kSourceMark = "  # the passes of schedule ";
-
-std::string exact(double value) {
-    char text[32];
-    const auto written = std::to_chars(std::begin(text), std::end(text), value);
-    return std::string(text, written.ptr);
-}
 
 std::string sourced(const std::string& header, const std::string& source) {
     return source.empty() ? header : header + kSourceMark + source;
@@ -61,11 +56,14 @@ bool PassFiles::appendEntryLine(Mode mode, const CaseInputs& pass, std::string& 
     for (int k = 0; k < values; ++k) {
         const double value = pass.value(k);
         if (!std::isfinite(value)) {
-            failure = std::string(kEntryFieldNames[k + 1]) + " is " + exact(value) +
+            failure = std::string(kEntryFieldNames[k + 1]) + " is " +
+                      (std::isnan(value) ? "nan"
+                       : value > 0.0     ? "inf"
+                                         : "-inf") +
                       ", which an entry file cannot hold (it reads back as no number)";
             return false;
         }
-        line += " " + exact(value);
+        line += " " + ExactNumber::text(value);
     }
     text += line + "\n";
     return true;
@@ -90,7 +88,8 @@ std::string PassFiles::coefficientText(const ScheduleResult& schedule, RheologyK
     std::string text = coefficientHeader(rheology, source) + "\n";
     for (const StandResult& stand : schedule.stands) {
         for (int k = 0; k < count; ++k) {
-            text += (k == 0 ? "" : " ") + exact(stand.pass.coefficients[static_cast<std::size_t>(k)]);
+            text +=
+                (k == 0 ? "" : " ") + ExactNumber::text(stand.pass.coefficients[static_cast<std::size_t>(k)]);
         }
         text += "\n";
     }

@@ -1,5 +1,7 @@
 #include "app/formats/ReplayColumns.h"
 
+#include "app/formats/ExactNumber.h"
+
 #include <charconv>
 #include <cmath>
 #include <iterator>
@@ -39,16 +41,6 @@ constexpr ReplayColumn kColumns[] = {
     {"Reason", "", Kind::Text, nullptr, [](Said s, const std::string&) { return s.reason; }},
 };
 
-// The shortest text that reads back to the same double; empty for a value not given (NaN).
-void appendExact(double value, std::string& text) {
-    if (std::isnan(value)) {
-        return;
-    }
-    char digits[32];
-    const auto written = std::to_chars(std::begin(digits), std::end(digits), value);
-    text.append(digits, written.ptr);
-}
-
 } // namespace
 
 const ReplayColumn* ReplayColumns::begin() {
@@ -80,7 +72,7 @@ void ReplayColumns::appendRow(const StandReplay& said, const StandPass& pass, co
         } else if (column.kind == ReplayColumn::Kind::Flag) {
             text += column.number(said, pass) != 0.0 ? '1' : '0';
         } else {
-            appendExact(column.number(said, pass), text);
+            text += ExactNumber::text(column.number(said, pass));
         }
     }
     text += '\n';

@@ -1,5 +1,7 @@
 #include "app/formats/ScheduleColumns.h"
 
+#include "app/formats/ExactNumber.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -58,16 +60,6 @@ bool isShare(const ScheduleColumn& column) {
     return name.size() > 6 && name.compare(name.size() - 6, 6, "_share") == 0;
 }
 
-// The shortest text that reads back to the same double; empty for NaN (a value not given).
-std::string exact(double value) {
-    if (std::isnan(value)) {
-        return {};
-    }
-    char text[32];
-    const auto written = std::to_chars(std::begin(text), std::end(text), value);
-    return std::string(text, written.ptr);
-}
-
 std::string formatted(const char* format, double value) {
     if (std::isnan(value)) {
         return "-";
@@ -122,13 +114,13 @@ std::string ScheduleColumns::tabSeparated(const ScheduleResult& schedule) {
     for (const StandResult& stand : schedule.stands) {
         text += stand.name;
         for (const ScheduleColumn& column : kColumns) {
-            text += "\t" + exact(column.value(stand));
+            text += "\t" + ExactNumber::text(column.value(stand));
         }
         text += "\n";
     }
     text += kTotalRow;
     for (const ScheduleColumn& column : kColumns) {
-        text += "\t" + (column.total != nullptr ? exact(schedule.*column.total) : std::string());
+        text += "\t" + (column.total != nullptr ? ExactNumber::text(schedule.*column.total) : std::string());
     }
     return text + "\n";
 }
