@@ -28,6 +28,16 @@ namespace {
 constexpr std::size_t kCoilsPerChunk = 64; // coils replayed between two looks for Ctrl-C
 constexpr std::size_t kErrorsShown = 10;
 
+// Text as Python's str, bytes that are no UTF-8 kept as they were read (surrogateescape), as open() does.
+py::str textOf(const std::string& text) {
+    PyObject* decoded =
+        PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "surrogateescape");
+    if (decoded == nullptr) {
+        throw py::error_already_set();
+    }
+    return py::reinterpret_steal<py::str>(decoded);
+}
+
 std::vector<MillLog::Coil> logOf(const std::string& text, RheologyKind rheology,
                                  const std::vector<std::string>& classKey) {
     std::istringstream file(text);
@@ -49,10 +59,10 @@ py::dict tableOf(const std::vector<MillLog::Coil>& coils, const std::vector<std:
     py::dict table;
     for (const ReplayColumn* column = ReplayColumns::begin(); column != ReplayColumns::end(); ++column) {
         if (column->kind == ReplayColumn::Kind::Text) {
-            std::vector<std::string> texts;
+            py::list texts;
             for (std::size_t c = 0; c < coils.size(); ++c) {
                 for (const StandReplay& stand : said[c]) {
-                    texts.push_back(column->text(stand, coils[c].id));
+                    texts.append(textOf(column->text(stand, coils[c].id)));
                 }
             }
             table[column->name] = texts;
@@ -100,7 +110,7 @@ py::dict replay(const std::string& logText, const std::string& rheologyName,
         std::istringstream file(stateText);
         LearnerState state;
         std::string failure;
-        if (!LearnerStateFile::read(file, state, failure)) {
+        if (!LearnerStateFile::read(file, rheology, settings, state, failure)) {
             throw std::invalid_argument("the state is no learner state: " + failure);
         }
         learner.setState(state);
@@ -122,7 +132,7 @@ py::dict replay(const std::string& logText, const std::string& rheologyName,
     }
     py::dict result;
     result["table"] = tableOf(coils, said);
-    result["state"] = LearnerStateFile::text(learner.state());
+    result["state"] = textOf(LearnerStateFile::text(learner.state(), rheology));
     return result;
 }
 

@@ -3,7 +3,10 @@ from what the coils before it taught, and learns from what was measured; ``plot_
 errors coil by coil, the frozen setup's against the adapted one's (docs/learning.md)."""
 
 import io
+import math
+import numbers
 import os
+import re
 
 import numpy as np
 import pandas as pd
@@ -16,6 +19,8 @@ __all__ = ["replay", "read_state", "plot_replay", "REPLAY_COLUMNS"]
 REPLAY_COLUMNS = {name: unit for name, unit, _ in _rollbite.REPLAY_COLUMNS}
 _FLAGS = [name for name, _, kind in _rollbite.REPLAY_COLUMNS if kind == "flag"]
 _STATE_COLUMNS = ["Kind", "Stand", "Class", "Factor", "Friction", "Beyond_screen"]
+_RHEOLOGY_LINE = "# learnt with --rheology "
+_LAST_LINE = "# end of state"
 
 
 def replay(log, rheology="smatch", class_key=None, state=None, gains=None, screen=None, threads=None):
@@ -58,53 +63,95 @@ def replay(log, rheology="smatch", class_key=None, state=None, gains=None, scree
     from ._frames import _rheology, _threads
 
     if isinstance(log, pd.DataFrame):
-        text = log.to_csv(sep="\t", index=False, na_rep="-")
+        text = _log_text(log)
     else:
-        with open(os.fspath(log), encoding="utf-8", errors="surrogateescape") as file:
+        with open(os.fspath(log), "rb") as file:
             text = file.read()
-    raw = _rollbite.replay(
-        text,
-        _rheology(rheology),
-        [str(name) for name in (class_key or [])],
-        "" if state is None else _state_text(state),
-        [float(gain) for gain in (gains or [])],
-        float(screen) if screen is not None else 0.0,
-        _threads(threads),
-    )
+    if isinstance(class_key, str):
+        class_key = [class_key]
+    if screen is not None and (isinstance(screen, bool) or not isinstance(screen, numbers.Real) or not 0.0 < screen < math.inf):
+        raise ValueError(f"screen must be a positive percentage, not {screen!r}")
+    try:
+        raw = _rollbite.replay(
+            text,
+            _rheology(rheology),
+            [str(name) for name in (class_key or [])],
+            b"" if state is None else _state_text(state, rheology),
+            [float(gain) for gain in (gains or [])],
+            float(screen) if screen is not None else 0.0,
+            _threads(threads),
+        )
+    except ValueError as error:
+        if isinstance(log, pd.DataFrame):
+            raise ValueError(_rows_named(str(error), log.index)) from None
+        raise
     table = pd.DataFrame(raw["table"])
     for flag in _FLAGS:
         table[flag] = table[flag].astype(bool)
     table.attrs["units"] = dict(REPLAY_COLUMNS)
-    return table, _state_frame(raw["state"])
+    state = _state_frame(raw["state"])
+    state.attrs["rheology"] = _rheology(rheology)
+    return table, state
+
+
+def _log_text(log):
+    # Flags (True/False) as the 1 and 0 of a log; text as its bytes, whatever they are.
+    flags = {name: log[name].astype("Int64") for name in log.columns if pd.api.types.is_bool_dtype(log[name])}
+    text = log.assign(**flags).to_csv(sep="\t", index=False, na_rep="-")
+    return text.encode("utf-8", "surrogateescape")
+
+
+def _rows_named(message, index):
+    # "line N" of the text a frame was written to is the frame's row N - 2 (the header is line 1).
+    def row(match):
+        at = int(match.group(1)) - 2
+        return f"row labelled {index[at]!r}" if 0 <= at < len(index) else match.group(0)
+
+    return re.sub(r"\bline (\d+)", row, message)
 
 
 def read_state(path):
     """A state file written by ``rollbite replay --state`` as the frame ``replay`` takes and returns."""
-    with open(os.fspath(path), encoding="utf-8") as file:
+    with open(os.fspath(path), encoding="utf-8", errors="surrogateescape") as file:
         text = file.read()
     if not text.startswith(_rollbite.STATE_FIRST_LINE):
         raise ValueError(f"{os.fspath(path)} is no learner state file of rollbite")
-    return _state_frame(text)
+    frame = _state_frame(text)
+    learnt = text.splitlines()[1] if text.count("\n") > 1 else ""
+    if learnt.startswith(_RHEOLOGY_LINE):
+        frame.attrs["rheology"] = learnt[len(_RHEOLOGY_LINE):]
+    return frame
 
 
 def _state_frame(text):
-    frame = pd.read_csv(io.StringIO(text), sep="\t", skiprows=1, dtype={"Kind": str, "Stand": str, "Class": str},
+    # The rows between the lines that tell the file (its first two) and its last line.
+    lines = text.splitlines()
+    if len(lines) < 4 or lines[-1] != _LAST_LINE:
+        raise ValueError("the state is torn: it does not end with its last line")
+    frame = pd.read_csv(io.StringIO("\n".join(lines[2:-1])), sep="\t", dtype={"Kind": str, "Stand": str, "Class": str},
                         keep_default_na=False, na_values={"Friction": [""], "Beyond_screen": [""]},
                         float_precision="round_trip")
     frame["Beyond_screen"] = frame["Beyond_screen"].astype("Int64")
     return frame[_STATE_COLUMNS]
 
 
-def _state_text(state):
+def _state_text(state, rheology):
+    from ._frames import _rheology
+
     if not isinstance(state, pd.DataFrame) or list(state.columns) != _STATE_COLUMNS:
         raise ValueError(f"state must be the frame a replay returned, with the columns {_STATE_COLUMNS}")
-    return _rollbite.STATE_FIRST_LINE + "\n" + state.to_csv(sep="\t", index=False, na_rep="")
+    learnt = state.attrs.get("rheology", _rheology(rheology))
+    # A count read back as a float (a frame through a CSV file) is written as the whole number it is.
+    rows = state.assign(Beyond_screen=pd.to_numeric(state["Beyond_screen"]).round().astype("Int64"))
+    text = (_rollbite.STATE_FIRST_LINE + "\n" + _RHEOLOGY_LINE + learnt + "\n"
+            + rows.to_csv(sep="\t", index=False, na_rep="") + _LAST_LINE + "\n")
+    return text.encode("utf-8", "surrogateescape")
 
 
 def plot_replay(table, path=None, title=None, overwrite=False):
     """The force error of every coil and stand, the frozen setup's against the adapted prediction's, one
     panel a stand, with each stand's roll changes (dashed), the changes of class (dotted) and the measured
-    forces screened as beyond the screen (crosses) marked. With
+    forces left out as implausible (crosses) marked. With
     ``path`` the picture is saved by the rules of every front end, as ``plot_schedule`` saves its own.
     Returns the matplotlib figure."""
     from matplotlib.figure import Figure
@@ -123,13 +170,14 @@ def plot_replay(table, path=None, title=None, overwrite=False):
     for ax, stand in zip(axes, stands):
         rows = table[table["Stand"] == stand]
         x = rows["Coil"].map(position).to_numpy()
-        screened = rows["Screened"].str.startswith("the measured force lies").to_numpy()
+        # A table read back from its file has the flags as 0 and 1.
+        screened = rows["Force_screened"].fillna(False).astype(bool).to_numpy()
         ax.plot(x[~screened], rows["Frozen_error"][~screened], ".", markersize=2, color="0.6", label="frozen setup")
         ax.plot(x[~screened], rows["Error"][~screened], ".", markersize=2, color="C0", label="adapted")
         ax.plot(x[screened], rows["Error"][screened], "x", markersize=4, color="C3", label="screened measurement")
-        for change in x[rows["Roll_change"].to_numpy()]:
+        for change in x[rows["Roll_change"].fillna(False).astype(bool).to_numpy()]:
             ax.axvline(change, color="C3", linestyle="--", linewidth=0.8)
-        classes = rows["Class"].to_numpy()
+        classes = rows["Class"].fillna("").astype(str).to_numpy()
         for k in np.flatnonzero(classes[1:] != classes[:-1]) + 1:
             ax.axvline(x[k], color="0.3", linestyle=":", linewidth=0.8)
         ax.axhline(0.0, color="k", linewidth=0.5)

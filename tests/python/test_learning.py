@@ -82,8 +82,26 @@ def test_a_replay_resumed_from_its_state_is_the_whole_replay_on_any_threads(tmp_
     pd.testing.assert_frame_equal(end, state)
     figure = rollbite.plot_replay(whole, tmp_path / "replay.png")
     assert len(figure.axes) == 5 and (tmp_path / "replay.png").read_bytes().startswith(b"\x89PNG")
-    with pytest.raises(ValueError, match="line 2: coil C00001, stand S1: Force 'heavy' is not a number"):
-        rollbite.replay(log.assign(Force=["heavy"] + list(log["Force [kN]"].iloc[1:])).drop(columns="Force [kN]"))
+    wrong = log.assign(Force=["heavy"] + list(log["Force [kN]"].iloc[1:])).drop(columns="Force [kN]")
+    with pytest.raises(ValueError, match="row labelled 'C1': coil C00001, stand S1: Force 'heavy' is not a number"):
+        rollbite.replay(wrong.set_axis(["C1"] + list(wrong.index[1:])))
+
+
+def test_a_replay_takes_its_table_and_state_back_from_their_files(tmp_path):
+    log = pd.read_csv(MILL_LOG / "tandem_log.txt", sep="\t", comment="#", nrows=200)
+    table, state = rollbite.replay(log, "smatch", class_key="Class", threads=1)
+    table.to_csv(tmp_path / "replay.tsv", sep="\t", index=False)
+    state.to_csv(tmp_path / "state.csv", index=False)
+    read = pd.read_csv(tmp_path / "state.csv", dtype={"Class": str}, keep_default_na=False, na_values={"Friction": [""]})
+    again, later = rollbite.replay(log, "smatch", state=read, threads=1)
+    assert later.attrs.get("rheology") == "smatch" and len(again) == len(table)
+    figure = rollbite.plot_replay(pd.read_csv(tmp_path / "replay.tsv", sep="\t"))
+    assert len(figure.axes) == 5
+    with pytest.raises(ValueError, match="learnt with --rheology smatch, not --rheology constant"):
+        rollbite.replay(log, "constant", state=state)
+    for screen in (0, -5, float("nan"), "20"):
+        with pytest.raises(ValueError, match="screen must be a positive percentage"):
+            rollbite.replay(log, "smatch", screen=screen)
 
 
 def test_the_docs_list_every_column_of_the_table_with_its_unit():

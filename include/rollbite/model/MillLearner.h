@@ -74,6 +74,7 @@ struct StandReplay {
     double measuredFactor = 0.0;   // what the measurement says; NaN when nothing was learnt
     double measuredFriction = 0.0; // NaN when the friction was not learnt
     std::string screened;          // why (part of) the measurement was not learnt from; empty when all was
+    bool forceScreened = false;    // the measured force was not learnt from: none, or implausible
     bool firstOfClass = false;     // the stand's first coil of this class, or first after other classes
     bool rollChange = false;
 };

@@ -36,8 +36,14 @@ bool Arguments::parse(const std::vector<std::string>& arguments, const std::vect
             return false;
         }
         if (option->takesValue && !inlineValue) {
-            if (k + 1 >= arguments.size()) {
-                error = argument + " needs a value";
+            // An option's name after it is the value forgotten ("--out --force"); --out=--force writes one.
+            const bool nextIsOption =
+                k + 1 < arguments.size() && std::any_of(known.begin(), known.end(), [&](const Option& o) {
+                    return arguments[k + 1] == o.name;
+                });
+            if (k + 1 >= arguments.size() || nextIsOption) {
+                error = argument + " needs a value" +
+                        (nextIsOption ? ", not the option " + arguments[k + 1] : "");
                 return false;
             }
             value = arguments[++k];

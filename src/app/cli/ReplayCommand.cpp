@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <set>
 #include <sstream>
 #include <system_error>
 #include <unistd.h>
@@ -103,7 +104,9 @@ bool ReplayCommand::parseSettings(const Arguments& arguments, LearnerSettings& s
         return false;
     }
     if (!settings.valid()) {
-        error = "--gains must lie in (0, 1] and --screen be a positive percentage";
+        error = !(settings.forceScreen > 0.0)
+                    ? "--screen must be a positive percentage, not '" + arguments.value("--screen") + "'"
+                    : "--gains must lie in (0, 1], not '" + arguments.value("--gains") + "'";
         return false;
     }
     return true;
@@ -131,6 +134,12 @@ bool ReplayCommand::parse(const Arguments& arguments, Request& request, std::str
     }
     if (arguments.has("--class")) {
         request.classKey = splitAtCommas(arguments.value("--class"));
+        if (request.classKey.empty() || std::any_of(request.classKey.begin(), request.classKey.end(),
+                                                    [](const std::string& name) { return name.empty(); })) {
+            error = "--class needs the names of the log's columns that make a class, not '" +
+                    arguments.value("--class") + "'";
+            return false;
+        }
     }
     for (const char* option : {"--state", "--out"}) {
         if (arguments.has(option) && (arguments.value(option).empty() || arguments.value(option) == "-")) {
@@ -150,18 +159,20 @@ bool ReplayCommand::parse(const Arguments& arguments, Request& request, std::str
     return parseSettings(arguments, request.settings, error);
 }
 
-bool ReplayCommand::readState(const std::string& path, LearnerState& state, bool& found, std::ostream& err) {
+bool ReplayCommand::readState(const Request& request, LearnerState& state, bool& found, std::ostream& err) {
     std::error_code error;
+    const std::string& path = request.state;
     found =
         !path.empty() && std::filesystem::exists(path, error) && std::filesystem::file_size(path, error) > 0;
     if (!found) {
         return true;
     }
     std::ifstream file(path, std::ios::binary);
-    std::string failure;
-    if (!file || !LearnerStateFile::read(file, state, failure)) {
-        err << "rollbite: the state file " << path << " is no learner state ("
-            << (file ? failure : "it cannot be read") << "); nothing was written\n";
+    std::string failure = "it cannot be read";
+    if (!file.is_open() ||
+        !LearnerStateFile::read(file, request.rheology, request.settings, state, failure)) {
+        err << "rollbite: the state file " << path << " is no learner state of this replay (" << failure
+            << "); nothing was written\n";
         return false;
     }
     return true;
@@ -174,9 +185,27 @@ bool ReplayCommand::checkOutputs(const Request& request, std::ostream& err) {
     } else {
         guard.addInput(request.log);
     }
-    // The state file is read and written back: it is an input of no other file, and nothing else.
+    // The state file is read and written back: a regular file, an input of no other file, and nothing else.
     if (!request.state.empty()) {
-        if (guard.check(request.state, LearnerStateFile::form()) != OutputProblem::None) {
+        std::error_code error;
+        const auto status = std::filesystem::status(request.state, error);
+        if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+            err << "rollbite: the state file " << request.state
+                << (std::filesystem::is_directory(status) ? " is a folder" : " is no regular file")
+                << "; nothing was written\n";
+            return false;
+        }
+        // Another file is never replaced by a state, not even with --force: it is no state to go on from.
+        const OutputProblem problem = guard.check(request.state, LearnerStateFile::form());
+        if (problem == OutputProblem::OtherData ||
+            (problem == OutputProblem::None &&
+             OutputGuard::holdsOtherData(request.state, LearnerStateFile::form()))) {
+            err << "rollbite: the state file " << request.state
+                << " is no learner state (its first line is not that of a learner state file); nothing was "
+                   "written\n";
+            return false;
+        }
+        if (problem != OutputProblem::None) {
             err << "rollbite: " << guard.message(request.state, LearnerStateFile::form(), "the state file")
                 << "; nothing was written\n";
             return false;
@@ -191,19 +220,25 @@ bool ReplayCommand::checkOutputs(const Request& request, std::ostream& err) {
     return true;
 }
 
-int ReplayCommand::writeOutputs(const Request& request, const std::string& table, const std::string& state,
-                                std::ostream& err) {
-    StagedFiles files;
-    std::vector<std::string> texts;
+void ReplayCommand::addOutputs(const Request& request, StagedFiles& files) {
     if (!request.out.empty()) {
         StagedFile& file = files.add(request.out);
         if (!request.force) {
             file.keepOtherData(OutputForm(ReplayColumns::header(), "it is no replay table"));
         }
-        texts.push_back(table);
     }
     if (!request.state.empty()) {
         files.add(request.state).keepOtherData(LearnerStateFile::form());
+    }
+}
+
+int ReplayCommand::writeOutputs(const Request& request, StagedFiles& files, const std::string& table,
+                                const std::string& state, std::ostream& err) {
+    std::vector<std::string> texts;
+    if (!request.out.empty()) {
+        texts.push_back(table);
+    }
+    if (!request.state.empty()) {
         texts.push_back(state);
     }
     std::string failure;
@@ -212,6 +247,22 @@ int ReplayCommand::writeOutputs(const Request& request, const std::string& table
         return kFailure;
     }
     return 0;
+}
+
+void ReplayCommand::warnOfOtherStands(const LearnerState& state, const MillLog& log, std::ostream& err) {
+    std::set<std::string> named;
+    for (const MillLog::Coil& coil : log.coils()) {
+        for (const StandPass& pass : coil.stands) {
+            named.insert(pass.stand);
+        }
+    }
+    const bool known =
+        std::any_of(state.stands.begin(), state.stands.end(),
+                    [&named](const LearnerState::Stand& stand) { return named.count(stand.name) > 0; });
+    if (!state.stands.empty() && !known) {
+        err << "rollbite: warning: the state file knows the stands " << state.stands.front().name << " ... "
+            << state.stands.back().name << ", none of the log's: every stand starts afresh\n";
+    }
 }
 
 int ReplayCommand::run(const Arguments& arguments, std::ostream& err) {
@@ -225,15 +276,26 @@ int ReplayCommand::run(const Arguments& arguments, std::ostream& err) {
         return kFailure;
     }
     MillLog log;
+    if (!readLog(request.log, request.rheology, request.classKey, log, err) || !checkOutputs(request, err)) {
+        return kFailure;
+    }
+    // The files stay locked from before the state is read until the new one is in place: two replays
+    // going on from one state file never both learn from it.
+    StagedFiles files;
+    addOutputs(request, files);
+    if (!files.lock(error)) {
+        err << "rollbite: " << error << "; nothing was written\n";
+        return kFailure;
+    }
     LearnerState start;
     bool resumed = false;
-    if (!readLog(request.log, request.rheology, request.classKey, log, err) ||
-        !readState(request.state, start, resumed, err) || !checkOutputs(request, err)) {
+    if (!readState(request, start, resumed, err)) {
         return kFailure;
     }
     Interruption interruption;
     MillLearner learner(request.rheology, request.settings);
     if (resumed) {
+        warnOfOtherStands(start, log, err);
         learner.setState(start);
     }
     ReplaySummary summary(err, !request.quiet && isatty(STDERR_FILENO) == 1, log.coils().size());
@@ -261,7 +323,8 @@ int ReplayCommand::run(const Arguments& arguments, std::ostream& err) {
         summary.coilsDone(last);
     }
     summary.clearProgress();
-    const int status = writeOutputs(request, table, LearnerStateFile::text(learner.state()), err);
+    const int status =
+        writeOutputs(request, files, table, LearnerStateFile::text(learner.state(), request.rheology), err);
     if (!request.quiet) {
         summary.print();
     }

@@ -11,6 +11,8 @@
 namespace rollbite {
 
 class Interruption;
+class MillLog;
+class StagedFiles;
 
 // rollbite replay LOG: a mill's log replayed coil by coil through the learner (docs/learning.md): each
 // coil predicted from what the coils before it taught, then learnt from; the table of predictions and
@@ -41,10 +43,14 @@ private:
     static bool parse(const Arguments& arguments, Request& request, std::string& error);
     static bool parseSettings(const Arguments& arguments, LearnerSettings& settings, std::string& error);
     // The state to start from: none when the file is missing or empty. False, with the message.
-    static bool readState(const std::string& path, LearnerState& state, bool& found, std::ostream& err);
+    static bool readState(const Request& request, LearnerState& state, bool& found, std::ostream& err);
     static bool checkOutputs(const Request& request, std::ostream& err);
-    static int writeOutputs(const Request& request, const std::string& table, const std::string& state,
-                            std::ostream& err);
+    // The table and the state file, in this order, to be staged and locked.
+    static void addOutputs(const Request& request, StagedFiles& files);
+    static int writeOutputs(const Request& request, StagedFiles& files, const std::string& table,
+                            const std::string& state, std::ostream& err);
+    // A state none of whose stands the log names was most likely learnt on another mill.
+    static void warnOfOtherStands(const LearnerState& state, const MillLog& log, std::ostream& err);
 };
 
 } // namespace rollbite

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 namespace rollbite {
@@ -21,6 +22,10 @@ constexpr double kPercent = 100.0;
 // The strip a mill rolls, as a schedule takes it (mm).
 constexpr double kNarrowestStrip = 100.0;
 constexpr double kWidestStrip = 5000.0;
+// A forward slip beyond these (%) is a wrong speed or a wrong unit: no pass slips so.
+constexpr double kLowestSlip = -50.0;
+constexpr double kHighestSlip = 100.0;
+constexpr const char* kClassJoint = "/"; // between the values of the class key's columns
 
 // The columns of a log; their order here is the order of the places below.
 enum ColumnIndex {
@@ -98,13 +103,16 @@ bool MillLog::read(std::istream& file, RheologyKind rheology, const std::vector<
         if (++line_ == 1) {
             TableCells::dropByteOrderMark(line);
         }
-        const std::vector<std::string> cells = TableCells::cellsOf(line);
+        // Every row is split as the header is: a comma inside a row of a tab-separated log is no separator.
+        const std::vector<std::string> cells =
+            inRows_ && separator_ != ' ' ? TableCells::cellsOf(line, separator_) : TableCells::cellsOf(line);
         if (cells.empty() || (!cells[0].empty() && cells[0][0] == '#')) {
             continue;
         }
         if (inRows_) {
-            readRow(cells, TableCells::separatorOf(line));
+            readRow(cells, separator_ != ' ' ? separator_ : TableCells::separatorOf(line));
         } else {
+            separator_ = TableCells::separatorOf(line);
             readHeader(cells);
         }
     }
@@ -201,6 +209,9 @@ void MillLog::readRow(const std::vector<std::string>& cells, char separator) {
                          : "coil " + TableCells::shown(id) + ": a row without its stand");
         return;
     }
+    if (!tabFree(id, kCoil, where) || !tabFree(stand, kStand, where)) {
+        return;
+    }
     if (separator != '\t' && cells.size() < header_.size()) {
         error(where + ": " + std::to_string(cells.size()) + " values, but the header row names " +
               std::to_string(header_.size()) + " columns (a value not given is written -)");
@@ -208,8 +219,8 @@ void MillLog::readRow(const std::vector<std::string>& cells, char separator) {
     }
     StandPass pass;
     pass.stand = stand;
-    for (std::size_t k = 0; k < classPlaces_.size(); ++k) {
-        pass.productClass += (k == 0 ? "" : "/") + cellAt(static_cast<std::size_t>(classPlaces_[k]));
+    if (!readClass(cells, where, pass.productClass)) {
+        return;
     }
     std::vector<double> values(places_.size(), kNaN);
     bool readable = true;
@@ -238,6 +249,7 @@ void MillLog::readRow(const std::vector<std::string>& cells, char separator) {
     pass.measuredSlip = !std::isnan(values[kSlip])
                             ? values[kSlip]
                             : (values[kExitSpeed] / values[kRollSpeed] - 1.0) * kPercent;
+    checkSlip(values, where);
     pass.measuredTorque = values[kTorque];
     const double change = values[kRollChange];
     if (!std::isnan(change) && change != 0.0 && change != 1.0) {
@@ -252,6 +264,61 @@ void MillLog::readRow(const std::vector<std::string>& cells, char separator) {
         error(where + ": Force must be positive (kN)");
     }
     addToCoil(id, pass, where);
+}
+
+bool MillLog::tabFree(const std::string& cell, const std::string& column, const std::string& where) {
+    if (cell.find('\t') == std::string::npos) {
+        return true;
+    }
+    error(where + ": " + column + " '" + TableCells::shown(cell) +
+          "' holds a tab, which the table's rows cannot");
+    return false;
+}
+
+bool MillLog::readClass(const std::vector<std::string>& cells, const std::string& where,
+                        std::string& productClass) {
+    productClass.clear();
+    for (std::size_t k = 0; k < classPlaces_.size(); ++k) {
+        const auto index = static_cast<std::size_t>(classPlaces_[k]);
+        const std::string cell = index < cells.size() ? cells[index] : std::string();
+        if (cell.empty() || cell == kNotGiven) {
+            error(where + ": " + classKey_[k] + " is missing (a column of the class key)");
+            return false;
+        }
+        // The class is the key's values joined by '/': one holding it would be another class's name.
+        if (classPlaces_.size() > 1 && cell.find(kClassJoint) != std::string::npos) {
+            error(where + ": " + classKey_[k] + " '" + TableCells::shown(cell) + "' holds a '" + kClassJoint +
+                  "', which joins the columns of the class key");
+            return false;
+        }
+        if (!tabFree(cell, classKey_[k], where)) {
+            return false;
+        }
+        productClass += (k == 0 ? "" : kClassJoint) + cell;
+    }
+    return true;
+}
+
+void MillLog::checkSlip(const std::vector<double>& values, const std::string& where) {
+    const double rollSpeed = values[kRollSpeed];
+    const double exitSpeed = values[kExitSpeed];
+    for (const int c : {kRollSpeed, kExitSpeed}) {
+        if (!std::isnan(values[c]) && !(values[c] > 0.0)) {
+            error(where + ": " + kColumns[c].name + " must be positive (m/s)");
+        }
+    }
+    if (std::isnan(values[kSlip]) && std::isnan(rollSpeed) != std::isnan(exitSpeed)) {
+        error(where + ": a forward slip needs both Roll_surface_speed and Exit_speed, or Forward_slip");
+    }
+    const double slip = std::isnan(values[kSlip]) ? (exitSpeed / rollSpeed - 1.0) * kPercent : values[kSlip];
+    if (std::isfinite(slip) && !(slip > kLowestSlip && slip < kHighestSlip)) {
+        char shown[32];
+        std::snprintf(shown, sizeof shown, "%.4g", slip);
+        const bool fromSpeeds = std::isnan(values[kSlip]);
+        error(where + ": " +
+              (fromSpeeds ? "the forward slip from Exit_speed and Roll_surface_speed, " : "Forward_slip ") +
+              shown + (fromSpeeds ? " %," : " %") + " is no slip of a pass (one lies between -50 and 100 %)");
+    }
 }
 
 void MillLog::addToCoil(const std::string& id, const StandPass& pass, const std::string& where) {

@@ -50,6 +50,14 @@ private:
     // and NaN, true, when it is not given.
     bool valueOf(const std::vector<std::string>& cells, const Column& column, const std::string& where,
                  double& value);
+    // A name (coil, stand, class) goes into a tab-separated table: false (with the error) when it holds a
+    // tab.
+    bool tabFree(const std::string& cell, const std::string& column, const std::string& where);
+    // The coil's class from the key's columns; false (with the error) when a value is missing.
+    bool readClass(const std::vector<std::string>& cells, const std::string& where,
+                   std::string& productClass);
+    // The speeds given are positive, both given when the slip is not, and the slip one a pass can have.
+    void checkSlip(const std::vector<double>& values, const std::string& where);
     void addToCoil(const std::string& id, const StandPass& pass, const std::string& where);
     void error(const std::string& message);
 
@@ -62,6 +70,7 @@ private:
     std::vector<std::string> errors_;
     long long line_ = 0;
     bool inRows_ = false;
+    char separator_ = '\t'; // the header's: every row is split at it
 };
 
 } // namespace rollbite

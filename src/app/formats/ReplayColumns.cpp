@@ -37,6 +37,7 @@ constexpr ReplayColumn kColumns[] = {
     {"Predicted_torque", "kN m", Kind::Number, [](Said s, Pass) { return s.predictedTorque; }, nullptr},
     {"First_of_class", "", Kind::Flag, [](Said s, Pass) { return s.firstOfClass ? 1.0 : 0.0; }, nullptr},
     {"Roll_change", "", Kind::Flag, [](Said s, Pass) { return s.rollChange ? 1.0 : 0.0; }, nullptr},
+    {"Force_screened", "", Kind::Flag, [](Said s, Pass) { return s.forceScreened ? 1.0 : 0.0; }, nullptr},
     {"Screened", "", Kind::Text, nullptr, [](Said s, const std::string&) { return s.screened; }},
     {"Reason", "", Kind::Text, nullptr, [](Said s, const std::string&) { return s.reason; }},
 };

@@ -22,6 +22,23 @@ namespace {
 
 constexpr mode_t kNewFileMode = 0666;     // less the process's umask, as any new file
 constexpr mode_t kPermissionBits = 07777; // of a file's mode
+constexpr int kLockAttempts = 8;          // of taking the lock of a file replaced meanwhile
+constexpr int kLinksFollowed = 40;        // as the kernel follows at most
+
+// The file a path names: a symbolic link followed to its end, so that the file it points to is replaced
+// and the link stays.
+std::string followLinks(const std::string& path) {
+    fs::path at(path);
+    std::error_code error;
+    for (int k = 0; k < kLinksFollowed && fs::is_symlink(fs::symlink_status(at, error)); ++k) {
+        const fs::path to = fs::read_symlink(at, error);
+        if (error) {
+            break;
+        }
+        at = to.is_absolute() ? to : at.parent_path() / to;
+    }
+    return at.string();
+}
 
 std::string reasonOf(int error) {
     return std::string(" (") + std::strerror(error) + ")";
@@ -37,7 +54,7 @@ int makeHidden(const fs::path& folder, const fs::path& target, std::string& name
 
 } // namespace
 
-StagedFile::StagedFile(std::string target) : target_(std::move(target)) {}
+StagedFile::StagedFile(std::string target) : target_(std::move(target)), real_(followLinks(target_)) {}
 
 StagedFile::~StagedFile() {
     if (!staged_.empty() && !placed_) {
@@ -51,7 +68,7 @@ StagedFile::~StagedFile() {
 
 bool StagedFile::create(std::string& failure) {
     writtenThrough_ = OutputGuard::writtenThrough(target_);
-    const fs::path target(target_);
+    const fs::path target(real_);
     std::error_code error;
     // A device's folder (/dev) is no place for a file: its text waits in the temporary folder.
     const fs::path folder = writtenThrough_ ? fs::temp_directory_path(error) : target.parent_path();
@@ -82,30 +99,56 @@ bool StagedFile::write(const std::string& text, std::string& failure) {
 }
 
 bool StagedFile::lock(std::string& failure) {
+    if (staged_.empty()) {
+        writtenThrough_ = OutputGuard::writtenThrough(target_);
+    }
     if (writtenThrough_ || lock_ >= 0) {
         return true;
     }
-    // Any descriptor of the file takes its lock; one that cannot be opened at all cannot be written by a
-    // run either. A file that is missing now is put in place only if it is still missing then (place).
-    missingAtLock_ = false;
-    lock_ = ::open(target_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (lock_ < 0 && errno == ENOENT) {
-        std::error_code error;
-        missingAtLock_ = !fs::exists(fs::symlink_status(target_, error));
-        return true;
-    }
-    if (lock_ < 0) {
-        lock_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
-    }
-    if (lock_ >= 0 && flock(lock_, LOCK_EX | LOCK_NB) != 0) {
+    // The lock belongs to the file now at the path: one replaced while it was being taken is taken again.
+    for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
+        if (!openLock(failure)) {
+            return false;
+        }
+        struct stat locked = {};
+        struct stat now = {};
+        if (lock_ < 0 || (fstat(lock_, &locked) == 0 && ::stat(real_.c_str(), &now) == 0 &&
+                          locked.st_dev == now.st_dev && locked.st_ino == now.st_ino)) {
+            break;
+        }
         unlock();
-        failure = target_ + " is being written by another run, which holds its lock";
+    }
+    // A file that cannot be written is not replaced either, as a shell would not write it.
+    if (lock_ >= 0 && ::access(real_.c_str(), W_OK) != 0) {
+        unlock();
+        failure = "cannot write " + target_ + reasonOf(errno);
         return false;
     }
     // What came into the file since the rules were checked, before this lock, counts as well.
     if (form_ && OutputGuard::holdsOtherData(target_, *form_)) {
         unlock();
         failure = target_ + " holds other data since it was checked";
+        return false;
+    }
+    return true;
+}
+
+bool StagedFile::openLock(std::string& failure) {
+    // Any descriptor of the file takes its lock; one that cannot be opened at all cannot be written by a
+    // run either. A file that is missing now is put in place only if it is still missing then (place).
+    missingAtLock_ = false;
+    lock_ = ::open(real_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (lock_ < 0 && errno == ENOENT) {
+        std::error_code error;
+        missingAtLock_ = !fs::exists(fs::symlink_status(real_, error));
+        return true;
+    }
+    if (lock_ < 0) {
+        lock_ = ::open(real_.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
+    }
+    if (lock_ >= 0 && flock(lock_, LOCK_EX | LOCK_NB) != 0) {
+        unlock();
+        failure = target_ + " is being written by another run, which holds its lock";
         return false;
     }
     return true;
@@ -166,7 +209,7 @@ bool StagedFile::place(std::string& failure, const RowFile::StopRequested& stopR
     if (missingAtLock_) {
         // Still missing, or some other run made it since the lock was taken: then it is kept.
         int renameError = 0;
-        if (!renamedIfMissing(staged_, target_, renameError)) {
+        if (!renamedIfMissing(staged_, real_, renameError)) {
             failure = renameError == EEXIST
                           ? target_ + " was made by another run since it was checked"
                           : "cannot put " + target_ + " in place (" + std::strerror(renameError) + ")";
@@ -176,27 +219,26 @@ bool StagedFile::place(std::string& failure, const RowFile::StopRequested& stopR
         placed_ = true;
         return true;
     }
-    existed_ = fs::exists(fs::symlink_status(target_, error));
+    existed_ = fs::exists(fs::symlink_status(real_, error));
     struct stat earlier = {};
-    if (existed_ && ::stat(target_.c_str(), &earlier) == 0 && S_ISREG(earlier.st_mode)) {
+    if (existed_ && ::stat(real_.c_str(), &earlier) == 0 && S_ISREG(earlier.st_mode)) {
         ::chmod(staged_.c_str(), earlier.st_mode & kPermissionBits); // the earlier file's permissions stay
     }
     // The earlier file stays reachable under a hidden name until the whole set is in place.
     kept_.clear();
     if (existed_) {
-        const int descriptor =
-            makeHidden(fs::path(target_).parent_path(), fs::path(target_).filename(), kept_);
+        const int descriptor = makeHidden(fs::path(real_).parent_path(), fs::path(real_).filename(), kept_);
         if (descriptor >= 0) {
             ::close(descriptor);
             ::unlink(kept_.c_str());
-            if (::link(target_.c_str(), kept_.c_str()) != 0) {
+            if (::link(real_.c_str(), kept_.c_str()) != 0) {
                 kept_.clear(); // a file system without hard links: the earlier file cannot come back
             }
         } else {
             kept_.clear();
         }
     }
-    fs::rename(staged_, target_, error);
+    fs::rename(staged_, real_, error);
     if (error) {
         if (!kept_.empty()) {
             ::unlink(kept_.c_str());
@@ -229,10 +271,10 @@ bool StagedFile::restore() {
     }
     bool restored = false;
     if (!kept_.empty()) {
-        restored = ::rename(kept_.c_str(), target_.c_str()) == 0;
+        restored = ::rename(kept_.c_str(), real_.c_str()) == 0;
         kept_.clear();
     } else if (!existed_) {
-        restored = ::unlink(target_.c_str()) == 0;
+        restored = ::unlink(real_.c_str()) == 0;
     }
     placed_ = false;
     staged_.clear();

@@ -61,9 +61,12 @@ public:
 
 private:
     void unlock();
+    // Opens the file at the path and takes its lock (none when it is missing).
+    bool openLock(std::string& failure);
     bool writeThrough(std::string& failure, const RowFile::StopRequested& stopRequested);
 
     std::string target_;
+    std::string real_; // the file the target names, its symbolic links followed: the one replaced
     std::string staged_;
     std::string kept_; // the earlier file, under a hidden name, while it may be restored
     bool writtenThrough_ = false;

@@ -41,8 +41,33 @@ char TableCells::separatorOf(const std::string& line) {
 }
 
 std::vector<std::string> TableCells::cellsOf(const std::string& line) {
+    return cellsOf(line, separatorOf(line));
+}
+
+namespace {
+
+// A cell in double quotes, as spreadsheets and pandas write one that holds the separator or a quote ("" in
+// it is one quote), from its opening quote at `open`: the position after its closing quote, npos when it
+// has none (the cell is then read as it is written).
+std::size_t quotedCell(const std::string& line, std::size_t open, std::string& cell) {
+    cell.clear();
+    for (std::size_t at = open + 1; at < line.size(); ++at) {
+        if (line[at] != '"') {
+            cell += line[at];
+        } else if (at + 1 < line.size() && line[at + 1] == '"') {
+            cell += '"';
+            ++at;
+        } else {
+            return at + 1;
+        }
+    }
+    return std::string::npos;
+}
+
+} // namespace
+
+std::vector<std::string> TableCells::cellsOf(const std::string& line, char separator) {
     std::vector<std::string> cells;
-    const char separator = separatorOf(line);
     if (separator == ' ') {
         std::string_view field;
         FieldReader fields(line);
@@ -51,10 +76,16 @@ std::vector<std::string> TableCells::cellsOf(const std::string& line) {
         }
         return cells;
     }
-    std::size_t start = 0;
-    for (std::size_t end = line.find(separator);; end = line.find(separator, start)) {
-        cells.push_back(
-            trimmed(line.substr(start, end == std::string::npos ? std::string::npos : end - start)));
+    for (std::size_t start = 0;;) {
+        const std::size_t open = line.find_first_not_of(" \r", start);
+        std::string cell;
+        std::size_t closed =
+            open != std::string::npos && line[open] == '"' ? quotedCell(line, open, cell) : std::string::npos;
+        const std::size_t end = line.find(separator, closed == std::string::npos ? start : closed);
+        if (closed == std::string::npos) {
+            cell = trimmed(line.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        }
+        cells.push_back(cell);
         if (end == std::string::npos) {
             break;
         }

@@ -6,12 +6,15 @@
 namespace rollbite {
 
 // The cells of a table a spreadsheet or a historian writes (a schedule file, a mill log): fields separated
-// by tabs when a line holds one (an empty cell is a value not given), else by commas (CSV), else by blanks;
+// by tabs when a line holds one (an empty cell is a value not given), else by commas (CSV, a cell in double
+// quotes when it holds the separator), else by blanks;
 // a header cell may carry a unit in brackets, "Force_limit [MN]"; and a cell as a message shows it.
 class TableCells {
 public:
     // The cells of one line, each trimmed; cells left empty at the end of a row are no columns.
     static std::vector<std::string> cellsOf(const std::string& line);
+    // Likewise split at `separator` (the header's, for every row of a table).
+    static std::vector<std::string> cellsOf(const std::string& line, char separator);
     // What separates them: a tab when the line holds one, else a comma when it holds one, else blanks.
     static char separatorOf(const std::string& line);
     // The cells of a header row from the second on, a unit in brackets joined to its name: a

@@ -11,7 +11,6 @@ namespace {
 
 constexpr double kPercentile = 0.95;
 constexpr std::chrono::milliseconds kRedrawInterval{250};
-constexpr const char* kBeyondScreen = "the measured force lies";
 
 std::string percent(double value) {
     char text[32];
@@ -29,8 +28,8 @@ void ReplaySummary::add(const StandReplay& said) {
         ++withoutResult_;
         return;
     }
-    if (said.screened.rfind(kBeyondScreen, 0) == 0) {
-        ++beyondScreen_; // most likely a wrong measurement: no error to count
+    if (said.forceScreened) {
+        ++beyondScreen_; // most likely a wrong measurement, or none: no error to count
         return;
     }
     if (!said.screened.empty()) {
@@ -94,7 +93,8 @@ void ReplaySummary::print() const {
     }
     err_ << "rollbite:   all  " << meanAndPercentile(all_.frozen) << " -> " << meanAndPercentile(all_.adapted)
          << "\n";
-    err_ << "rollbite: " << beyondScreen_ << " measured forces beyond the screen, left out; "
+    err_ << "rollbite: " << beyondScreen_
+         << " measured forces left out (missing, outside the model's range or beyond the screen); "
          << frictionsNotLearnt_ << " frictions not learnt; " << firstOfClass_.size()
          << " first coils of a class, adapted " << meanAndPercentile(firstOfClass_) << "; " << withoutResult_
          << " stands without a result\n";

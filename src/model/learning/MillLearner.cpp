@@ -55,6 +55,9 @@ std::vector<std::vector<StandReplay>> MillLearner::replayAll(const std::vector<s
             learnerOf(pass.stand); // every stand's learner made here, in the order the coils name them
         }
     }
+    if (stands_.empty()) {
+        return replays;
+    }
     // A stand learns from its own coils alone: each thread takes whole stands, in the coils' order.
     const std::size_t workers =
         std::clamp<std::size_t>(static_cast<std::size_t>(std::max(threads, 1)), 1, stands_.size());

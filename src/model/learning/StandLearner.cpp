@@ -127,11 +127,13 @@ bool StandLearner::measure(const StandPass& pass, StandReplay& said, Measured& m
     const double force = pass.measuredForce;
     if (!(force > 0.0) || !std::isfinite(force)) {
         said.screened = "no force was measured";
+        said.forceScreened = true;
         return false;
     }
     const double perWidth = force * kKilo / (kForceUnit * pass.width); // 9.81 N/mm
     if (!(perWidth > kLowestForce && perWidth < kHighestForce)) {
         said.screened = "the measured force is outside the model's range (150 to 5000 x 9.81 N/mm)";
+        said.forceScreened = true;
         return false;
     }
     if (!withinScreen(force / said.predictedForce - 1.0, said)) {
@@ -165,6 +167,7 @@ bool StandLearner::withinScreen(double departure, StandReplay& said) {
     said.screened = "the measured force lies " + number("%.1f", percent) +
                     " % from the prediction, beyond the screen of " + number("%g", settings_.forceScreen) +
                     " %";
+    said.forceScreened = true;
     return false;
 }
 
