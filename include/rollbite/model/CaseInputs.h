@@ -8,6 +8,8 @@
 
 namespace rollbite {
 
+class FlowStressLaw;
+
 // One case as values in memory: the numbers of its entry line and the record of its coefficient file.
 // Thicknesses and the roll diameter in mm; tensions, the roll's Young's modulus and stresses in MPa; the
 // measured force in units of 9.81 N/mm (tonnes-force per metre of width); the forward slip in percent.
@@ -30,6 +32,15 @@ struct CaseInputs {
     // (its strip speed in m/s is the roll surface speed in direct mode, the strip's exit speed in
     // inverse mode). Not read with the Constant rheology.
     std::array<double, kWS18Coefficients> coefficients{};
+    // With a flow-stress law (kLawRheology): the law, which must outlive the solve, its parameters in
+    // `coefficients` in the order of its parameters(), and what the pass gives it.
+    const FlowStressLaw* law = nullptr;
+    double Strain_in = 0.0;          // the equivalent strain the strip brings into the pass
+    double TemperatureIn = 0.0;      // degrees Celsius at the bite's entry, for a law of temperature
+    double TemperatureOut = 0.0;     // degrees Celsius at its exit
+    double Strip_speed = 0.0;        // m/s, for a law of strain rate: the roll surface speed in direct mode
+    double Flow_stress_factor = 1.0; // the law is multiplied by it
+    bool extrapolate = false;        // the law is used outside the ranges it was fitted in
     // Empty when the entry line and the coefficient record were read whole. Otherwise what could not be
     // read: the case is then an input failure with this reason, and is not solved.
     std::string unreadable;

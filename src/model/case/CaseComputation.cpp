@@ -1,5 +1,6 @@
 #include "model/case/CaseComputation.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace rollbite {
@@ -71,9 +72,29 @@ void CaseComputation::setUpRheology(const CaseInputs& inputs) {
     case kWS18Rheology:
         readWS18Record(inputs);
         break;
+    case kLawRheology:
+        readLaw(inputs);
+        break;
     default:
         break;
     }
+}
+
+LawConditions CaseComputation::lawConditions(const CaseInputs& inputs) {
+    LawConditions conditions;
+    conditions.strainIn = inputs.Strain_in;
+    conditions.temperatureIn = inputs.TemperatureIn;
+    conditions.temperatureOut = inputs.TemperatureOut;
+    conditions.stripSpeed = inputs.Strip_speed;
+    conditions.factor = inputs.Flow_stress_factor;
+    conditions.extrapolate = inputs.extrapolate;
+    return conditions;
+}
+
+void CaseComputation::readLaw(const CaseInputs& inputs) {
+    LawParameters parameters{};
+    std::copy_n(inputs.coefficients.begin(), kMaxLawParameters, parameters.begin());
+    modelHandler.Law_rheology.reset(inputs.law, parameters, lawConditions(inputs));
 }
 
 void CaseComputation::setErrorClass(ErrorClass error) {
@@ -115,6 +136,9 @@ std::string CaseComputation::inputFailures(const Rolling& record) const {
     appendChecks(list, record.Failed_checks, "");
     if (modelHandler.Rheology_kind == kWS18Rheology) {
         appendChecks(list, modelHandler.WS18_rheology.WS18_inputs.Failed_checks, "WS18 ");
+    }
+    if (modelHandler.Rheology_kind == kLawRheology && !modelHandler.Law_rheology.Failures.empty()) {
+        list += (list.empty() ? "" : ", ") + modelHandler.Law_rheology.Failures;
     }
     return list;
 }

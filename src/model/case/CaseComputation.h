@@ -47,6 +47,9 @@ protected:
     virtual Rolling& startRecord(const CaseInputs& inputs) = 0;
     virtual void applyConstantRheology() = 0;
     virtual void readWS18Record(const CaseInputs& inputs) = 0;
+    // The case's flow-stress law, its parameters and what the pass gives it.
+    virtual void readLaw(const CaseInputs& inputs);
+    static LawConditions lawConditions(const CaseInputs& inputs);
     // The reason of an INTERNAL case, from the first failure of the model's last solve; sets the
     // result's failedStep.
     virtual std::string failureReason() = 0;

@@ -39,6 +39,28 @@ void DirectCase::readWS18Record(const CaseInputs& inputs) {
     modelHandler.setWS18Rheology(values);
 }
 
+void DirectCase::readLaw(const CaseInputs& inputs) {
+    CaseComputation::readLaw(inputs);
+    // As with WS18: the exit speed first assumes 7 percent forward slip over the roll surface speed.
+    referenceStripSpeed = inputs.Strip_speed;
+    modelHandler.Law_rheology.Conditions.stripSpeed = referenceStripSpeed * kAssumedSlipFactor;
+}
+
+void DirectCase::setStripSpeed(double speed) {
+    if (modelHandler.Rheology_kind == kWS18Rheology) {
+        modelHandler.WS18_rheology.WS18_inputs.Strip_speed = speed;
+    } else {
+        modelHandler.Law_rheology.Conditions.stripSpeed = speed;
+    }
+}
+
+bool DirectCase::speedCoupled() const {
+    const ModelHandler& handler = modelHandler;
+    return handler.Rheology_kind == kWS18Rheology ||
+           (handler.Rheology_kind == kLawRheology && handler.Law_rheology.Law != nullptr &&
+            handler.Law_rheology.Law->readsStrainRate());
+}
+
 void DirectCase::coupleSpeedAndSlip() {
     // The exit speed of the strip is the roll speed times (1 + forward slip), and the slip depends on the
     // speed through the strain rates: iterate until the slip settles.
@@ -51,7 +73,7 @@ void DirectCase::coupleSpeedAndSlip() {
         modelHandler.solveDirect(force, slip);
         ++iterations;
         slip = slip / 100.0;
-        modelHandler.WS18_rheology.WS18_inputs.Strip_speed = (slip + 1.0) * referenceStripSpeed;
+        setStripSpeed((slip + 1.0) * referenceStripSpeed);
     } while (std::abs(slip - previousSlip) > kSlipTolerance && iterations < kMaxCouplingIterations);
 }
 
@@ -65,6 +87,8 @@ int DirectCase::solve() {
             resetOutputs();
             return preparation;
         }
+    } else if (speedCoupled()) {
+        coupleSpeedAndSlip();
     }
     const int notConverged = modelHandler.solveDirect(result.Rolling_Force, result.Forward_Slip);
     result.Has_Converged = notConverged == 0 ? Convergence::Yes : Convergence::No;

@@ -16,16 +16,21 @@ public:
     bool checkOutputs() override;
     int inputCheckCode() override;
 
-    double referenceStripSpeed; // m/s, the WS18 record's roll surface speed as read
+    double referenceStripSpeed; // m/s, the roll surface speed as read (WS18's record, a law's inputs)
 
 protected:
     Rolling& startRecord(const CaseInputs& inputs) override;
     void applyConstantRheology() override;
     void readWS18Record(const CaseInputs& inputs) override;
+    void readLaw(const CaseInputs& inputs) override;
     std::string failureReason() override;
 
 private:
     void coupleSpeedAndSlip();
+    // The strip's exit speed the rheology computes with (m/s): WS18's record's, or the law's.
+    void setStripSpeed(double speed);
+    // True when the flow stress depends on the strip's speed: WS18, or a law of the strain rate.
+    bool speedCoupled() const;
 
     FailedStep preparationFailure_ = FailedStep::None; // of the WS18 preparation pass
 };

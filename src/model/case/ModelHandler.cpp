@@ -48,6 +48,14 @@ bool ModelHandler::checkCaseInputs(int mode) {
         WS18_rheology.Exit_thickness = record.Exit_thickness;
         return rollingValid && WS18_rheology.WS18_inputs.checkInputs();
     }
+    case kLawRheology: {
+        // The law carries the flow stress: an offset on top of it may be zero.
+        const bool rollingValid = record.checkInputsWithOffset(false);
+        Law_rheology.Entry_thickness = record.Entry_thickness;
+        Law_rheology.Exit_thickness = record.Exit_thickness;
+        const bool lawValid = Law_rheology.checkInputs(record.Working_roll_diameter);
+        return rollingValid && lawValid;
+    }
     default:
         return false;
     }
@@ -59,6 +67,8 @@ Rheology& ModelHandler::currentRheology() {
         return Smatch_rheology;
     case kWS18Rheology:
         return WS18_rheology;
+    case kLawRheology:
+        return Law_rheology;
     default:
         return Constant_rheology;
     }
@@ -73,6 +83,12 @@ double ModelHandler::exitFlowStress(double exitThickness, double offsetYieldStre
         const double flowStress =
             WS18_rheology.flowStressAt(kLastPoint, kEpsilon, exitThickness, offsetYieldStress);
         status = WS18_rheology.Has_Failed;
+        return flowStress;
+    }
+    case kLawRheology: {
+        const double flowStress =
+            Law_rheology.flowStressAt(kLastPoint, kEpsilon, exitThickness, offsetYieldStress);
+        status = Law_rheology.Has_Failed;
         return flowStress;
     }
     default:

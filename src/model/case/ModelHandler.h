@@ -4,9 +4,10 @@
 #include "inputs/DirectInputs.h"
 #include "inputs/SmatchInputs.h"
 #include "inputs/WS18Inputs.h"
-#include "model/case/InverseSearch.h"
 #include "model/bite/Models.h"
+#include "model/case/InverseSearch.h"
 #include "rheology/Constant.h"
+#include "rheology/LawRheology.h"
 #include "rheology/Smatch.h"
 #include "rheology/WS18.h"
 #include "rollbite/Kinds.h"
@@ -58,6 +59,7 @@ public:
     Constant Constant_rheology;
     Smatch Smatch_rheology;
     WS18 WS18_rheology;
+    LawRheology Law_rheology;
     double Model_forward_slip; // percent
     std::int32_t Rheology_kind;
     std::int32_t Solve_failed;

@@ -1,0 +1,235 @@
+// Flow-stress laws: each built-in law gives the values of its published formula and parameter set; the
+// bite takes a law exactly as it takes the rheologies it knew (a law of the same formula gives the same
+// forces to the last bit); a pass outside a law's ranges is refused unless extrapolated; and the forces
+// follow the physics of the law: a faster roll or a colder strip rolls harder.
+#include "rollbite/model/CaseSolver.h"
+#include "rollbite/model/LawCatalogue.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+
+using namespace rollbite;
+
+namespace {
+
+constexpr double kKelvin = 273.15; // K at 0 degrees Celsius
+
+struct PublishedValue {
+    const char* law;
+    LawParameters parameters;
+    LawPoint point; // strain, 1/s, degrees Celsius
+    double stress;  // MPa, to 0.5 %
+    const char* source;
+};
+
+// A hot pass of a finishing mill: 10 to 7 mm on 700 mm rolls, at about 60 1/s, 1000 to 990 C.
+CaseInputs hotPass(const FlowStressLaw* law, LawParameters parameters) {
+    CaseInputs pass;
+    pass.Case_id = 1;
+    pass.Entry_thickness = 10.0;
+    pass.Exit_thickness = 7.0;
+    pass.Entry_tension = 5.0;
+    pass.Exit_tension = 8.0;
+    pass.Working_roll_diameter = 700.0;
+    pass.Young_modulus_WR = 210000.0;
+    pass.Offset_yield_stress = 0.0;
+    pass.Friction_coefficient = 0.3;
+    pass.law = law;
+    std::copy(parameters.begin(), parameters.end(), pass.coefficients.begin());
+    pass.TemperatureIn = 1000.0;
+    pass.TemperatureOut = 990.0;
+    pass.Strip_speed = 5.0;
+    return pass;
+}
+
+// A cold pass: the first example pass of the Smatch run.
+CaseInputs coldPass() {
+    CaseInputs pass;
+    pass.Case_id = 101;
+    pass.Entry_thickness = 40.0;
+    pass.Exit_thickness = 25.0;
+    pass.Entry_tension = 0.0;
+    pass.Exit_tension = 8.0;
+    pass.Working_roll_diameter = 850.0;
+    pass.Young_modulus_WR = 210000.0;
+    pass.Offset_yield_stress = 5.0;
+    pass.Friction_coefficient = 0.35;
+    pass.coefficients[0] = 76.24564889;
+    pass.coefficients[1] = 25.4152163;
+    pass.coefficients[2] = 0.12;
+    pass.coefficients[3] = 4.5;
+    return pass;
+}
+
+// Smatch's law written by a user against the interface, in its order of operations.
+class UserSmatch : public FlowStressLaw {
+public:
+    std::string name() const override { return "user-smatch"; }
+    std::string description() const override { return "(1 - c exp(-d eps)) (a + b eps)"; }
+    std::vector<LawParameter> parameters() const override {
+        return {{"a", "MPa", ""}, {"b", "MPa", ""}, {"c", "", ""}, {"d", "", ""}};
+    }
+    LawValidity validity() const override { return {{0.0, 10.0}, {0.0, 1e9}, {-273.0, 1e9}}; }
+    bool readsStrainRate() const override { return false; }
+    bool readsTemperature() const override { return false; }
+    double flowStress(const LawPoint& point, const LawParameters& k) const override {
+        const double saturationTerm = std::exp(-k[3] * point.strain) * k[2];
+        return (1.0 - saturationTerm) * (point.strain * k[1] + k[0]);
+    }
+};
+
+void expectSameBits(const CaseResult& law, const CaseResult& builtIn) {
+    ASSERT_EQ(law.errorCode, VOID) << law.reason;
+    ASSERT_EQ(builtIn.errorCode, VOID) << builtIn.reason;
+    EXPECT_EQ(law.Rolling_Force, builtIn.Rolling_Force);
+    EXPECT_EQ(law.Forward_Slip, builtIn.Forward_Slip);
+    EXPECT_EQ(law.Rolling_Torque, builtIn.Rolling_Torque);
+    EXPECT_EQ(law.Sigma_Moy, builtIn.Sigma_Moy);
+}
+
+} // namespace
+
+TEST(Laws, GiveTheValuesOfTheirPublishedFormulasAndParameterSets) {
+    // Values computed apart from this code from each law's published formula (docs/laws.md): they hold
+    // its units (kgf/mm^2 and kelvin for Misaka and Shida, degrees for Johnson-Cook's temperatures).
+    const double roomOf4340 = 294.0 - kKelvin;
+    const PublishedValue values[] = {
+        {"misaka", {0.10}, {0.3, 10.0, 1000.0}, 115.6, "Misaka 1967, C 0.10 %"},
+        {"misaka", {0.10}, {0.3, 50.0, 900.0}, 175.8, "Misaka 1967, C 0.10 %"},
+        {"misaka", {0.45}, {0.3, 10.0, 1000.0}, 134.1, "Misaka 1967, C 0.45 %"},
+        {"shida", {0.10}, {0.3, 10.0, 1000.0}, 141.0, "Shida 1969, austenite"},
+        {"shida", {0.10}, {0.3, 10.0, 800.0}, 178.5, "Shida 1969, below T_d"},
+        {"johnson-cook",
+         {792, 510, 0.26, 0.014, 1.03, 1.0, roomOf4340, 1793.0 - kKelvin},
+         {0.1, 1.0, roomOf4340},
+         1072.3,
+         "Johnson and Cook 1983, 4340"},
+        {"johnson-cook",
+         {792, 510, 0.26, 0.014, 1.03, 1.0, roomOf4340, 1793.0 - kKelvin},
+         {0.1, 1000.0, roomOf4340},
+         1176.0,
+         "Johnson and Cook 1983, 4340"},
+        {"johnson-cook",
+         {792, 510, 0.26, 0.014, 1.03, 1.0, roomOf4340, 1793.0 - kKelvin},
+         {0.1, 1.0, 600.0 - kKelvin},
+         863.6,
+         "Johnson and Cook 1983, 4340"},
+        {"johnson-cook",
+         {350, 275, 0.36, 0.022, 1.00, 1.0, roomOf4340, 1811.0 - kKelvin},
+         {0.1, 1.0, roomOf4340},
+         470.0,
+         "Johnson and Cook 1983, 1006"},
+        {"swift", {565.32, 0.007117, 0.2589}, {0.0, 0.0, 20.0}, 157.1, "NUMISHEET'93 mild steel"},
+        {"swift", {565.32, 0.007117, 0.2589}, {0.1, 0.0, 20.0}, 317.0, "NUMISHEET'93 mild steel"},
+        {"swift", {565.32, 0.007117, 0.2589}, {0.2, 0.0, 20.0}, 376.1, "NUMISHEET'93 mild steel"},
+        {"hollomon", {530.0, 0.26}, {0.2, 0.0, 20.0}, 348.9, "Kalpakjian, low-carbon steel, annealed"},
+        {"voce", {200.0, 400.0, 0.1}, {0.1, 0.0, 20.0}, 326.4, "sigma_0 + (sigma_s - sigma_0)(1 - 1/e)"},
+    };
+    const LawCatalogue laws;
+    for (const PublishedValue& value : values) {
+        const FlowStressLaw* law = laws.find(value.law);
+        ASSERT_NE(law, nullptr) << value.law;
+        EXPECT_EQ(law->checkParameters(value.parameters), "") << value.source;
+        EXPECT_NEAR(law->flowStress(value.point, value.parameters), value.stress, 0.005 * value.stress)
+            << value.source;
+    }
+}
+
+TEST(Laws, HotLawsSoftenWithTemperatureAndHardenWithRateAndShidasBranchesMeet) {
+    const LawCatalogue laws;
+    const struct {
+        const char* law;
+        LawParameters parameters;
+    } hot[] = {{"misaka", {0.2}},
+               {"shida", {0.2}},
+               {"hensel-spittel-5", {3000.0, -0.0025, -0.05, 0.13, -0.02}},
+               {"johnson-cook", {350, 275, 0.36, 0.022, 1.00, 1.0, 20.85, 1537.85}}};
+    for (const auto& [name, k] : hot) {
+        const FlowStressLaw& law = *laws.find(name);
+        EXPECT_GT(law.flowStress({0.3, 10.0, 950.0}, k), law.flowStress({0.3, 10.0, 1050.0}, k)) << name;
+        EXPECT_GT(law.flowStress({0.3, 50.0, 1000.0}, k), law.flowStress({0.3, 10.0, 1000.0}, k)) << name;
+    }
+    // Where ferrite appears (T_d) Shida's temperature term changes form: the two published forms meet there
+    // within 1.5 % (g(T_d) is 1.014 for 0.1 % carbon).
+    const double carbon = 0.1;
+    const double ferriteCelsius = 1000.0 * 0.95 * (carbon + 0.41) / (carbon + 0.32) - 273.0;
+    const FlowStressLaw& shida = *laws.find("shida");
+    EXPECT_NEAR(shida.flowStress({0.3, 10.0, ferriteCelsius - 0.01}, {carbon}),
+                shida.flowStress({0.3, 10.0, ferriteCelsius + 0.01}, {carbon}), 0.015 * 211.8);
+}
+
+TEST(Laws, ACatalogueFindsAnyLetterCaseAndRefusesANameTwice) {
+    LawCatalogue laws;
+    EXPECT_EQ(laws.names().size(), 8U);
+    EXPECT_EQ(laws.find("Hensel-Spittel-9"), laws.find("hensel-spittel-9"));
+    EXPECT_EQ(laws.find("no-such-law"), nullptr);
+    EXPECT_TRUE(laws.add(std::make_unique<UserSmatch>()));
+    EXPECT_FALSE(laws.add(std::make_unique<UserSmatch>()));
+    EXPECT_EQ(laws.names().back(), "user-smatch");
+}
+
+TEST(LawCases, ALawOfTheSameFormulaAsABuiltInRheologyGivesItsForcesToTheLastBit) {
+    LawCatalogue laws;
+    laws.add(std::make_unique<UserSmatch>());
+    CaseSolver smatch(kDirectMode, kSmatchRheology);
+    CaseSolver lawSolver(kDirectMode, kLawRheology);
+    CaseInputs pass = coldPass();
+    const CaseResult builtIn = smatch.solve(pass);
+    pass.law = laws.find("user-smatch");
+    expectSameBits(lawSolver.solve(pass), builtIn);
+    // Voce at its saturation is a constant flow stress: the Constant rheology's, offset and all.
+    CaseSolver constant(kDirectMode, kConstantRheology);
+    pass.Offset_yield_stress = 180.0;
+    const CaseResult flat = constant.solve(pass);
+    pass.law = laws.find("voce");
+    pass.coefficients = {};
+    pass.coefficients[0] = 150.0;
+    pass.coefficients[1] = 150.0;
+    pass.coefficients[2] = 0.2;
+    pass.Offset_yield_stress = 30.0;
+    expectSameBits(lawSolver.solve(pass), flat);
+}
+
+TEST(LawCases, APassOutsideTheLawsRangesIsRefusedWithTheReasonUnlessExtrapolated) {
+    const LawCatalogue laws;
+    CaseSolver solver(kDirectMode, kLawRheology);
+    CaseInputs pass = hotPass(laws.find("misaka"), {0.1});
+    ASSERT_EQ(solver.solve(pass).errorCode, VOID) << solver.solve(pass).reason;
+    pass.TemperatureOut = 700.0;
+    const CaseResult refused = solver.solve(pass);
+    EXPECT_EQ(refused.errorCode, INPUTS);
+    EXPECT_NE(refused.reason.find("the law misaka was fitted for temperatures from 750 to 1200 C, not 700 C"),
+              std::string::npos)
+        << refused.reason;
+    pass.extrapolate = true;
+    EXPECT_EQ(solver.solve(pass).errorCode, VOID);
+    pass.coefficients[0] = 0.002; // carbon as an atom fraction, not weight percent
+    EXPECT_NE(solver.solve(pass).reason.find("C must be a carbon content"), std::string::npos);
+    pass = hotPass(nullptr, {0.1});
+    EXPECT_NE(solver.solve(pass).reason.find("no flow-stress law"), std::string::npos);
+}
+
+TEST(LawCases, AFasterRollAndAColderStripRollHarderWithAHotLaw) {
+    const LawCatalogue laws;
+    CaseSolver solver(kDirectMode, kLawRheology);
+    for (const char* name : {"misaka", "shida"}) {
+        CaseInputs pass = hotPass(laws.find(name), {0.1});
+        const CaseResult base = solver.solve(pass);
+        ASSERT_EQ(base.errorCode, VOID) << name << ": " << base.reason;
+        pass.Strip_speed = 6.5;
+        const double faster = solver.solve(pass).Rolling_Force;
+        pass = hotPass(laws.find(name), {0.1});
+        pass.TemperatureIn = 950.0;
+        pass.TemperatureOut = 940.0;
+        const double colder = solver.solve(pass).Rolling_Force;
+        EXPECT_GT(faster, base.Rolling_Force) << name;
+        EXPECT_GT(colder, base.Rolling_Force) << name;
+        // Twice the law is more than twice the force less the tensions' share: the factor scales the law.
+        pass = hotPass(laws.find(name), {0.1});
+        pass.Flow_stress_factor = 2.0;
+        EXPECT_GT(solver.solve(pass).Rolling_Force, 1.8 * base.Rolling_Force) << name;
+    }
+}
