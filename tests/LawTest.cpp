@@ -233,3 +233,31 @@ TEST(LawCases, AFasterRollAndAColderStripRollHarderWithAHotLaw) {
         EXPECT_GT(solver.solve(pass).Rolling_Force, 1.8 * base.Rolling_Force) << name;
     }
 }
+
+TEST(LawCases, TheInverseFindsTheFactorAndFrictionOfADirectPass) {
+    // A pass rolled at 1.3 times Misaka's law and friction 0.28; its force and slip measured, the inverse
+    // starting from the law itself and friction 0.2 finds both back.
+    const LawCatalogue laws;
+    for (const char* name : {"misaka", "swift"}) {
+        const LawParameters parameters = std::string(name) == "swift" ? LawParameters{565.32, 0.007117, 0.2589}
+                                                                        : LawParameters{0.1};
+        CaseInputs pass = hotPass(laws.find(name), parameters);
+        pass.Flow_stress_factor = 1.3;
+        pass.Friction_coefficient = 0.28;
+        CaseSolver direct(kDirectMode, kLawRheology);
+        const CaseResult rolled = direct.solve(pass);
+        ASSERT_EQ(rolled.errorCode, VOID) << name << ": " << rolled.reason;
+        EXPECT_EQ(rolled.Flow_stress_factor, 1.3);
+        pass.Force = rolled.Rolling_Force;
+        pass.Slip = rolled.Forward_Slip;
+        pass.Strip_speed *= 1.0 + rolled.Forward_Slip / 100.0; // the measured exit speed
+        pass.Flow_stress_factor = 1.0;
+        pass.Friction_coefficient = 0.2;
+        CaseSolver inverse(kInverseMode, kLawRheology);
+        const CaseResult found = inverse.solve(pass);
+        ASSERT_EQ(found.errorCode, VOID) << name << ": " << found.reason;
+        EXPECT_NEAR(found.Flow_stress_factor, 1.3, 0.01) << name; // within the search's tolerances
+        EXPECT_NEAR(found.Friction, 0.28, 0.005) << name;
+        EXPECT_EQ(found.OffsetYield, 0.0);
+    }
+}

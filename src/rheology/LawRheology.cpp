@@ -34,6 +34,8 @@ void LawRheology::reset(const FlowStressLaw* law, const LawParameters& parameter
     Exit_thickness = 0.0;
     Roll_diameter = 0.0;
     Failures.clear();
+    Scaled_by_offset = false;
+    Reference_stress = 1.0;
 }
 
 double LawRheology::equivalentStrain(double thickness) {
@@ -79,7 +81,9 @@ double LawRheology::evaluate(double strain, double strainRate, double temperatur
     // Below the lowest strain and rate of its ranges the law is taken at them: see the class comment.
     const LawPoint point{std::max(Conditions.strainIn + strain, range.strain.lowest),
                          std::max(strainRate, range.strainRate.lowest), temperature};
-    const double flowStress = Conditions.factor * Law->flowStress(point, Law_parameters) + offsetYieldStress;
+    const double law = Law->flowStress(point, Law_parameters);
+    const double flowStress = Scaled_by_offset ? offsetYieldStress / Reference_stress * law
+                                               : Conditions.factor * law + offsetYieldStress;
     if (!(flowStress > 0.0) || !std::isfinite(flowStress)) {
         Has_Failed = 1;
         return 1.0;
@@ -94,6 +98,13 @@ double LawRheology::flowStressAt(int /*index*/, double angle, double thickness, 
     }
     const double strain = logarithmicStrain(thickness);
     return evaluate(strain, strainRateAt(angle, thickness), temperatureAt(strain), offsetYieldStress);
+}
+
+double LawRheology::referenceStress() const {
+    const LawValidity range = Law->validity();
+    const LawPoint point{std::max(Conditions.strainIn + passStrain(), range.strain.lowest),
+                         std::max(meanStrainRate(), range.strainRate.lowest), meanTemperature()};
+    return Law->flowStress(point, Law_parameters);
 }
 
 double LawRheology::passStrain() const {

@@ -57,6 +57,14 @@ public:
     std::vector<double> Speed_profile;       // mm/s
     std::vector<double> Strain_rate_profile; // 1/s
     std::string Failures;                    // what checkInputs found, "; "-separated
+    // The inverse mode searches the law's scale: with this set, the offset yield stress each call is
+    // handed is the scale y (MPa), and the flow stress is (y / Reference_stress) x law, with no offset.
+    bool Scaled_by_offset = false;
+    double Reference_stress = 1.0; // MPa: the law at the pass's exit strain, mean strain rate and temperature
+
+    // The law at the pass's exit strain, mean strain rate and mean temperature (MPa, factor 1): the scale
+    // of the flow stress a factor multiplies.
+    double referenceStress() const;
 
 private:
     // The law at a point, times the factor, plus the offset; the placeholder 1.0 with the failure flag

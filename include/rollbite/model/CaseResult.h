@@ -45,7 +45,10 @@ struct CaseResult {
     double Alpha_Max = 0.0;
 
     // Inverse mode.
-    double OffsetYield = 0.0; // offset yield stress found (may be negative)
+    double OffsetYield = 0.0; // offset yield stress found (may be negative); 0 with a law, which has none
+    // With a flow-stress law: the factor of the law, found (inverse mode) or as given (direct mode). No
+    // exit-file column. 1 with the other rheologies, 0 for a case without a result.
+    double Flow_stress_factor = 1.0;
     double Friction = 0.0;    // friction coefficient found
     double Force_Error = 0.0; // column Force_Error(%): (computed - measured) / measured force, a ratio
     double Slip_Error = 0.0;  // column Slip_Error(%): relative to the slip target, a ratio

@@ -106,6 +106,7 @@ void CaseComputation::resetOutputs() {
     result.Sigma_Out = 0.0;
     result.Sigma_Moy = 0.0;
     result.Sigma_Max = 0.0;
+    result.Flow_stress_factor = 0.0;
 }
 
 void CaseComputation::addOutputFailure(const std::string& failure) {

@@ -112,6 +112,8 @@ void DirectCase::postProcess(int status) {
     result.angle_Tresca_Fw = bite.angle_Tresca_Fw;
     result.Alpha_Max = bite.Alpha_Max;
     result.U_Forward_Slip = modelHandler.Model_forward_slip;
+    result.Flow_stress_factor =
+        modelHandler.Rheology_kind == kLawRheology ? modelHandler.Law_rheology.Conditions.factor : 1.0;
     result.Rolling_Torque = 2.0 * (bite.Rolling_Torque / kForceUnit); // both work rolls
     result.U_Rolling_Force = bite.Rolling_Force / kForceUnit;
     // A sticking zone lies between the two switch angles; it covers the whole bite when it runs from the

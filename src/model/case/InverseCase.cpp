@@ -29,8 +29,24 @@ void InverseCase::readWS18Record(const CaseInputs& inputs) {
     modelHandler.setWS18Rheology(inputs.coefficients);
 }
 
+void InverseCase::readLaw(const CaseInputs& inputs) {
+    // No speed-slip coupling in this mode: the strip speed is the measured exit speed. The search runs on
+    // the law's scale (LawRheology::Scaled_by_offset), from the factor given.
+    CaseComputation::readLaw(inputs);
+    modelHandler.Law_rheology.Scaled_by_offset = true;
+}
+
+bool InverseCase::usesLaw() const {
+    return modelHandler.Rheology_kind == kLawRheology;
+}
+
 int InverseCase::solve() {
     preparationFailed_ = false;
+    if (usesLaw()) {
+        LawRheology& law = modelHandler.Law_rheology;
+        law.Reference_stress = law.referenceStress();
+        modelHandler.Back_inputs.Offset_yield_stress = law.Conditions.factor * law.Reference_stress;
+    }
     if (modelHandler.Rheology_kind == kWS18Rheology) {
         const int preparation = modelHandler.runWS18Pass(kInverseMode);
         if (preparation != 0) {
@@ -55,6 +71,12 @@ void InverseCase::postProcess(int status) {
     result.Rolling_Torque = 2.0 * (modelHandler.Bite_model.Rolling_Torque / kForceUnit); // both work rolls
     result.OffsetYield = modelHandler.Back_inputs.Offset_yield_stress;
     result.Friction = modelHandler.Back_inputs.Friction_coefficient;
+    result.Flow_stress_factor = 1.0;
+    if (usesLaw()) {
+        // The scale found, as the factor of the law; a law has no offset.
+        result.Flow_stress_factor = result.OffsetYield / modelHandler.Law_rheology.Reference_stress;
+        result.OffsetYield = 0.0;
+    }
     computeFlowStressStatistics();
 }
 
@@ -106,6 +128,11 @@ std::string InverseCase::failureReason() {
         return "WS18 preparation pass: " + describe(modelHandler.Failed_step);
     }
     const BackInputs& trial = modelHandler.Back_inputs;
+    if (usesLaw()) {
+        return "inverse search at flow-stress factor " +
+               number(trial.Offset_yield_stress / modelHandler.Law_rheology.Reference_stress) + " and friction " +
+               number(trial.Friction_coefficient) + ": " + describe(modelHandler.Failed_step);
+    }
     return "inverse search at offset yield stress " + number(trial.Offset_yield_stress) +
            " MPa and friction " + number(trial.Friction_coefficient) + ": " +
            describe(modelHandler.Failed_step);

@@ -20,9 +20,13 @@ protected:
     Rolling& startRecord(const CaseInputs& inputs) override;
     void applyConstantRheology() override;
     void readWS18Record(const CaseInputs& inputs) override;
+    void readLaw(const CaseInputs& inputs) override;
     std::string failureReason() override;
 
 private:
+    // True with a flow-stress law, whose factor the search finds.
+    bool usesLaw() const;
+
     bool preparationFailed_ = false; // the WS18 preparation pass failed
 };
 

@@ -69,6 +69,13 @@ double ModelHandler::trescaEntryAndExitStresses(double biteAngle, double& entryS
         }
         exitStress = WS18_rheology.flowStressAt(kLastPoint, kEpsilon, Back_inputs.Exit_thickness, offset);
         return WS18_rheology.Has_Failed;
+    case kLawRheology:
+        entryStress = Law_rheology.flowStressAt(0, biteAngle, Back_inputs.Entry_thickness, offset);
+        if (Law_rheology.Has_Failed != 0) {
+            return 1;
+        }
+        exitStress = Law_rheology.flowStressAt(kLastPoint, kEpsilon, Back_inputs.Exit_thickness, offset);
+        return Law_rheology.Has_Failed;
     default:
         entryStress = offset;
         exitStress = offset;
@@ -131,6 +138,12 @@ double ModelHandler::entryFlowStressWithoutOffset(double startOffset, int& statu
     case kWS18Rheology: {
         const double stress = WS18_rheology.flowStressAt(0, Bite_model.Alpha_Max, hIn, 0.0);
         status = WS18_rheology.Has_Failed;
+        return stress;
+    }
+    case kLawRheology: {
+        // The law's scale is the search's variable: its entry flow stress at the starting scale.
+        const double stress = Law_rheology.flowStressAt(0, Bite_model.Alpha_Max, hIn, startOffset);
+        status = Law_rheology.Has_Failed;
         return stress;
     }
     default:
