@@ -34,6 +34,8 @@ constexpr const char* kUsage =
     "Usage: rollbite\n"
     "       rollbite direct  --rheology NAME [--coefficients FILE] ENTRY EXIT [options]\n"
     "       rollbite inverse --rheology NAME [--coefficients FILE] ENTRY EXIT [options]\n"
+    "       rollbite direct|inverse --law NAME [--parameters LIST] [--coefficients FILE] [--extrapolate]\n"
+    "                ENTRY EXIT [options]\n"
     "       rollbite profile direct|inverse --rheology NAME [--coefficients FILE] ENTRY CASE [TABLE]\n"
     "                [--plot IMAGE] [--force]\n"
     "       rollbite schedule FILE [--distribute force|power|force-ratios|power-ratios] [--out TABLE]\n"
@@ -52,6 +54,12 @@ constexpr const char* kUsage =
     "  EXIT                  the exit file to write, - for standard output; it must not be an input, nor\n"
     "                        hold other data\n"
     "  --rheology NAME       constant, smatch or ws18 (in any letter case)\n"
+    "  --law NAME            a flow-stress law instead of a rheology (docs/laws.md): hensel-spittel-5,\n"
+    "                        hensel-spittel-9, misaka, shida, swift, hollomon, voce, johnson-cook\n"
+    "  --parameters LIST     the law's parameters and conditions for every case, NAME=VALUE separated by\n"
+    "                        commas (K=565.3,eps0=0.0071,n=0.259); the others come from --coefficients,\n"
+    "                        whose header row names its columns in any order\n"
+    "  --extrapolate         use the law outside the ranges it was fitted in, rather than refuse the case\n"
     "  --coefficients FILE   the rheology-coefficient file, for smatch and ws18 only: a header line, then\n"
     "                        the record of each case (4 or 23 numbers), as many lines as ENTRY\n"
     "\n"
@@ -89,7 +97,8 @@ constexpr const char* kUsage =
     "Force_limit or Power_limit, or the forces or powers in the proportions of the stands' Force_ratio or\n"
     "Power_ratio. A stand above a limit is marked in the table and named on standard error.\n"
     "\n"
-    "rollbite replay replays a mill's log coil by coil (docs/learning.md): each coil predicted from what the\n"
+    "rollbite replay replays a mill's log coil by coil (docs/learning.md): each coil predicted from what "
+    "the\n"
     "coils before it taught, then learnt from; the table of predictions and errors into TABLE, the state\n"
     "after the last coil into --state FILE (read first when it exists, so that a replay goes on where the\n"
     "last one stopped), and the force errors, frozen setup against adapted, on standard error.\n"
@@ -106,14 +115,16 @@ constexpr const char* kUsage =
 
 // The options of every command; each command refuses those that are not its own.
 const std::vector<Arguments::Option> kOptions = {
-    {"--rheology", true},    {"--coefficients", true}, {"--threads", true},  {"--why", true},
-    {"--force", false},      {"--quiet", false},       {"--dry-run", false}, {"--plot", true},
-    {"-h", false},           {"--help", false},        {"--version", false}, {"--sensitivities", true},
-    {"--uncertainty", true}, {"--width", true},
+    {"--rheology", true},    {"--coefficients", true}, {"--threads", true},
+    {"--why", true},         {"--force", false},       {"--quiet", false},
+    {"--dry-run", false},    {"--plot", true},         {"-h", false},
+    {"--help", false},       {"--version", false},     {"--sensitivities", true},
+    {"--uncertainty", true}, {"--width", true},        {"--law", true},
+    {"--parameters", true},  {"--extrapolate", false},
 };
 const std::vector<std::string> kRunOptions = {
-    "--rheology", "--coefficients", "--threads",       "--why",         "--force",
-    "--quiet",    "--dry-run",      "--sensitivities", "--uncertainty", "--width"};
+    "--rheology",      "--coefficients", "--threads", "--why", "--force",      "--quiet",      "--dry-run",
+    "--sensitivities", "--uncertainty",  "--width",   "--law", "--parameters", "--extrapolate"};
 const std::vector<std::string> kProfileOptions = {"--rheology", "--coefficients", "--plot", "--force"};
 
 // The first option given that is not one of `allowed`, or an empty text.
@@ -129,6 +140,11 @@ std::string foreignOption(const Arguments& arguments, const std::vector<std::str
 } // namespace
 
 int CommandLine::run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+    return run(arguments, LawCatalogue(), out, err);
+}
+
+int CommandLine::run(const std::vector<std::string>& arguments, const LawCatalogue& laws, std::ostream& out,
+                     std::ostream& err) {
     Arguments parsed;
     std::string error;
     std::vector<Arguments::Option> options = kOptions;
@@ -153,7 +169,7 @@ int CommandLine::run(const std::vector<std::string>& arguments, std::ostream& ou
         return ReplayCommand::run(parsed, err);
     }
     Request request;
-    if (!understood || !parseRun(parsed, request, error)) {
+    if (!understood || !parseRun(parsed, laws, request, error)) {
         err << "rollbite: " << error << "\nTry 'rollbite --help' for the arguments.\n";
         return kUsageError;
     }
@@ -170,6 +186,10 @@ bool CommandLine::parseKinds(const Arguments& arguments, int& mode, int& rheolog
         return false;
     }
     mode = parsedMode;
+    if (arguments.has("--law")) {
+        rheology = kLawRheology; // parseLaw reads the rest
+        return true;
+    }
     if (!arguments.has("--rheology")) {
         error = "--rheology is missing: " + Names::rheologyChoices();
         return false;
@@ -199,13 +219,60 @@ bool CommandLine::parseKinds(const Arguments& arguments, int& mode, int& rheolog
     return true;
 }
 
-bool CommandLine::parseRun(const Arguments& arguments, Request& request, std::string& error) {
+bool CommandLine::parseLaw(const Arguments& arguments, const LawCatalogue& laws, Request& request,
+                           std::string& error) {
+    if (!arguments.has("--law")) {
+        for (const char* option : {"--parameters", "--extrapolate"}) {
+            if (arguments.has(option)) {
+                error = std::string(option) + " goes with --law NAME";
+                return false;
+            }
+        }
+        return true;
+    }
+    if (arguments.has("--rheology")) {
+        error = "--law and --rheology both name the flow stress: give one of them";
+        return false;
+    }
+    request.law = laws.find(arguments.value("--law"));
+    if (request.law == nullptr) {
+        std::string names;
+        for (const std::string& name : laws.names()) {
+            names += (names.empty() ? "" : ", ") + name;
+        }
+        error = "unknown law '" + arguments.value("--law") + "' for --law: " + names;
+        return false;
+    }
+    if (!request.lawColumns.setUp(*request.law, arguments.value("--parameters"),
+                                  arguments.has("--extrapolate"), error)) {
+        error = "--parameters: " + error;
+        return false;
+    }
+    if (request.lawColumns.needsFile() && arguments.value("--coefficients").empty()) {
+        error = "the law " + request.law->name() +
+                " needs --coefficients FILE, or every parameter in --parameters NAME=VALUE,...";
+        return false;
+    }
+    if (arguments.value("--coefficients") == "-") {
+        error = "--coefficients needs a file: - stands for standard input as ENTRY only";
+        return false;
+    }
+    if (arguments.has("--sensitivities")) {
+        error = "--sensitivities does not take a run with --law yet";
+        return false;
+    }
+    return true;
+}
+
+bool CommandLine::parseRun(const Arguments& arguments, const LawCatalogue& laws, Request& request,
+                           std::string& error) {
     const std::string foreign = foreignOption(arguments, kRunOptions);
     if (!foreign.empty()) {
         error = foreign + " is no option of a run";
         return false;
     }
-    if (!parseKinds(arguments, request.mode, request.rheology, error)) {
+    if (!parseKinds(arguments, request.mode, request.rheology, error) ||
+        !parseLaw(arguments, laws, request, error)) {
         return false;
     }
     request.coefficients = arguments.value("--coefficients");
@@ -330,6 +397,11 @@ int CommandLine::execute(const Request& request, std::ostream& out, std::ostream
         computation = std::make_unique<InverseOrowan>(request.rheology, console);
     }
     computation->threadCount = threads;
+    LawColumns lawColumns = request.lawColumns; // its header is read with the coefficient file
+    if (request.law != nullptr) {
+        computation->lawColumns = &lawColumns;
+        computation->fileHandler.useLaw(&lawColumns);
+    }
     RunReport report(messages, !request.quiet && isatty(STDERR_FILENO) == 1, !request.quiet);
 
     report.setWhyFile(request.why);

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "app/cli/Arguments.h"
+#include "app/formats/LawColumns.h"
 #include "app/run/SensitivityTable.h"
+#include "rollbite/model/LawCatalogue.h"
 
 #include <ostream>
 #include <string>
@@ -21,6 +23,9 @@ public:
     // 1 for a run that could not start or stopped (a message on `err`), 2 for a usage error, 128 + the
     // signal's number for a run that SIGINT, SIGTERM or SIGHUP stopped.
     static int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+    // The same, with the laws --law may name: the built-in ones and a program's own.
+    static int run(const std::vector<std::string>& arguments, const LawCatalogue& laws, std::ostream& out,
+                   std::ostream& err);
 
 private:
     struct Request {
@@ -36,12 +41,18 @@ private:
         bool force = false;
         bool quiet = false;
         bool dryRun = false;
+        const FlowStressLaw* law = nullptr; // --law: the run's law, with its columns
+        LawColumns lawColumns;
     };
 
     // The mode and rheology of `arguments`, shared by the runs and the profile. False with the message.
     static bool parseKinds(const Arguments& arguments, int& mode, int& rheology, std::string& error);
+    // --law NAME (from `laws`), --parameters and --extrapolate into the request. False with the message.
+    static bool parseLaw(const Arguments& arguments, const LawCatalogue& laws, Request& request,
+                         std::string& error);
     // Fills the request of a run; false with the message in `error` for a usage error.
-    static bool parseRun(const Arguments& arguments, Request& request, std::string& error);
+    static bool parseRun(const Arguments& arguments, const LawCatalogue& laws, Request& request,
+                         std::string& error);
     static bool parseSensitivities(const Arguments& arguments, Request& request, std::string& error);
     static int execute(const Request& request, std::ostream& out, std::ostream& err);
     static int profile(const Arguments& arguments, std::ostream& out, std::ostream& err);

@@ -1,5 +1,6 @@
 #include "app/formats/ExitColumns.h"
 
+#include <cstddef>
 #include <cstdio>
 
 namespace rollbite {
@@ -34,6 +35,7 @@ constexpr ExitColumn kDirectColumns[] = {
     {"Total_Tresca", "", Kind::Flag, nullptr, &CaseResult::Total_Tresca},
     {"Alpha_Max", "rad", Kind::Number, &CaseResult::Alpha_Max},
     {"Has_Converged", "", Kind::Convergence},
+    {"Flow_stress_factor", "", Kind::Number, &CaseResult::Flow_stress_factor}, // with a law only
 };
 
 constexpr ExitColumn kInverseColumns[] = {
@@ -50,7 +52,9 @@ constexpr ExitColumn kInverseColumns[] = {
     {"Force_Error(%)", "", Kind::Number, &CaseResult::Force_Error},
     {"Slip_Error(%)", "", Kind::Number, &CaseResult::Slip_Error},
     {"Has_Converged", "", Kind::Convergence},
+    {"Flow_stress_factor", "", Kind::Number, &CaseResult::Flow_stress_factor}, // with a law only
 };
+constexpr std::ptrdiff_t kLawColumns = 1; // the last of each mode's columns
 
 void appendField(const ExitColumn& column, const CaseResult& result, std::string& row) {
     char text[32];
@@ -77,9 +81,10 @@ void appendField(const ExitColumn& column, const CaseResult& result, std::string
 
 } // namespace
 
-ExitColumns::ExitColumns(Mode mode)
+ExitColumns::ExitColumns(Mode mode, RheologyKind rheology)
     : begin_(mode == kInverseMode ? std::begin(kInverseColumns) : std::begin(kDirectColumns)),
-      end_(mode == kInverseMode ? std::end(kInverseColumns) : std::end(kDirectColumns)) {}
+      end_((mode == kInverseMode ? std::end(kInverseColumns) : std::end(kDirectColumns)) -
+           (rheology == kLawRheology ? 0 : kLawColumns)) {}
 
 std::string ExitColumns::header() const {
     std::string header;
@@ -106,7 +111,14 @@ std::string ExitColumns::row(const CaseResult& result) const {
 }
 
 bool ExitColumns::isHeader(std::string_view line) {
-    return line == ExitColumns(kDirectMode).header() || line == ExitColumns(kInverseMode).header();
+    for (const Mode mode : {kDirectMode, kInverseMode}) {
+        for (const RheologyKind rheology : {kConstantRheology, kLawRheology}) {
+            if (line == ExitColumns(mode, rheology).header()) {
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 } // namespace rollbite

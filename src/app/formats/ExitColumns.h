@@ -22,10 +22,11 @@ struct ExitColumn {
     bool CaseResult::*flag = nullptr;     // Kind::Flag
 };
 
-// The columns of the exit file of a mode, in their order.
+// The columns of the exit file of a mode, in their order; a run with a flow-stress law has one more,
+// Flow_stress_factor, at the end (the factor used, or found in inverse mode).
 class ExitColumns {
 public:
-    explicit ExitColumns(Mode mode);
+    explicit ExitColumns(Mode mode, RheologyKind rheology = kConstantRheology);
 
     const ExitColumn* begin() const { return begin_; }
     const ExitColumn* end() const { return end_; }
@@ -38,7 +39,8 @@ public:
     void appendRow(const CaseResult& result, std::string& row) const;
     std::string row(const CaseResult& result) const;
 
-    // True when `line` (without its line feed) is the header row of an exit file of either mode.
+    // True when `line` (without its line feed) is the header row of an exit file of either mode, with a
+    // law or without.
     static bool isHeader(std::string_view line);
 
 private:

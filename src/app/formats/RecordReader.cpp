@@ -24,6 +24,25 @@ void RecordReader::skipHeader() {
     line_ = 2;
 }
 
+std::string RecordReader::readHeader() {
+    std::string header;
+    std::getline(file_, header);
+    line_ = 2;
+    return header;
+}
+
+int RecordReader::fieldCount(RheologyKind rheology) const {
+    return rheology == kLawRheology ? (law_ != nullptr ? law_->count() : 0)
+                                    : CaseSolver::coefficientCount(rheology);
+}
+
+std::string RecordReader::fieldName(RheologyKind rheology, int k) const {
+    if (rheology == kLawRheology) {
+        return law_->name(k);
+    }
+    return rheology == kWS18Rheology ? kWS18CoefficientNames[k] : kSmatchCoefficientNames[k];
+}
+
 bool RecordReader::more() {
     int c = file_.peek();
     for (; c != Traits::eof() && isBlank(c); c = file_.peek()) {
@@ -54,11 +73,10 @@ bool RecordReader::restOfLineBlank() {
 }
 
 bool RecordReader::next(RheologyKind rheology, CaseInputs& inputs) {
-    const int count = CaseSolver::coefficientCount(rheology);
+    const int count = fieldCount(rheology);
     if (count == 0) {
         return true;
     }
-    const char* const* names = rheology == kWS18Rheology ? kWS18CoefficientNames : kSmatchCoefficientNames;
     ++records_;
     const long long ownLine = records_ + 1; // the header is line 1
     bool whole = true;
@@ -68,7 +86,7 @@ bool RecordReader::next(RheologyKind rheology, CaseInputs& inputs) {
     for (int k = 0; k < count; ++k) {
         if (!nextField(field_)) {
             CaseLine::addUnreadable(inputs, "the coefficient file ends before coefficient " +
-                                                std::to_string(k + 1) + " (" + names[k] +
+                                                std::to_string(k + 1) + " (" + fieldName(rheology, k) +
                                                 ") of the case's record");
             whole = false;
             ended = true;
@@ -78,9 +96,16 @@ bool RecordReader::next(RheologyKind rheology, CaseInputs& inputs) {
             firstLine_ = line_;
         }
         lastLine_ = line_;
-        if (!FieldReader::parseDouble(field_, inputs.coefficients[static_cast<std::size_t>(k)]) && whole) {
+        double value = 0.0;
+        const bool number = FieldReader::parseDouble(field_, value);
+        if (rheology == kLawRheology) {
+            law_->assign(k, value, inputs);
+        } else {
+            inputs.coefficients[static_cast<std::size_t>(k)] = value;
+        }
+        if (!number && whole) {
             CaseLine::addUnreadable(
-                inputs, "coefficient " + std::to_string(k + 1) + " (" + names[k] +
+                inputs, "coefficient " + std::to_string(k + 1) + " (" + fieldName(rheology, k) +
                             ") of the case's record is not a number: " + CaseLine::quoted(field_));
             whole = false;
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/formats/LawColumns.h"
 #include "rollbite/Kinds.h"
 #include "rollbite/model/CaseInputs.h"
 
@@ -20,6 +21,10 @@ public:
 
     // Skips the header line.
     void skipHeader();
+    // The header line, read (a law's columns are named by it).
+    std::string readHeader();
+    // With a flow-stress law: the columns of its records, which must outlive the reader.
+    void useLaw(const LawColumns* columns) { law_ = columns; }
     // The next record of the rheology into the case's coefficients (nothing for Constant). Every field
     // of the record is taken, even after one that is not a number. False, with what could not be read
     // added to the case's `unreadable`, when one is not a number or the file ends first.
@@ -42,7 +47,12 @@ private:
     // Skips blanks up to the end of the current line; true when nothing else stands on it.
     bool restOfLineBlank();
 
+    // The number of a record's fields and the name of field k.
+    int fieldCount(RheologyKind rheology) const;
+    std::string fieldName(RheologyKind rheology, int k) const;
+
     std::istream& file_;
+    const LawColumns* law_ = nullptr;
     std::string field_;
     long long line_ = 1; // the line the stream is on
     long long records_ = 0;

@@ -8,7 +8,7 @@ DirectOrowan::DirectOrowan(int rheologyKind, const Console& console)
     : Orowan(rheologyKind, console, kDirectMode) {}
 
 std::string DirectOrowan::formatRow(const CaseResult& result) const {
-    return ExitColumns(kDirectMode).row(result);
+    return ExitColumns(kDirectMode, solver.rheology()).row(result);
 }
 
 } // namespace rollbite

@@ -340,13 +340,14 @@ bool FileHandler::rewindInputs(std::string& failure) {
     return true;
 }
 
-void FileHandler::writeHeader(int mode) {
+void FileHandler::writeHeader(int mode, int rheologyKind) {
     entries.skipHeader();
     if (coefficientFile.is_open()) {
         records.skipHeader();
     }
     if (mode == kDirectMode || mode == kInverseMode) {
-        exitFile.append(ExitColumns(static_cast<Mode>(mode)).header() + '\n');
+        exitFile.append(
+            ExitColumns(static_cast<Mode>(mode), static_cast<RheologyKind>(rheologyKind)).header() + '\n');
     }
 }
 
@@ -361,7 +362,10 @@ bool FileHandler::readCase(int mode, int rheologyKind, CaseInputs& inputs, std::
         return false;
     }
     placement.clear();
-    if (rheologyKind != kConstantRheology) {
+    if (law_ != nullptr) {
+        law_->startCase(inputs); // the law and the values given for the whole run, before the record's
+    }
+    if (rheologyKind != kConstantRheology && coefficientFile.is_open()) {
         records.next(static_cast<RheologyKind>(rheologyKind), inputs);
         placement = records.lastPlacement();
     }

@@ -69,12 +69,17 @@ public:
     // A file that existed before is left as it was.
     void abandonRun();
     // Skips the header lines of the input files and writes the header row of the mode.
-    void writeHeader(int mode);
+    void writeHeader(int mode, int rheologyKind);
     void closeAll();
     // Reads the next case line and, for Smatch and WS18, its coefficient record into `inputs`;
     // `placement` says when the record did not stand alone on the case's line. False at the end of the
     // entry file.
     bool readCase(int mode, int rheologyKind, CaseInputs& inputs, std::string& placement);
+    // A law's columns for the records of the coefficient file; they must outlive the handler.
+    void useLaw(const LawColumns* columns) {
+        law_ = columns;
+        records.useLaw(columns);
+    }
     // Writes one result row and flushes it, so that a run stopped at any point leaves whole rows. False
     // when the exit file cannot take it (a full disk, a lost device): the file is then cut back to its
     // last whole row and closed, and every later row is refused.
@@ -116,6 +121,7 @@ private:
 
     Console console_;
     long long rowsWritten_ = 0;
+    const LawColumns* law_ = nullptr;
 };
 
 } // namespace rollbite

@@ -8,7 +8,7 @@ InverseOrowan::InverseOrowan(int rheologyKind, const Console& console)
     : Orowan(rheologyKind, console, kInverseMode) {}
 
 std::string InverseOrowan::formatRow(const CaseResult& result) const {
-    return ExitColumns(kInverseMode).row(result);
+    return ExitColumns(kInverseMode, solver.rheology()).row(result);
 }
 
 } // namespace rollbite

@@ -41,7 +41,8 @@ int Orowan::runWithFiles(const std::string& entry, const std::string& exit, cons
     Interruption interruption;
     interruption_ = &interruption;
     const RowFile::StopRequested stopRequested = [&interruption] { return interruption.requested(); };
-    const bool withCoefficients = solver.rheology() != kConstantRheology;
+    coefficientFileNamed_ = !coefficients.empty();
+    const bool withCoefficients = this->withCoefficients();
     if (!fileHandler.openEntryFile(entry)) {
         return abandonRun("the entry file " + fileHandler.shownEntry() + unreadable(entry));
     }
@@ -82,8 +83,26 @@ std::string Orowan::unreadable(const std::string& name) {
     return std::filesystem::is_directory(name, error) ? " is a folder" : " doesn't exist or cannot be read";
 }
 
+bool Orowan::withCoefficients() const {
+    if (solver.rheology() == kLawRheology) {
+        return coefficientFileNamed_ || lawColumns == nullptr || lawColumns->needsFile();
+    }
+    return solver.rheology() != kConstantRheology;
+}
+
+bool Orowan::readLawHeader(std::string& failure) {
+    const std::string header = fileHandler.records.readHeader();
+    std::string wrong;
+    if (!lawColumns->readHeader(header, wrong)) {
+        failure = "the coefficient file " + fileHandler.coefficientFileName + " is no file of the law " +
+                  lawColumns->law()->name() + ": " + wrong;
+        return false;
+    }
+    return fileHandler.rewindInputs(failure);
+}
+
 bool Orowan::prepareInputs(std::string& failure) {
-    const bool withCoefficients = solver.rheology() != kConstantRheology;
+    const bool withCoefficients = this->withCoefficients();
     const bool total = report_ != nullptr && report_->wantsTotal();
     // Counting the lines reads the files once: one that cannot be read twice is copied first.
     if ((withCoefficients || total) && !fileHandler.spoolUnseekableInputs(failure)) {
@@ -105,6 +124,9 @@ bool Orowan::prepareInputs(std::string& failure) {
             return false;
         }
         if (!fileHandler.rewindInputs(failure)) {
+            return false;
+        }
+        if (lawColumns != nullptr && !readLawHeader(failure)) {
             return false;
         }
     }
@@ -148,7 +170,7 @@ int Orowan::processFiles(bool dryRun) {
         return abandonRun(failure);
     }
     fileHandler.startExitFile();
-    fileHandler.writeHeader(mode_);
+    fileHandler.writeHeader(mode_, solver.rheology());
     if (fileHandler.exitFileFailed()) {
         return abandonRun("the exit file " + fileHandler.shownExit() + " could not be written (" +
                           fileHandler.exitFailure() + ")");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/dialogue/Console.h"
+#include "app/formats/LawColumns.h"
 #include "app/run/FileHandler.h"
 #include "rollbite/Kinds.h"
 #include "rollbite/model/CaseInputs.h"
@@ -54,6 +55,8 @@ public:
     int threadCount;
     // The run's sensitivity table (--sensitivities), or null: set before runWithFiles.
     SensitivityTable* sensitivityTable = nullptr;
+    // With a flow-stress law: its columns and the values given for the run; set before runWithFiles.
+    LawColumns* lawColumns = nullptr;
 
 protected:
     int mode_;
@@ -61,6 +64,11 @@ protected:
 
 private:
     int processFiles(bool dryRun);
+    // True when the run reads a coefficient file: every rheology but Constant, and a law whose parameters
+    // are not all given for the run (or whose run names a file).
+    bool withCoefficients() const;
+    // A law's coefficient file: its header row names columns of the law. False, with the reason.
+    bool readLawHeader(std::string& failure);
     // Checks and probes the sensitivity table by the run's rules: never an input, the exit or the why file.
     bool openSensitivityTable(bool withCoefficients, bool force, bool checkOnly, std::string& failure);
     // Why an input file named on the command line cannot be opened, after its name.
@@ -78,6 +86,7 @@ private:
     void reportMisplacedRecords();
 
     RunReport* report_ = nullptr;
+    bool coefficientFileNamed_ = false; // the command line named a coefficient file
     Interruption* interruption_ = nullptr;
     bool commandLine_ = false; // the files were named on the command line: messages go to the error stream
     std::string placement_;    // of the current case's record

@@ -1,0 +1,186 @@
+#include "app/formats/LawColumns.h"
+
+#include "app/formats/FieldReader.h"
+
+#include <algorithm>
+#include <sstream>
+
+namespace rollbite {
+
+namespace {
+
+struct Condition {
+    const char* name;
+    double CaseInputs::*member;
+};
+
+constexpr Condition kConditions[] = {{"Strain_in", &CaseInputs::Strain_in},
+                                     {"TemperatureIn", &CaseInputs::TemperatureIn},
+                                     {"TemperatureOut", &CaseInputs::TemperatureOut},
+                                     {"Strip_speed", &CaseInputs::Strip_speed},
+                                     {"Flow_stress_factor", &CaseInputs::Flow_stress_factor}};
+
+// A header cell without the unit after it: "K(MPa)" and "K [MPa]" are K.
+std::string withoutUnit(const std::string& cell) {
+    const std::size_t unit = cell.find_first_of("([");
+    std::string name = cell.substr(0, unit);
+    while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) {
+        name.pop_back();
+    }
+    return name;
+}
+
+// The cells of a header row: separated by tabs when it holds one, else by blanks; a unit in brackets
+// after a blank stays with its name.
+std::vector<std::string> headerNames(const std::string& line) {
+    std::vector<std::string> names;
+    std::istringstream cells(line);
+    for (std::string cell; cells >> cell;) {
+        if (!names.empty() && (cell.front() == '(' || cell.front() == '[')) {
+            continue; // "K (MPa)": the unit of the name before
+        }
+        names.push_back(withoutUnit(cell));
+    }
+    return names;
+}
+
+} // namespace
+
+const std::vector<std::string>& LawColumns::conditionNames() {
+    static const std::vector<std::string> kNames = [] {
+        std::vector<std::string> names;
+        for (const Condition& condition : kConditions) {
+            names.emplace_back(condition.name);
+        }
+        return names;
+    }();
+    return kNames;
+}
+
+bool LawColumns::columnOf(const std::string& name, Column& column) const {
+    const std::vector<LawParameter> parameters = law_->parameters();
+    for (std::size_t k = 0; k < parameters.size(); ++k) {
+        if (parameters[k].name == name) {
+            column = {name, static_cast<int>(k), nullptr};
+            return true;
+        }
+    }
+    for (const Condition& condition : kConditions) {
+        if (name == condition.name) {
+            column = {name, -1, condition.member};
+            return true;
+        }
+    }
+    return false;
+}
+
+bool LawColumns::given(const std::string& name) const {
+    return std::any_of(runValues_.begin(), runValues_.end(),
+                       [&name](const auto& value) { return value.first.name == name; });
+}
+
+bool LawColumns::setUp(const FlowStressLaw& law, const std::string& runValues, bool extrapolate,
+                       std::string& error) {
+    law_ = &law;
+    extrapolate_ = extrapolate;
+    runValues_.clear();
+    columns_.clear();
+    std::istringstream items(runValues);
+    for (std::string item; std::getline(items, item, ',');) {
+        const std::size_t equals = item.find('=');
+        Column column;
+        double value = 0.0;
+        const std::string name = item.substr(0, equals);
+        if (equals == std::string::npos || !columnOf(name, column)) {
+            error = "'" + item + "' is no NAME=VALUE of the law " + law.name() + " (" + describeNames() + ")";
+            return false;
+        }
+        if (given(name)) {
+            error = name + " is given twice";
+            return false;
+        }
+        if (!FieldReader::parseDouble(item.substr(equals + 1), value)) {
+            error = name + " '" + item.substr(equals + 1) + "' is not a number";
+            return false;
+        }
+        runValues_.emplace_back(column, value);
+    }
+    return true;
+}
+
+std::string LawColumns::describeNames() const {
+    std::string names;
+    for (const LawParameter& parameter : law_->parameters()) {
+        names += (names.empty() ? "" : ", ") + parameter.name;
+    }
+    for (const Condition& condition : kConditions) {
+        names += std::string(", ") + condition.name;
+    }
+    return names;
+}
+
+bool LawColumns::needsFile() const {
+    for (const LawParameter& parameter : law_->parameters()) {
+        if (!given(parameter.name)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool LawColumns::readHeader(const std::string& line, std::string& error) {
+    columns_.clear();
+    for (const std::string& name : headerNames(line)) {
+        Column column;
+        if (!columnOf(name, column)) {
+            error = "its header names '" + name + "', which is none of " + describeNames();
+            return false;
+        }
+        const bool twice = std::any_of(columns_.begin(), columns_.end(),
+                                       [&name](const Column& other) { return other.name == name; });
+        if (twice || given(name)) {
+            error =
+                "its header names " + name + (twice ? " twice" : ", which is given for the whole run too");
+            return false;
+        }
+        columns_.push_back(column);
+    }
+    for (const LawParameter& parameter : law_->parameters()) {
+        const bool inFile = std::any_of(columns_.begin(), columns_.end(),
+                                        [&parameter](const Column& c) { return c.name == parameter.name; });
+        if (!inFile && !given(parameter.name)) {
+            error = "the law " + law_->name() + "'s parameter " + parameter.name +
+                    " is neither a column of its header nor given for the run";
+            return false;
+        }
+    }
+    return true;
+}
+
+void LawColumns::startCase(CaseInputs& inputs) const {
+    inputs.law = law_;
+    inputs.extrapolate = extrapolate_;
+    inputs.coefficients = {};
+    inputs.Strain_in = 0.0;
+    inputs.TemperatureIn = 0.0;
+    inputs.TemperatureOut = 0.0;
+    inputs.Strip_speed = 0.0;
+    inputs.Flow_stress_factor = 1.0;
+    for (const auto& [column, value] : runValues_) {
+        assignTo(column, value, inputs);
+    }
+}
+
+void LawColumns::assign(int column, double value, CaseInputs& inputs) const {
+    assignTo(columns_[static_cast<std::size_t>(column)], value, inputs);
+}
+
+void LawColumns::assignTo(const Column& column, double value, CaseInputs& inputs) {
+    if (column.parameter >= 0) {
+        inputs.coefficients[static_cast<std::size_t>(column.parameter)] = value;
+    } else {
+        inputs.*column.condition = value;
+    }
+}
+
+} // namespace rollbite

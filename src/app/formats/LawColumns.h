@@ -1,0 +1,58 @@
+#pragma once
+
+#include "rollbite/model/CaseInputs.h"
+#include "rollbite/model/FlowStressLaw.h"
+
+#include <string>
+#include <vector>
+
+namespace rollbite {
+
+// What a run with a flow-stress law reads besides the entry file: the law's parameters and what each pass
+// gives it (the strain brought in, the temperatures, the strip speed, the factor), each either given for
+// the whole run ("K=565.3,n=0.26") or a column of the coefficient file, whose header row names its
+// columns in any order (a unit in brackets after a name is left aside: "K(MPa)", "K [MPa]").
+class LawColumns {
+public:
+    // The names of what a pass gives a law, besides its parameters.
+    static const std::vector<std::string>& conditionNames();
+
+    // The run's law, the values given for the whole run (NAME=VALUE, separated by commas; empty for none)
+    // and whether the law is used outside its ranges. False, with the reason, for a value that is not a
+    // number or a name that is neither a parameter of the law nor a condition.
+    bool setUp(const FlowStressLaw& law, const std::string& runValues, bool extrapolate, std::string& error);
+    // True when some parameter of the law is not given for the run: the cases need a coefficient file.
+    bool needsFile() const;
+    // The coefficient file's header row. False, with the reason, for a name that is none of the law's
+    // parameters or conditions, a name twice, a name also given for the run, or a parameter neither in
+    // the file nor given for the run.
+    bool readHeader(const std::string& line, std::string& error);
+    // The numbers of a record, one per column of the header.
+    int count() const { return static_cast<int>(columns_.size()); }
+    const std::string& name(int column) const { return columns_[static_cast<std::size_t>(column)].name; }
+    // A case before its record: the law, extrapolation and the values given for the run.
+    void startCase(CaseInputs& inputs) const;
+    // The value of a column of the record into the case.
+    void assign(int column, double value, CaseInputs& inputs) const;
+    const FlowStressLaw* law() const { return law_; }
+
+private:
+    struct Column {
+        std::string name;
+        int parameter = -1;                      // the law's parameter, or -1 for a condition
+        double CaseInputs::*condition = nullptr; // the condition, for parameter -1
+    };
+    // The column a name stands for; false when it is none.
+    bool columnOf(const std::string& name, Column& column) const;
+    bool given(const std::string& name) const;
+    // The names a run or a header may give, for a message.
+    std::string describeNames() const;
+    static void assignTo(const Column& column, double value, CaseInputs& inputs);
+
+    const FlowStressLaw* law_ = nullptr;
+    bool extrapolate_ = false;
+    std::vector<std::pair<Column, double>> runValues_;
+    std::vector<Column> columns_;
+};
+
+} // namespace rollbite
