@@ -23,7 +23,7 @@ std::string shown(double value) {
 
 LawRheology::LawRheology()
     : Temperature_profile(kGridPoints, 0.0), Speed_profile(kGridPoints, 0.0),
-      Strain_rate_profile(kGridPoints, 0.0) {}
+      Strain_rate_profile(kGridPoints, 0.0), Law_profile(kGridPoints, 0.0) {}
 
 void LawRheology::reset(const FlowStressLaw* law, const LawParameters& parameters,
                         const LawConditions& conditions) {
@@ -43,7 +43,8 @@ double LawRheology::equivalentStrain(double thickness) {
 }
 
 bool LawRheology::isPointwise() const {
-    return Law != nullptr && !Law->readsStrainRate() && !Law->readsTemperature();
+    return Law != nullptr && !Law->readsStrainRate() && !Law->readsTemperature() &&
+           !Law->evaluatesWholeBite();
 }
 
 void LawRheology::storeThicknessProfile(const std::vector<double>& profile) {
@@ -76,12 +77,14 @@ double LawRheology::temperatureAt(double strain) const {
     return Conditions.temperatureIn + (Conditions.temperatureOut - Conditions.temperatureIn) * strain / pass;
 }
 
-double LawRheology::evaluate(double strain, double strainRate, double temperature, double offsetYieldStress) {
+LawPoint LawRheology::lawPoint(double totalStrain, double strainRate, double temperature) const {
     const LawValidity range = Law->validity();
     // Below the lowest strain and rate of its ranges the law is taken at them: see the class comment.
-    const LawPoint point{std::max(Conditions.strainIn + strain, range.strain.lowest),
-                         std::max(strainRate, range.strainRate.lowest), temperature};
-    const double law = Law->flowStress(point, Law_parameters);
+    return {std::max(totalStrain, range.strain.lowest), std::max(strainRate, range.strainRate.lowest),
+            temperature};
+}
+
+double LawRheology::finish(double law, double offsetYieldStress) {
     const double flowStress = Scaled_by_offset ? offsetYieldStress / Reference_stress * law
                                                : Conditions.factor * law + offsetYieldStress;
     if (!(flowStress > 0.0) || !std::isfinite(flowStress)) {
@@ -91,20 +94,30 @@ double LawRheology::evaluate(double strain, double strainRate, double temperatur
     return flowStress;
 }
 
+double LawRheology::evaluate(double totalStrain, double strainRate, double temperature,
+                             double offsetYieldStress) {
+    const LawPoint point = lawPoint(totalStrain, strainRate, temperature);
+    double law = 0.0;
+    Law->flowStresses(&point, 1, Law_parameters, &law);
+    return finish(law, offsetYieldStress);
+}
+
 double LawRheology::flowStressAt(int /*index*/, double angle, double thickness, double offsetYieldStress) {
     Has_Failed = 0;
     if (Law->givesMeanFlowStress()) {
-        return evaluate(passStrain(), meanStrainRate(), meanTemperature(), offsetYieldStress);
+        return evaluate(Conditions.strainIn + passStrain(), meanStrainRate(), meanTemperature(),
+                        offsetYieldStress);
     }
     const double strain = logarithmicStrain(thickness);
-    return evaluate(strain, strainRateAt(angle, thickness), temperatureAt(strain), offsetYieldStress);
+    return evaluate(Conditions.strainIn + strain, strainRateAt(angle, thickness), temperatureAt(strain),
+                    offsetYieldStress);
 }
 
 double LawRheology::referenceStress() const {
-    const LawValidity range = Law->validity();
-    const LawPoint point{std::max(Conditions.strainIn + passStrain(), range.strain.lowest),
-                         std::max(meanStrainRate(), range.strainRate.lowest), meanTemperature()};
-    return Law->flowStress(point, Law_parameters);
+    const LawPoint point = lawPoint(Conditions.strainIn + passStrain(), meanStrainRate(), meanTemperature());
+    double law = 0.0;
+    Law->flowStresses(&point, 1, Law_parameters, &law);
+    return law;
 }
 
 double LawRheology::passStrain() const {
@@ -122,12 +135,7 @@ double LawRheology::meanTemperature() const {
     return 0.5 * (Conditions.temperatureIn + Conditions.temperatureOut);
 }
 
-double LawRheology::flowStress(int index, double offsetYieldStress) {
-    Has_Failed = 0;
-    if (!onGrid(index)) {
-        Has_Failed = 1;
-        return 1.0;
-    }
+void LawRheology::describePoint(int index) {
     const double thickness = Thickness_profile[index];
     const bool mean = Law->givesMeanFlowStress();
     const double strain = mean ? passStrain() : logarithmicStrain(thickness);
@@ -136,8 +144,35 @@ double LawRheology::flowStress(int index, double offsetYieldStress) {
                                  : Law->readsStrainRate() ? strainRateAt(Angle_profile[index], thickness)
                                                           : 0.0;
     Temperature_profile[index] = mean ? meanTemperature() : temperatureAt(strain);
-    const double flowStress =
-        evaluate(strain, Strain_rate_profile[index], Temperature_profile[index], offsetYieldStress);
+}
+
+void LawRheology::evaluateWholeBite() {
+    std::vector<LawPoint> points(kGridPoints);
+    for (int k = 0; k <= kLastPoint; ++k) {
+        describePoint(k);
+        points[k] = lawPoint(Strain_profile[k], Strain_rate_profile[k], Temperature_profile[k]);
+    }
+    Law->flowStresses(points.data(), points.size(), Law_parameters, Law_profile.data());
+}
+
+double LawRheology::flowStress(int index, double offsetYieldStress) {
+    Has_Failed = 0;
+    if (!onGrid(index)) {
+        Has_Failed = 1;
+        return 1.0;
+    }
+    double flowStress = 0.0;
+    if (Law->evaluatesWholeBite()) {
+        // The sweep runs from the entry: its first point asks the law for every point of the grid.
+        if (index == 0) {
+            evaluateWholeBite();
+        }
+        flowStress = finish(Law_profile[index], offsetYieldStress);
+    } else {
+        describePoint(index);
+        flowStress = evaluate(Strain_profile[index], Strain_rate_profile[index], Temperature_profile[index],
+                              offsetYieldStress);
+    }
     Flow_stress_profile[index] = flowStress;
     return flowStress;
 }

@@ -56,6 +56,7 @@ public:
     std::vector<double> Temperature_profile; // degrees Celsius
     std::vector<double> Speed_profile;       // mm/s
     std::vector<double> Strain_rate_profile; // 1/s
+    std::vector<double> Law_profile;         // MPa, the law's own values, for a law that takes a whole bite
     std::string Failures;                    // what checkInputs found, "; "-separated
     // The inverse mode searches the law's scale: with this set, the offset yield stress each call is
     // handed is the scale y (MPa), and the flow stress is (y / Reference_stress) x law, with no offset.
@@ -69,7 +70,16 @@ public:
 private:
     // The law at a point, times the factor, plus the offset; the placeholder 1.0 with the failure flag
     // when that is no positive stress.
-    double evaluate(double strain, double strainRate, double temperature, double offsetYieldStress);
+    double evaluate(double totalStrain, double strainRate, double temperature, double offsetYieldStress);
+    // Where the law is asked at a point of total strain (brought in and the pass's own): the lowest strain
+    // and rate of its ranges below them.
+    LawPoint lawPoint(double totalStrain, double strainRate, double temperature) const;
+    // The law's value times the factor plus the offset (or scaled, in an inverse search), guarded.
+    double finish(double law, double offsetYieldStress);
+    // The strain, strain rate and temperature of grid point `index` into their profiles.
+    void describePoint(int index);
+    // Every grid point's law value into Law_profile, in one call of the law.
+    void evaluateWholeBite();
     // The plane-compression strain rate at an angle (rad) of the bite and a thickness (mm), 1/s.
     double strainRateAt(double angle, double thickness) const;
     // The temperature at a strain: linear in strain from the entry to the exit of the bite.

@@ -2,6 +2,7 @@
 
 // Part of the public API: includes only the standard library, so that it reads the same installed.
 #include <array>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,16 @@ public:
     }
     // The flow stress (MPa); not a positive finite number where the law gives none.
     virtual double flowStress(const LawPoint& point, const LawParameters& parameters) const = 0;
+    // The flow stresses of `count` points at once, into `stresses`; by default one flowStress each.
+    virtual void flowStresses(const LawPoint* points, std::size_t count, const LawParameters& parameters,
+                              double* stresses) const {
+        for (std::size_t k = 0; k < count; ++k) {
+            stresses[k] = flowStress(points[k], parameters);
+        }
+    }
+    // True for a law that is cheaper asked for every point of a bite at once (one written in an
+    // interpreted language): the bite then asks flowStresses once for its whole grid.
+    virtual bool evaluatesWholeBite() const { return false; }
 };
 
 } // namespace rollbite
