@@ -3,12 +3,14 @@
 // columns in input order. The Python package rollbite (rollbite/__init__.py) turns data frames into these
 // columns and back.
 #include "ChunkedWork.h"
+#include "LawBindings.h"
 #include "NamedKinds.h"
 #include "ReplayBindings.h"
 #include "ScheduleBindings.h"
 #include "SensitivityBindings.h"
 #include "app/formats/EntryReader.h"
 #include "app/formats/ExitColumns.h"
+#include "app/formats/LawColumns.h"
 #include "app/formats/Names.h"
 #include "app/formats/OutputGuard.h"
 #include "app/formats/PassFiles.h"
@@ -20,6 +22,7 @@
 #include "rollbite/Kinds.h"
 #include "rollbite/model/CaseInputs.h"
 #include "rollbite/model/CaseSolver.h"
+#include "rollbite/model/LawCatalogue.h"
 
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
@@ -28,6 +31,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <fstream>
+#include <map>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
@@ -130,16 +135,18 @@ using Reasons = std::vector<std::pair<std::size_t, std::string>>;
 // per column, which pandas takes as its own block without a copy.
 class ResultColumns {
 public:
-    ResultColumns(Mode mode, std::size_t count) : count_(static_cast<py::ssize_t>(count)) {
+    ResultColumns(Mode mode, std::size_t count, RheologyKind rheology = kConstantRheology)
+        : count_(static_cast<py::ssize_t>(count)) {
+        const ExitColumns columns(mode, rheology);
         std::vector<std::string> numberNames;
-        for (const ExitColumn& column : ExitColumns(mode)) {
+        for (const ExitColumn& column : columns) {
             if (column.kind == ExitColumn::Kind::Number) {
                 numberNames.emplace_back(column.name);
             }
         }
         numbers_ = py::array_t<double>({static_cast<py::ssize_t>(numberNames.size()), count_});
         double* cells = numbers_.mutable_data();
-        for (const ExitColumn& column : ExitColumns(mode)) {
+        for (const ExitColumn& column : columns) {
             switch (column.kind) {
             case ExitColumn::Kind::CaseId:
                 caseIds_ = newColumn<std::int32_t>(column.name);
@@ -256,6 +263,74 @@ py::dict solve(const std::string& modeName, const std::string& rheologyName, con
     std::vector<Reasons> reasons(solvers.size());
     solveInChunks(passes, solvers, results, reasons);
     return results.table(reasons);
+}
+
+// The passes solved with a flow-stress law: a built-in one by name, or one written in Python. `columns`
+// holds the law's parameters and the passes' conditions per pass, `run` those for every pass.
+py::dict solveLaw(const std::string& modeName, const py::object& lawGiven, const Identifiers& caseIds,
+                  const std::vector<Numbers>& values, const std::map<std::string, Numbers>& columns,
+                  const std::vector<std::pair<std::string, double>>& run, bool extrapolate,
+                  const Rows& unreadableRows, const std::vector<std::string>& unreadableTexts, int threads) {
+    const Mode mode = modeNamed(modeName);
+    const PassColumns passes(mode, kLawRheology, caseIds, values, {}, unreadableRows, unreadableTexts);
+    const LawCatalogue laws;
+    std::unique_ptr<PythonLaw> written;
+    const FlowStressLaw* law = nullptr;
+    if (py::isinstance<py::str>(lawGiven)) {
+        law = laws.find(lawGiven.cast<std::string>());
+        if (law == nullptr) {
+            throw std::invalid_argument("unknown law '" + lawGiven.cast<std::string>() + "'");
+        }
+    } else {
+        written = std::make_unique<PythonLaw>(lawGiven);
+        law = written.get();
+    }
+    LawColumns lawColumns;
+    std::string error;
+    std::vector<std::string> names;
+    std::vector<const double*> cells;
+    for (const auto& [name, column] : columns) {
+        if (column.ndim() != 1 || static_cast<std::size_t>(column.shape(0)) != passes.size()) {
+            throw std::invalid_argument("the column " + name + " must hold one number per pass");
+        }
+        names.push_back(name);
+        cells.push_back(column.data());
+    }
+    if (!lawColumns.setUp(*law, run, extrapolate, error) || !lawColumns.setColumns(names, error)) {
+        throw std::invalid_argument(error);
+    }
+    if (threads < 1 || threads > ThreadCount::kMax) {
+        throw std::invalid_argument("threads must be a whole number from 1 to " +
+                                    std::to_string(ThreadCount::kMax));
+    }
+    const std::size_t threadCount =
+        std::clamp<std::size_t>(passes.size(), 1, static_cast<std::size_t>(threads));
+    std::vector<CaseSolver> solvers;
+    for (std::size_t thread = 0; thread < threadCount; ++thread) {
+        solvers.emplace_back(mode, kLawRheology);
+    }
+    ResultColumns results(mode, passes.size(), kLawRheology);
+    std::vector<Reasons> reasons(solvers.size());
+    std::vector<CaseInputs> inputs(solvers.size());
+    ChunkedWork::run(passes.size(), solvers.size(), [&](std::size_t thread, std::size_t row) {
+        CaseInputs& pass = inputs[thread];
+        passes.fill(row, pass);
+        lawColumns.startCase(pass);
+        for (std::size_t k = 0; k < cells.size(); ++k) {
+            lawColumns.assign(static_cast<int>(k), cells[k][row], pass);
+        }
+        const CaseResult& result = solvers[thread].solve(pass);
+        results.write(row, result);
+        if (!result.reason.empty()) {
+            reasons[thread].emplace_back(row, result.reason);
+        }
+    });
+    if (written) {
+        written->raiseIfFailed();
+    }
+    py::dict table = results.table(reasons);
+    table["law_calls"] = written ? written->calls() : 0;
+    return table;
 }
 
 // The case lines of an entry file (its header line skipped), read as a run reads them.
@@ -471,6 +546,11 @@ PYBIND11_MODULE(_rollbite, module) {
                py::arg("threads"),
                "Solves cases given as columns on threads, the interpreter lock released, in chunks between "
                "which Ctrl-C is looked for; a dict of columns.");
+    module.def("solve_law", &solveLaw, py::arg("mode"), py::arg("law"), py::arg("case_ids"),
+               py::arg("values"), py::arg("columns"), py::arg("run"), py::arg("extrapolate"),
+               py::arg("unreadable_rows"), py::arg("unreadable_texts"), py::arg("threads"),
+               "Solves passes with a flow-stress law: a built-in one by name, or a rollbite.laws.Law.");
+    bindLaws(module);
     module.def("parse_entry", &parseEntry, py::arg("mode"), py::arg("path"),
                "The case lines of an entry file, read as a run reads them.");
     module.def("parse_records", &parseRecords, py::arg("rheology"), py::arg("path"),

@@ -14,6 +14,8 @@ held in pandas data frames:
   mill chained into one schedule, the load distributed among them, and a picture of it.
 - ``replay(log, ...)``, ``read_state`` and ``plot_replay``: a mill's log replayed coil by coil, each coil
   predicted before it is rolled from what the coils before it taught, then learnt from (docs/learning.md).
+- ``laws``: flow-stress laws, built-in and one's own, for ``law=`` of ``direct`` and ``inverse``
+  (docs/laws.md).
 - ``sensitivities(passes, ...)``: the derivatives of force, slip and torque of direct passes by their
   inputs, with the plasticity coefficient; or how well inverse results are known (docs/sensitivities.md).
 
@@ -30,7 +32,7 @@ Units: thicknesses and diameters in mm; tensions, moduli, stresses in MPa; force
 angles in rad; temperatures in degrees Celsius; strip speeds in m/s.
 """
 
-from . import _rollbite
+from . import _rollbite, laws  # noqa: F401
 from ._frames import COEFFICIENT_COLUMNS, ENTRY_COLUMNS, ERROR_CLASSES, RHEOLOGIES  # noqa: F401
 from .files import read_coefficients, read_entry, read_exit, write_entry
 from .learning import REPLAY_COLUMNS, plot_replay, read_state, replay

@@ -1,5 +1,5 @@
 # The names of the package rollbite for editors and type checkers; the docstrings are in its modules
-# (passes.py, files.py, schedule.py, plots.py, learning.py, sensitivities.py), from which __init__.py takes
+# (passes.py, files.py, schedule.py, plots.py, learning.py, sensitivities.py, laws.py), from which __init__.py takes
 # them.
 # tests/python/test_install.py checks that every public function is here with its parameters.
 import os
@@ -7,6 +7,8 @@ from typing import Any, Literal, Mapping, Sequence, Union
 
 import numpy as np
 import pandas as pd
+
+from . import laws
 
 _Mode = Literal["direct", "inverse"]
 _Rheology = Literal["constant", "smatch", "ws18"]
@@ -36,12 +38,18 @@ def direct(
     rheology: _Rheology = "constant",
     coefficients: _Coefficients = None,
     threads: int | None = None,
+    law: str | laws.Law | None = None,
+    parameters: Mapping[str, float] | None = None,
+    extrapolate: bool = False,
 ) -> pd.DataFrame: ...
 def inverse(
     passes: _Table,
     rheology: _Rheology = "constant",
     coefficients: _Coefficients = None,
     threads: int | None = None,
+    law: str | laws.Law | None = None,
+    parameters: Mapping[str, float] | None = None,
+    extrapolate: bool = False,
 ) -> pd.DataFrame: ...
 def profile(
     case: pd.Series | pd.DataFrame | Mapping[str, Any],

@@ -23,7 +23,8 @@ from ._frames import (
 )
 
 
-def direct(passes, rheology="constant", coefficients=None, threads=None):
+def direct(passes, rheology="constant", coefficients=None, threads=None, law=None, parameters=None,
+           extrapolate=False):
     """Rolling force, forward slip and torque of every pass.
 
     Parameters
@@ -44,6 +45,15 @@ def direct(passes, rheology="constant", coefficients=None, threads=None):
         an array of 4 or 23 columns in that order.
     threads : int, optional
         Threads solving the passes (default: every core this process may use).
+    law : str or rollbite.laws.Law, optional
+        A flow-stress law instead of the rheology (docs/laws.md): a built-in one by name
+        (``rollbite.laws.LAWS``) or one written in Python. ``coefficients`` then holds, per pass, columns
+        named as the law's parameters and the conditions ``Strain_in``, ``TemperatureIn``,
+        ``TemperatureOut`` (C), ``Strip_speed`` (m/s, the roll surface speed) and ``Flow_stress_factor``.
+    parameters : mapping, optional
+        With ``law``: those values for every pass, by name.
+    extrapolate : bool
+        With ``law``: use it outside the ranges it was fitted in, rather than refuse the pass (INPUTS).
 
     Returns
     -------
@@ -67,10 +77,13 @@ def direct(passes, rheology="constant", coefficients=None, threads=None):
     >>> passes = rollbite.read_entry("examples/direct_constant_entry.txt", "direct")
     >>> rollbite.direct(passes)[["case", "Errors", "Rolling_Force"]].head(2)
     """
+    if law is not None:
+        return _solve_law("direct", passes, rheology, law, coefficients, parameters, extrapolate, threads)
     return _solve("direct", passes, rheology, coefficients, threads)
 
 
-def inverse(passes, rheology="constant", coefficients=None, threads=None):
+def inverse(passes, rheology="constant", coefficients=None, threads=None, law=None, parameters=None,
+            extrapolate=False):
     """Offset yield stress and friction coefficient that reproduce each pass's measured force and slip.
 
     Parameters
@@ -79,8 +92,10 @@ def inverse(passes, rheology="constant", coefficients=None, threads=None):
         One row per pass with the columns ``ENTRY_COLUMNS["inverse"]``: those of ``direct`` (the offset
         yield stress and the friction coefficient being where the search starts), then ``Force``, the
         measured rolling force (9.81 N/mm), and ``Slip``, the measured forward slip (percent).
-    rheology, coefficients, threads
-        As for ``direct``. With ws18 the record's strip speed is the strip's exit speed (m/s).
+    rheology, coefficients, threads, law, parameters, extrapolate
+        As for ``direct``. With ws18, and a law of strain rate, the strip speed is the strip's measured exit
+        speed (m/s). With a law the search finds its ``Flow_stress_factor`` (a last column) and the
+        friction; ``OffsetYield`` is 0.
 
     Returns
     -------
@@ -95,6 +110,8 @@ def inverse(passes, rheology="constant", coefficients=None, threads=None):
     TypeError, ValueError
         As for ``direct``.
     """
+    if law is not None:
+        return _solve_law("inverse", passes, rheology, law, coefficients, parameters, extrapolate, threads)
     return _solve("inverse", passes, rheology, coefficients, threads)
 
 
@@ -173,3 +190,43 @@ def _solve(mode, passes, rheology, coefficients, threads):
     )
     reasons = _merged(dict(zip(raw["reason_rows"].tolist(), raw["reason_texts"])), misplaced)
     return _result_frame(raw, mode, frame.index, reasons)
+
+
+def _solve_law(mode, passes, rheology, law, coefficients, parameters, extrapolate, threads):
+    from .laws import Law
+
+    if rheology != "constant":
+        raise ValueError("law and rheology both name the flow stress: give one of them")
+    if not isinstance(law, (str, Law)):
+        raise TypeError(f"law must be the name of a built-in law or a rollbite.laws.Law, not {law!r}")
+    frame = _frame_of(passes, "passes")
+    case_ids, values, unreadable = _pass_columns(frame, mode)
+    columns = {}
+    if coefficients is not None:
+        coefficients = _aligned(coefficients, frame)
+        table = coefficients if isinstance(coefficients, pd.DataFrame) else pd.DataFrame(coefficients)
+        if len(table) != len(frame):
+            raise ValueError(f"coefficients has {len(table)} rows for {len(frame)} passes")
+        for name in table.columns:
+            try:
+                columns[str(name)] = np.ascontiguousarray(table[name].to_numpy(dtype=float))
+            except (TypeError, ValueError):
+                raise ValueError(f"the column {name} of coefficients does not hold numbers") from None
+    run = [(str(name), float(value)) for name, value in dict(parameters or {}).items()]
+    rows = sorted(unreadable)
+    raw = _rollbite.solve_law(
+        mode,
+        law,
+        case_ids,
+        values,
+        columns,
+        run,
+        bool(extrapolate),
+        np.asarray(rows, dtype=np.int64),
+        [unreadable[row] for row in rows],
+        _threads(threads),
+    )
+    reasons = dict(zip(raw["reason_rows"].tolist(), raw["reason_texts"]))
+    result = _result_frame(raw, mode, frame.index, reasons)
+    result.attrs["law_calls"] = int(raw["law_calls"])
+    return result

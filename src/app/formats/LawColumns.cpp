@@ -82,25 +82,39 @@ bool LawColumns::given(const std::string& name) const {
 bool LawColumns::setUp(const FlowStressLaw& law, const std::string& runValues, bool extrapolate,
                        std::string& error) {
     law_ = &law;
-    extrapolate_ = extrapolate;
-    runValues_.clear();
-    columns_.clear();
+    std::vector<std::pair<std::string, double>> values;
     std::istringstream items(runValues);
     for (std::string item; std::getline(items, item, ',');) {
         const std::size_t equals = item.find('=');
         Column column;
         double value = 0.0;
-        const std::string name = item.substr(0, equals);
-        if (equals == std::string::npos || !columnOf(name, column)) {
+        if (equals == std::string::npos || !columnOf(item.substr(0, equals), column)) {
             error = "'" + item + "' is no NAME=VALUE of the law " + law.name() + " (" + describeNames() + ")";
+            return false;
+        }
+        if (!FieldReader::parseDouble(item.substr(equals + 1), value)) {
+            error = column.name + " '" + item.substr(equals + 1) + "' is not a number";
+            return false;
+        }
+        values.emplace_back(column.name, value);
+    }
+    return setUp(law, values, extrapolate, error);
+}
+
+bool LawColumns::setUp(const FlowStressLaw& law, const std::vector<std::pair<std::string, double>>& runValues,
+                       bool extrapolate, std::string& error) {
+    law_ = &law;
+    extrapolate_ = extrapolate;
+    runValues_.clear();
+    columns_.clear();
+    for (const auto& [name, value] : runValues) {
+        Column column;
+        if (!columnOf(name, column)) {
+            error = "'" + name + "' is none of " + describeNames();
             return false;
         }
         if (given(name)) {
             error = name + " is given twice";
-            return false;
-        }
-        if (!FieldReader::parseDouble(item.substr(equals + 1), value)) {
-            error = name + " '" + item.substr(equals + 1) + "' is not a number";
             return false;
         }
         runValues_.emplace_back(column, value);
@@ -114,7 +128,7 @@ std::string LawColumns::describeNames() const {
         names += (names.empty() ? "" : ", ") + parameter.name;
     }
     for (const Condition& condition : kConditions) {
-        names += std::string(", ") + condition.name;
+        names += (names.empty() ? "" : ", ") + std::string(condition.name);
     }
     return names;
 }
@@ -129,8 +143,12 @@ bool LawColumns::needsFile() const {
 }
 
 bool LawColumns::readHeader(const std::string& line, std::string& error) {
+    return setColumns(headerNames(line), error);
+}
+
+bool LawColumns::setColumns(const std::vector<std::string>& names, std::string& error) {
     columns_.clear();
-    for (const std::string& name : headerNames(line)) {
+    for (const std::string& name : names) {
         Column column;
         if (!columnOf(name, column)) {
             error = "its header names '" + name + "', which is none of " + describeNames();

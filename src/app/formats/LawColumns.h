@@ -21,12 +21,17 @@ public:
     // and whether the law is used outside its ranges. False, with the reason, for a value that is not a
     // number or a name that is neither a parameter of the law nor a condition.
     bool setUp(const FlowStressLaw& law, const std::string& runValues, bool extrapolate, std::string& error);
+    // The same with the values as names and numbers.
+    bool setUp(const FlowStressLaw& law, const std::vector<std::pair<std::string, double>>& runValues,
+               bool extrapolate, std::string& error);
     // True when some parameter of the law is not given for the run: the cases need a coefficient file.
     bool needsFile() const;
     // The coefficient file's header row. False, with the reason, for a name that is none of the law's
     // parameters or conditions, a name twice, a name also given for the run, or a parameter neither in
     // the file nor given for the run.
     bool readHeader(const std::string& line, std::string& error);
+    // The same from the columns' names.
+    bool setColumns(const std::vector<std::string>& names, std::string& error);
     // The numbers of a record, one per column of the header.
     int count() const { return static_cast<int>(columns_.size()); }
     const std::string& name(int column) const { return columns_[static_cast<std::size_t>(column)].name; }
