@@ -4,12 +4,14 @@
 // follow the physics of the law: a faster roll or a colder strip rolls harder.
 #include "rollbite/model/CaseSolver.h"
 #include "rollbite/model/LawCatalogue.h"
+#include "rollbite/model/ScheduleSolver.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <memory>
 #include <string>
+#include <vector>
 
 using namespace rollbite;
 
@@ -239,8 +241,8 @@ TEST(LawCases, TheInverseFindsTheFactorAndFrictionOfADirectPass) {
     // starting from the law itself and friction 0.2 finds both back.
     const LawCatalogue laws;
     for (const char* name : {"misaka", "swift"}) {
-        const LawParameters parameters = std::string(name) == "swift" ? LawParameters{565.32, 0.007117, 0.2589}
-                                                                        : LawParameters{0.1};
+        const LawParameters parameters =
+            std::string(name) == "swift" ? LawParameters{565.32, 0.007117, 0.2589} : LawParameters{0.1};
         CaseInputs pass = hotPass(laws.find(name), parameters);
         pass.Flow_stress_factor = 1.3;
         pass.Friction_coefficient = 0.28;
@@ -259,5 +261,52 @@ TEST(LawCases, TheInverseFindsTheFactorAndFrictionOfADirectPass) {
         EXPECT_NEAR(found.Flow_stress_factor, 1.3, 0.01) << name; // within the search's tolerances
         EXPECT_NEAR(found.Friction, 0.28, 0.005) << name;
         EXPECT_EQ(found.OffsetYield, 0.0);
+    }
+}
+
+TEST(LawSchedules, ASwiftTandemCarriesTheStrainAndAMisakaMillTakesEachStandsTemperatures) {
+    const LawCatalogue laws;
+    StripInputs strip;
+    strip.rheology = kLawRheology;
+    strip.Entry_thickness = 8.0;
+    strip.Width = 1000.0;
+    strip.Entry_tension = 10.0;
+    strip.Exit_speed = 12.0;
+    strip.law = laws.find("swift");
+    strip.lawParameters = {565.32, 0.007117, 0.2589};
+    std::vector<StandInputs> stands(3);
+    const double exits[] = {5.8, 4.3, 3.3};
+    for (std::size_t k = 0; k < stands.size(); ++k) {
+        stands[k] = {"S" + std::to_string(k + 1), 560.0, 210000.0, 0.13, exits[k], 40.0, 0.0};
+    }
+    ScheduleSolver solver;
+    const ScheduleResult cold = solver.solve(strip, stands);
+    ASSERT_TRUE(cold.ok()) << cold.message;
+    CaseSolver direct(kDirectMode, kLawRheology);
+    for (const StandResult& stand : cold.stands) {
+        // Each stand starts on the law at the strain the strip brings in, and is the direct pass it built.
+        const double strainIn =
+            2.0 / std::sqrt(3.0) * std::log(strip.Entry_thickness / stand.pass.Entry_thickness);
+        EXPECT_EQ(stand.pass.Strain_in, strainIn) << stand.name;
+        EXPECT_NEAR(stand.row.Sigma_Ini, 565.32 * std::pow(0.007117 + strainIn, 0.2589), 1e-12 * 600.0);
+        EXPECT_EQ(direct.solve(stand.pass).Rolling_Force, stand.row.Rolling_Force) << stand.name;
+    }
+    // Hot, with Misaka's law: no strain carried (the austenite recrystallises), each stand's temperatures.
+    strip.law = laws.find("misaka");
+    strip.lawParameters = {0.05};
+    strip.Exit_speed = 8.0;
+    const double temperatures[][2] = {{1000.0, 990.0}, {975.0, 965.0}, {950.0, 940.0}};
+    for (std::size_t k = 0; k < stands.size(); ++k) {
+        stands[k].TemperatureIn = temperatures[k][0];
+        stands[k].TemperatureOut = temperatures[k][1];
+    }
+    const ScheduleResult hot = solver.solve(strip, stands);
+    ASSERT_TRUE(hot.ok()) << hot.message;
+    for (const StandResult& stand : hot.stands) {
+        EXPECT_EQ(stand.pass.Strain_in, 0.0);
+        EXPECT_EQ(stand.TemperatureOut, stand.pass.TemperatureOut);
+        // The strip leaves at the mass flow's speed: roll speed times one plus the slip.
+        EXPECT_NEAR(stand.Roll_surface_speed * (1.0 + stand.row.Forward_Slip / 100.0), stand.Exit_speed,
+                    1e-6 * stand.Exit_speed);
     }
 }

@@ -66,6 +66,10 @@ public:
     // strain and mean strain rate: the bite then takes it at the pass's exit strain, mean strain rate and
     // mean temperature at every point, rather than along the strain of the bite.
     virtual bool givesMeanFlowStress() const { return false; }
+    // True for a law of the total strain since the strip was last soft (cold work hardening): a schedule
+    // carries the strain from stand to stand. False for a law of hot rolling, whose strip recrystallises
+    // between two stands: each stand starts from no strain.
+    virtual bool carriesStrain() const { return true; }
     // Empty when the parameters make a law; else what is wrong with them, naming the parameter.
     virtual std::string checkParameters(const LawParameters& parameters) const {
         (void)parameters;

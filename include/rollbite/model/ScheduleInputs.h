@@ -4,6 +4,7 @@
 // relative to this file, so that it reads the same installed.
 #include "../Kinds.h"
 #include "CaseInputs.h"
+#include "FlowStressLaw.h"
 
 #include <array>
 #include <limits>
@@ -33,8 +34,9 @@ struct StandInputs {
     // Constant: the flow stress of the stand. Smatch and WS18: the offset added to the law's flow stress.
     double Offset_yield_stress = 0.0;
 
-    // WS18: the strip's temperatures in the stand (degrees Celsius) and its microstructure at the stand's
-    // entry, as the user gives them: rollbite has no model of what happens between two stands.
+    // WS18, and a law of temperature: the strip's temperatures in the stand (degrees Celsius); WS18: its
+    // microstructure at the stand's entry, as the user gives them: rollbite has no model of what happens
+    // between two stands.
     double TemperatureIn = 0.0;
     double TemperatureOut = 0.0;
     double X_rec = 0.0;
@@ -80,6 +82,14 @@ struct StripInputs {
 
     // WS18: the steel's chemistry, in the order of kWS18CoefficientNames.
     std::array<double, kChemistryValues> chemistry{};
+
+    // A flow-stress law (kLawRheology): the law, which must outlive the solve, and its parameters in the
+    // order of its parameters(). A law of cold work hardening (carriesStrain) takes the strip's strain
+    // since the first stand's entry; a law of temperature each stand's TemperatureIn and TemperatureOut.
+    const FlowStressLaw* law = nullptr;
+    LawParameters lawParameters{};
+    double Flow_stress_factor = 1.0; // the law is multiplied by it in every stand
+    bool extrapolate = false;        // the law is used outside the ranges it was fitted in
 };
 
 } // namespace rollbite

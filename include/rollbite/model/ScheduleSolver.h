@@ -64,8 +64,9 @@ private:
     static std::string passReason(const StripInputs& strip, const StandResult& stand);
     void addTotals(const StripInputs& strip, double finalThickness);
 
-    std::array<std::unique_ptr<StandChain>, 3> chains_; // one per rheology, made when first needed
-    std::array<std::unique_ptr<SensitivitySolver>, 3> sensitivities_; // likewise
+    static constexpr std::size_t kRheologies = kLawRheology + 1;
+    std::array<std::unique_ptr<StandChain>, kRheologies> chains_; // one per rheology, made when first needed
+    std::array<std::unique_ptr<SensitivitySolver>, kRheologies> sensitivities_; // likewise
     ScheduleResult result_;
 };
 

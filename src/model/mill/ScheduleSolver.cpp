@@ -123,10 +123,13 @@ std::vector<ScheduleFailure> ScheduleSolver::checkFields(const StripInputs& stri
         failures.push_back({-1, INPUTS, "a schedule needs at least one stand"});
     }
     if (strip.rheology != kConstantRheology && strip.rheology != kSmatchRheology &&
-        strip.rheology != kWS18Rheology) {
+        strip.rheology != kWS18Rheology && strip.rheology != kLawRheology) {
         failures.push_back({-1, INPUTS,
                             "rheology " + std::to_string(static_cast<int>(strip.rheology)) +
-                                " is none of Constant, Smatch and WS18"});
+                                " is none of Constant, Smatch, WS18 and a law"});
+    }
+    if (strip.rheology == kLawRheology && strip.law == nullptr) {
+        failures.push_back({-1, INPUTS, "a schedule with a flow-stress law needs its law"});
     }
     require(within(strip.Width, kNarrowestStrip, kWidestStrip), -1, "Width", strip.Width,
             "is not in [100, 5000] mm");

@@ -59,6 +59,16 @@ void StandChain::buildPass(const StripInputs& strip, const StandInputs& stand, c
         pass.coefficients[1] = strip.Coefficient_B;
         pass.coefficients[2] = strip.Coefficient_C * std::exp(-strip.Coefficient_D * strainIn);
         pass.coefficients[3] = strip.Coefficient_D;
+    } else if (rheology_ == kLawRheology) {
+        // The law takes the strain the strip brings in itself; its temperatures are the stand's.
+        pass.law = strip.law;
+        std::copy(strip.lawParameters.begin(), strip.lawParameters.end(), pass.coefficients.begin());
+        pass.Strain_in =
+            strip.law->carriesStrain() ? equivalentStrain(strip.Entry_thickness, place.entryThickness) : 0.0;
+        pass.TemperatureIn = stand.TemperatureIn;
+        pass.TemperatureOut = stand.TemperatureOut;
+        pass.Flow_stress_factor = strip.Flow_stress_factor;
+        pass.extrapolate = strip.extrapolate;
     } else if (rheology_ == kWS18Rheology) {
         std::copy(strip.chemistry.begin(), strip.chemistry.end(), pass.coefficients.begin());
         const double standValues[] = {stand.TemperatureIn, stand.TemperatureOut, 0.0 /* speed, chained */,
@@ -73,13 +83,16 @@ void StandChain::solveAtSpeed(double exitSpeed, double slipGuess, bool settle) {
     // With WS18 the record's speed is the roll surface speed, from which the model finds the strip's exit
     // speed with its own forward slip: choose it so that this exit speed is the mass flow's.
     double rollSpeed = exitSpeed / (1.0 + slipGuess / kPercent);
+    const bool coupled = speedCoupled();
     for (int pass = 0; pass < kMaxSpeedPasses; ++pass) {
         if (rheology_ == kWS18Rheology) {
             stand_.pass.coefficients[WS18Inputs::kStripSpeedPosition] = rollSpeed;
+        } else if (rheology_ == kLawRheology) {
+            stand_.pass.Strip_speed = rollSpeed; // as WS18's: the roll surface speed
         }
         stand_.row = solver_.solve(stand_.pass);
         ++solves_;
-        if (rheology_ != kWS18Rheology || stand_.row.errorCode != VOID) {
+        if (!coupled || stand_.row.errorCode != VOID) {
             break;
         }
         const double next = exitSpeed / (1.0 + stand_.row.Forward_Slip / kPercent);
@@ -98,7 +111,8 @@ void StandChain::fillLoads(const StripInputs& strip, const StandInputs& stand, d
     stand_.Entry_speed = entrySpeed;
     stand_.Roll_surface_speed = rheology_ == kWS18Rheology
                                     ? stand_.pass.coefficients[WS18Inputs::kStripSpeedPosition]
-                                    : exitSpeed / (1.0 + row.Forward_Slip / kPercent);
+                                : speedCoupled() ? stand_.pass.Strip_speed
+                                                 : exitSpeed / (1.0 + row.Forward_Slip / kPercent);
     const double rollRadius = stand.Working_roll_diameter / 2.0 * kMillimetre; // m
     const double angularSpeed = stand_.Roll_surface_speed / rollRadius;        // rad/s
     stand_.Roll_speed = angularSpeed / kCircle * kSecondsPerMinute;
@@ -126,12 +140,18 @@ void StandChain::fillGeometry(const StripInputs& strip, const StandInputs& stand
     const double meanSpeed = 0.5 * (stand_.Entry_speed + stand_.Exit_speed); // m/s
     const double timeInBite = row.Contact_Length * kMillimetre / meanSpeed;  // s
     stand_.Strain_rate = equivalentStrain(pass.Entry_thickness, pass.Exit_thickness) / timeInBite;
-    const bool ws18 = rheology_ == kWS18Rheology;
-    stand_.TemperatureIn = ws18 ? stand.TemperatureIn : kNoLimit;
-    stand_.TemperatureOut = ws18 ? stand.TemperatureOut : kNoLimit;
+    const bool hot = rheology_ == kWS18Rheology ||
+                     (rheology_ == kLawRheology && pass.law != nullptr && pass.law->readsTemperature());
+    stand_.TemperatureIn = hot ? stand.TemperatureIn : kNoLimit;
+    stand_.TemperatureOut = hot ? stand.TemperatureOut : kNoLimit;
     // The roll gap needs the force only: the gap correction comes with the pass's sensitivities.
     stand_.Roll_gap = pass.Exit_thickness - stand_.Force / stand.Mill_modulus;
     stand_.Gap_correction = kNoLimit;
+}
+
+bool StandChain::speedCoupled() const {
+    return rheology_ == kWS18Rheology ||
+           (rheology_ == kLawRheology && stand_.pass.law != nullptr && stand_.pass.law->readsStrainRate());
 }
 
 const StandResult& StandChain::solve(const StripInputs& strip, const StandInputs& stand,

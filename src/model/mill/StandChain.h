@@ -41,6 +41,9 @@ private:
     void fillLoads(const StripInputs& strip, const StandInputs& stand, double exitSpeed, double entrySpeed);
     // Tension forces, the flattened radius, the strain rate, the temperatures and the roll gap.
     void fillGeometry(const StripInputs& strip, const StandInputs& stand);
+    // True when the stand's flow stress depends on the strip's speed (WS18, a law of strain rate): its roll
+    // speed is then iterated with the forward slip until the exit speed is the mass flow's.
+    bool speedCoupled() const;
 
     RheologyKind rheology_;
     CaseSolver solver_;

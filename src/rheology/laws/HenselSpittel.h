@@ -18,6 +18,7 @@ public:
     LawValidity validity() const override;
     bool readsStrainRate() const override { return true; }
     bool readsTemperature() const override { return true; }
+    bool carriesStrain() const override { return false; } // a law of hot forming: see docs/laws.md
     std::string checkParameters(const LawParameters& parameters) const override;
     double flowStress(const LawPoint& point, const LawParameters& parameters) const override;
 

@@ -16,6 +16,7 @@ public:
     LawValidity validity() const override;
     bool readsStrainRate() const override { return true; }
     bool readsTemperature() const override { return true; }
+    bool carriesStrain() const override { return false; } // austenite recrystallises between stands
     std::string checkParameters(const LawParameters& parameters) const override;
     double flowStress(const LawPoint& point, const LawParameters& parameters) const override;
 };
