@@ -9,6 +9,7 @@
 #include "app/formats/ScheduleFields.h"
 #include "app/formats/ScheduleReader.h"
 #include "rollbite/model/CaseSolver.h"
+#include "rollbite/model/LawCatalogue.h"
 #include "rollbite/model/LoadDistributor.h"
 #include "rollbite/model/ScheduleSolver.h"
 
@@ -127,10 +128,43 @@ py::dict tableOf(const ScheduleResult& schedule, RheologyKind rheology) {
 
 // Solves the schedule, distributing its load when `distribute` names a target; raises ValueError with the
 // message of a schedule that fails or a target that cannot be met.
+// The strip's law by name, its parameters and factor by name into the strip.
+void setLaw(const LawCatalogue& laws, const std::string& name, const std::map<std::string, double>& values,
+            StripInputs& strip) {
+    strip.rheology = kLawRheology;
+    strip.law = laws.find(name);
+    if (strip.law == nullptr) {
+        throw std::invalid_argument("unknown law '" + name + "'");
+    }
+    const std::vector<LawParameter> parameters = strip.law->parameters();
+    for (std::size_t k = 0; k < parameters.size(); ++k) {
+        const auto value = values.find(parameters[k].name);
+        if (value == values.end()) {
+            throw std::invalid_argument("the strip's " + parameters[k].name +
+                                        " is missing: a parameter of the law " + strip.law->name());
+        }
+        strip.lawParameters[k] = value->second;
+    }
+    for (const auto& [key, value] : values) {
+        const bool parameter = std::any_of(parameters.begin(), parameters.end(),
+                                           [&key](const LawParameter& p) { return p.name == key; });
+        if (key == ScheduleFields::kFactor) {
+            strip.Flow_stress_factor = value;
+        } else if (!parameter) {
+            throw std::invalid_argument("'" + key + "' is no parameter of the law " + strip.law->name());
+        }
+    }
+}
+
 py::dict solveSchedule(const std::string& rheologyName, const std::map<std::string, double>& strip,
                        const std::vector<std::string>& names, const std::map<std::string, Column>& columns,
-                       const std::string& distribute) {
-    const StripInputs mill = stripOf(rheologyName, strip);
+                       const std::string& distribute, const std::string& lawName,
+                       const std::map<std::string, double>& lawValues) {
+    const LawCatalogue laws; // lives as long as the solve
+    StripInputs mill = stripOf(lawName.empty() ? rheologyName : "constant", strip);
+    if (!lawName.empty()) {
+        setLaw(laws, lawName, lawValues, mill);
+    }
     const std::vector<StandInputs> stands = standsOf(names, columns);
     DistributionTarget target = DistributionTarget::ForceLimits;
     if (!distribute.empty() && !parseDistributionTarget(distribute, target)) {
@@ -175,7 +209,8 @@ py::dict readSchedule(const std::string& path) {
     if (!file) {
         throw std::invalid_argument("cannot read the schedule file " + path);
     }
-    ScheduleReader reader;
+    const LawCatalogue laws;
+    ScheduleReader reader(&laws);
     ScheduleReader::Schedule schedule;
     if (!reader.read(file, schedule)) {
         std::string message = path + ":";
@@ -198,9 +233,14 @@ py::dict readSchedule(const std::string& path) {
         names.push_back(stand.name);
     }
     stands[ScheduleFields::kStandName] = names;
+    // A law of temperature takes the stands' temperatures, which are WS18's columns otherwise.
+    const bool hot = rheology == kLawRheology && schedule.strip.law->readsTemperature();
     for (const StandField* field = ScheduleFields::standBegin(); field != ScheduleFields::standEnd();
          ++field) {
-        if (field->rheologies == 0 || ScheduleFields::required(field->rheologies, rheology)) {
+        const bool temperature =
+            field->member == &StandInputs::TemperatureIn || field->member == &StandInputs::TemperatureOut;
+        if (field->rheologies == 0 || ScheduleFields::required(field->rheologies, rheology) ||
+            (hot && temperature)) {
             Column values;
             for (const StandInputs& stand : schedule.stands) {
                 values.push_back(stand.*field->member);
@@ -210,6 +250,15 @@ py::dict readSchedule(const std::string& path) {
     }
     py::dict result;
     result["rheology"] = Names::rheologyName(rheology);
+    if (rheology == kLawRheology) {
+        // The law by name, its parameters and factor by theirs, as the schedule file gives them.
+        result["law"] = schedule.strip.law->name();
+        const std::vector<LawParameter> parameters = schedule.strip.law->parameters();
+        for (std::size_t k = 0; k < parameters.size(); ++k) {
+            strip[parameters[k].name.c_str()] = schedule.strip.lawParameters[k];
+        }
+        strip[ScheduleFields::kFactor] = schedule.strip.Flow_stress_factor;
+    }
     result["strip"] = strip;
     result["stands"] = stands;
     return result;
@@ -219,7 +268,7 @@ py::list fieldsOf(bool strip) {
     py::list fields;
     const auto add = [&fields](const char* name, const char* unit, unsigned rheologies) {
         py::list required;
-        for (RheologyKind kind : {kConstantRheology, kSmatchRheology, kWS18Rheology}) {
+        for (RheologyKind kind : {kConstantRheology, kSmatchRheology, kWS18Rheology, kLawRheology}) {
             if (ScheduleFields::required(rheologies, kind)) {
                 required.append(Names::rheologyName(kind));
             }
@@ -242,7 +291,7 @@ py::list fieldsOf(bool strip) {
 
 void bindSchedules(py::module_& module) {
     module.def("schedule", &solveSchedule, py::arg("rheology"), py::arg("strip"), py::arg("names"),
-               py::arg("columns"), py::arg("distribute"),
+               py::arg("columns"), py::arg("distribute"), py::arg("law"), py::arg("law_values"),
                "Solves a schedule (its load distributed when distribute names a target); a dict of columns.");
     module.def("read_schedule", &readSchedule, py::arg("path"),
                "A schedule file, read as rollbite schedule reads it.");

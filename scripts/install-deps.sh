@@ -13,7 +13,7 @@ command -v make >/dev/null 2>&1 || missing+=(make)
 [ -x /usr/bin/time ] || missing+=(time)
 have_package() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 for package in libgtest-dev libgmock-dev libbenchmark-dev pybind11-dev python3-dev python3-numpy python3-pandas \
-    python3-pytest python3-matplotlib python3-dask python3-distributed; do
+    python3-pytest python3-matplotlib python3-dask python3-distributed python3-scipy; do
     have_package "$package" || missing+=("$package")
 done
 command -v parallel >/dev/null 2>&1 || missing+=(parallel)

@@ -7,6 +7,8 @@ namespace rollbite {
 // Rheology chosen for the whole run.
 // kLawRheology: a flow-stress law of the user's choice (FlowStressLaw), named by each case's inputs.
 enum RheologyKind : int { kConstantRheology = 0, kSmatchRheology = 1, kWS18Rheology = 2, kLawRheology = 3 };
+// How many RheologyKind values there are: the size of a table with one entry per rheology.
+inline constexpr int kRheologyKinds = kLawRheology + 1;
 
 // Computation mode of the run.
 enum Mode : int { kDirectMode = 0, kInverseMode = 1 };

@@ -15,7 +15,7 @@ held in pandas data frames:
 - ``replay(log, ...)``, ``read_state`` and ``plot_replay``: a mill's log replayed coil by coil, each coil
   predicted before it is rolled from what the coils before it taught, then learnt from (docs/learning.md).
 - ``laws``: flow-stress laws, built-in and one's own, for ``law=`` of ``direct`` and ``inverse``
-  (docs/laws.md).
+  (docs/laws.md); ``fit_law(tests, law)`` fits a built-in law's parameters to flow curves (docs/fitting.md).
 - ``sensitivities(passes, ...)``: the derivatives of force, slip and torque of direct passes by their
   inputs, with the plasticity coefficient; or how well inverse results are known (docs/sensitivities.md).
 
@@ -34,6 +34,7 @@ angles in rad; temperatures in degrees Celsius; strip speeds in m/s.
 
 from . import _rollbite, laws  # noqa: F401
 from ._frames import COEFFICIENT_COLUMNS, ENTRY_COLUMNS, ERROR_CLASSES, RHEOLOGIES  # noqa: F401
+from .fitting import fit_law
 from .files import read_coefficients, read_entry, read_exit, write_entry
 from .learning import REPLAY_COLUMNS, plot_replay, read_state, replay
 from .passes import direct, inverse, profile
@@ -45,6 +46,7 @@ from .sensitivities import SENSITIVITY_COLUMNS, sensitivities
 __version__ = _rollbite.__version__
 
 __all__ = [
+    "fit_law",
     "direct",
     "inverse",
     "profile",

@@ -103,3 +103,10 @@ def plot_replay(
     title: str | None = None,
     overwrite: bool = False,
 ) -> Any: ...
+
+def fit_law(
+    tests: pd.DataFrame,
+    law: str,
+    start: Mapping[str, float] | None = None,
+    fixed: Mapping[str, float] | None = None,
+) -> Any: ...

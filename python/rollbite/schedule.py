@@ -35,6 +35,8 @@ STAND_FIELDS = {name: (unit, tuple(required)) for name, unit, required in _rollb
 TARGETS = ("force", "power", "force-ratios", "power-ratios")
 
 _RHEOLOGY = "Rheology"
+_LAW = "Law"
+_FACTOR = "Flow_stress_factor"
 _STAND = "Stand"
 _FINAL = "Exit_thickness"
 
@@ -88,19 +90,20 @@ def schedule(stands, strip, distribute=None):
     if not hasattr(strip, "keys"):
         raise TypeError(f"strip must be a mapping of the strip's fields, not {type(strip).__name__}")
     strip = dict(strip)
-    rheology = str(strip.pop(_RHEOLOGY, "")).lower()
-    if rheology not in ("constant", "smatch", "ws18"):
-        raise ValueError(f"the strip's Rheology must be constant, smatch or ws18, not {rheology!r}")
+    law, law_values = _law_of(strip)
+    rheology = "law" if law else str(strip.pop(_RHEOLOGY, "")).lower()
+    if rheology not in ("constant", "smatch", "ws18", "law"):
+        raise ValueError(f"the strip's Rheology must be constant, smatch or ws18, not {rheology!r}, or a Law")
     if distribute is not None:
         if not isinstance(distribute, str) or distribute.lower() not in TARGETS:
             raise ValueError(f"unknown target {distribute!r} for distribute: one of {TARGETS}")
         distribute = distribute.lower()
     frame = _stands_frame(stands)
-    _check_fields(strip, frame, rheology, distribute is not None)
+    _check_fields(strip, frame, rheology, distribute is not None, law)
     columns = {name: _numbers(frame[name], name) for name in frame.columns}
     raw = _rollbite.schedule(
         rheology, {name: _number(value, name) for name, value in strip.items()}, list(frame.index.astype(str)),
-        columns, distribute or ""
+        columns, distribute or "", law or "", law_values
     )
     result = _result(raw, rheology, frame)
     if "unmet" in raw:
@@ -119,8 +122,21 @@ def read_schedule(path):
         raise FileNotFoundError(errno.ENOENT, f"no schedule file {os.fspath(path)!r}", os.fspath(path))
     raw = _rollbite.read_schedule(os.fspath(path))
     stands = pd.DataFrame(raw["stands"]).set_index(_STAND)
-    strip = {_RHEOLOGY: raw["rheology"], **raw["strip"]}
-    return stands, strip
+    strip = {_LAW: raw["law"]} if "law" in raw else {_RHEOLOGY: raw["rheology"]}
+    return stands, {**strip, **raw["strip"]}
+
+
+def _law_of(strip):
+    """The strip's Law (its name) and its parameters and factor, taken out of the strip's fields."""
+    if _LAW not in strip:
+        return None, {}
+    if _RHEOLOGY in strip:
+        raise ValueError("the strip has a Rheology and a Law: give one of them")
+    from .laws import info
+
+    law = str(strip.pop(_LAW))
+    names = [parameter[0] for parameter in info(law)["parameters"]] + [_FACTOR]
+    return law, {name: _number(strip.pop(name), name) for name in names if name in strip}
 
 
 def _stands_frame(stands):
@@ -147,7 +163,11 @@ def _stands_frame(stands):
     return frame
 
 
-def _check_fields(strip, frame, rheology, distributing):
+def _check_fields(strip, frame, rheology, distributing, law=None):
+    from .laws import info
+
+    # A law of temperature takes each stand's temperatures, which are WS18's columns otherwise.
+    hot = law is not None and info(law)["reads_temperature"]
     problems = []
     for name in strip:
         if name not in STRIP_FIELDS:
@@ -159,6 +179,8 @@ def _check_fields(strip, frame, rheology, distributing):
         elif name in strip and required and rheology not in required:
             problems.append(f"the strip's {name} is no field of a {rheology} schedule")
     for name, (_, required) in STAND_FIELDS.items():
+        if hot and name in ("TemperatureIn", "TemperatureOut"):
+            required = required + ("law",)
         if name in frame.columns and required and rheology not in required:
             problems.append(f"the stands' {name} is no column of a {rheology} schedule")
         needed = rheology in required or name == _FINAL

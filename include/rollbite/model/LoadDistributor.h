@@ -89,7 +89,7 @@ private:
 
     std::unique_ptr<ScheduleSolver> solver_;
     // Of the trial passes, one per rheology, made when first needed.
-    std::array<std::unique_ptr<StandChain>, 3> chains_;
+    std::array<std::unique_ptr<StandChain>, kRheologyKinds> chains_;
     DistributionResult result_;
 };
 

@@ -64,9 +64,9 @@ private:
     static std::string passReason(const StripInputs& strip, const StandResult& stand);
     void addTotals(const StripInputs& strip, double finalThickness);
 
-    static constexpr std::size_t kRheologies = kLawRheology + 1;
-    std::array<std::unique_ptr<StandChain>, kRheologies> chains_; // one per rheology, made when first needed
-    std::array<std::unique_ptr<SensitivitySolver>, kRheologies> sensitivities_; // likewise
+    std::array<std::unique_ptr<StandChain>, kRheologyKinds>
+        chains_; // one per rheology, made when first needed
+    std::array<std::unique_ptr<SensitivitySolver>, kRheologyKinds> sensitivities_; // likewise
     ScheduleResult result_;
 };
 

@@ -59,8 +59,8 @@ std::string fingerprint(const std::string& text) {
 
 // Reads the schedule, and names it for the header of its passes (`source`): a file by its full path, so
 // that only its own earlier passes are replaced; standard input by what it held.
-bool readSchedule(const std::string& path, ScheduleReader::Schedule& schedule, std::string& source,
-                  std::ostream& err) {
+bool readSchedule(const std::string& path, const LawCatalogue& laws, ScheduleReader::Schedule& schedule,
+                  std::string& source, std::ostream& err) {
     std::ifstream file;
     std::istringstream standardInput;
     if (path == kStandardInput) {
@@ -81,7 +81,7 @@ bool readSchedule(const std::string& path, ScheduleReader::Schedule& schedule, s
         const std::filesystem::path full = std::filesystem::weakly_canonical(path, error);
         source = error ? path : full.string();
     }
-    ScheduleReader reader;
+    ScheduleReader reader(&laws);
     if (!reader.read(path == kStandardInput ? static_cast<std::istream&>(standardInput) : file, schedule)) {
         // The first few say what is wrong; a file of another kind would give one line per line.
         const std::vector<std::string>& errors = reader.errors();
@@ -225,8 +225,14 @@ int ScheduleCommand::run(const Arguments& arguments, std::ostream& out, std::ost
              request.passes.empty() ? "" : request.passes + "-coefficients.txt", request.sensitivities})
             ? nowhere
             : messages;
+    const LawCatalogue laws; // the laws a schedule's Law line may name, for as long as it is solved
     ScheduleReader::Schedule schedule;
-    if (!readSchedule(request.path, schedule, request.source, err)) {
+    if (!readSchedule(request.path, laws, schedule, request.source, err)) {
+        return kFailure;
+    }
+    if (schedule.strip.rheology == kLawRheology && !request.passes.empty()) {
+        err << "rollbite: --passes does not write the passes of a schedule with a Law yet; nothing was "
+               "written\n";
         return kFailure;
     }
     std::vector<Output> outputs = outputsOf(request, schedule.strip.rheology);

@@ -17,6 +17,8 @@ struct KindName {
 constexpr KindName kModes[] = {{"direct", "Direct", 'd'}, {"inverse", "Inverse", 'i'}};
 constexpr KindName kRheologies[] = {
     {"constant", "Constant", 'c'}, {"smatch", "Smatch", 's'}, {"ws18", "WS18", 'w'}};
+// A flow-stress law is named by --law, never as a rheology: it is not among the choices parsed.
+constexpr KindName kLaw = {"law", "Law", '\0'};
 
 bool sameIgnoringCase(std::string_view text, std::string_view name) {
     return text.size() == name.size() &&
@@ -49,11 +51,11 @@ const char* Names::modeName(Mode mode) {
 }
 
 const char* Names::rheologyName(RheologyKind rheology) {
-    return kRheologies[static_cast<int>(rheology) % 3].name;
+    return rheology == kLawRheology ? kLaw.name : kRheologies[static_cast<int>(rheology) % 3].name;
 }
 
 const char* Names::rheologyTitle(RheologyKind rheology) {
-    return kRheologies[static_cast<int>(rheology) % 3].title;
+    return rheology == kLawRheology ? kLaw.title : kRheologies[static_cast<int>(rheology) % 3].title;
 }
 
 char Names::modeAnswer(Mode mode) {

@@ -28,7 +28,7 @@ struct StandField {
 
 class ScheduleFields {
 public:
-    static constexpr unsigned kAll = 0x7; // required whatever the rheology
+    static constexpr unsigned kAll = 0xF; // required whatever the rheology
 
     static const StripField* stripBegin();
     static const StripField* stripEnd();
@@ -38,6 +38,9 @@ public:
     static constexpr const char* kStandName = "Stand";
     // The strip's line that names its rheology.
     static constexpr const char* kRheology = "Rheology";
+    // The strip's line that names its flow-stress law instead, its parameters on lines of their own.
+    static constexpr const char* kLaw = "Law";
+    static constexpr const char* kFactor = "Flow_stress_factor";
 
     static const StripField* stripField(const std::string& name);
     static const StandField* standField(const std::string& name);

@@ -81,7 +81,14 @@ void ScheduleReader::readStripLine(const std::vector<std::string>& cells) {
         return;
     }
     stripGiven_.push_back(cells[0]);
+    if (readLawLine(cells) || readLawParameter(cells)) {
+        return;
+    }
     if (cells[0] == ScheduleFields::kRheology) {
+        if (listed(stripGiven_, ScheduleFields::kLaw)) {
+            error("the strip has a Rheology and a Law: give one of them");
+            return;
+        }
         RheologyKind rheology = kConstantRheology;
         rheologyGiven_ = Names::parseRheology(cells[1], rheology);
         schedule_->strip.rheology = rheology;
@@ -106,6 +113,84 @@ void ScheduleReader::readStripLine(const std::vector<std::string>& cells) {
     if (!Units::convert(value, unit, field->unit, value)) {
         error(unitError("the strip's " + name, unit, field->unit));
     }
+}
+
+bool ScheduleReader::readLawLine(const std::vector<std::string>& cells) {
+    if (cells[0] != ScheduleFields::kLaw) {
+        return false;
+    }
+    const FlowStressLaw* law = laws_ != nullptr ? laws_->find(cells[1]) : nullptr;
+    if (listed(stripGiven_, ScheduleFields::kRheology)) {
+        error("the strip has a Rheology and a Law: give one of them");
+    } else if (law == nullptr) {
+        std::string names;
+        for (const std::string& name : laws_ != nullptr ? laws_->names() : std::vector<std::string>()) {
+            names += (names.empty() ? "" : ", ") + name;
+        }
+        error("Law '" + TableCells::shown(cells[1]) + "' is none of " +
+              (names.empty() ? "the laws known here" : names));
+    } else {
+        schedule_->strip.rheology = kLawRheology;
+        schedule_->strip.law = law;
+        rheologyGiven_ = true;
+    }
+    return true;
+}
+
+bool ScheduleReader::readLawParameter(const std::vector<std::string>& cells) {
+    const FlowStressLaw* law = schedule_->strip.law;
+    if (law == nullptr) {
+        return false;
+    }
+    const std::vector<LawParameter> parameters = law->parameters();
+    const auto parameter = std::find_if(parameters.begin(), parameters.end(),
+                                        [&cells](const LawParameter& p) { return p.name == cells[0]; });
+    const bool factor = cells[0] == ScheduleFields::kFactor;
+    if (parameter == parameters.end() && !factor) {
+        return false;
+    }
+    double& value =
+        factor ? schedule_->strip.Flow_stress_factor
+               : schedule_->strip.lawParameters[static_cast<std::size_t>(parameter - parameters.begin())];
+    const std::string unit = cells.size() > 2 ? cells[2] : std::string();
+    const std::string own = factor ? std::string() : parameter->unit;
+    if (!FieldReader::parseDouble(cells[1], value)) {
+        error("the strip's " + cells[0] + " '" + TableCells::shown(cells[1]) + "' is not a number");
+    } else if (!unit.empty() && unit != own) {
+        error("the strip's " + cells[0] + " is in '" + TableCells::shown(unit) + "', not in " +
+              (own.empty() ? "no unit" : own) + " as the law " + law->name() + " takes it");
+    }
+    return true;
+}
+
+bool ScheduleReader::namesLawParameter(const std::string& name) const {
+    const FlowStressLaw* law = schedule_->strip.law;
+    if (schedule_->strip.rheology != kLawRheology || law == nullptr) {
+        return false;
+    }
+    const std::vector<LawParameter> parameters = law->parameters();
+    return std::any_of(parameters.begin(), parameters.end(),
+                       [&name](const LawParameter& p) { return p.name == name; });
+}
+
+void ScheduleReader::checkLawComplete() {
+    const FlowStressLaw& law = *schedule_->strip.law;
+    for (const LawParameter& parameter : law.parameters()) {
+        if (!listed(stripGiven_, parameter.name)) {
+            error("the strip's " + parameter.name + " is missing: a parameter of the law " + law.name(),
+                  false);
+        }
+    }
+}
+
+bool ScheduleReader::requiredStandField(const StandField& field) const {
+    const StripInputs& strip = schedule_->strip;
+    const bool temperature =
+        field.member == &StandInputs::TemperatureIn || field.member == &StandInputs::TemperatureOut;
+    if (strip.rheology == kLawRheology && temperature) {
+        return strip.law != nullptr && strip.law->readsTemperature();
+    }
+    return ScheduleFields::required(field.rheologies, strip.rheology);
 }
 
 void ScheduleReader::readHeader(const std::vector<std::string>& cells) {
@@ -172,16 +257,19 @@ void ScheduleReader::readStand(const std::vector<std::string>& cells, char separ
 
 void ScheduleReader::checkComplete() {
     if (!rheologyGiven_) {
-        if (!listed(stripGiven_, ScheduleFields::kRheology)) {
-            error("the strip's Rheology is missing: " + Names::rheologyChoices(), false);
+        if (!listed(stripGiven_, ScheduleFields::kRheology) && !listed(stripGiven_, ScheduleFields::kLaw)) {
+            error("the strip's Rheology is missing: " + Names::rheologyChoices() + ", or a Law", false);
         }
         return; // what else is required depends on it
+    }
+    if (schedule_->strip.rheology == kLawRheology) {
+        checkLawComplete();
     }
     const RheologyKind rheology = schedule_->strip.rheology;
     const std::string kind = Names::rheologyName(rheology);
     for (const StripField* field = ScheduleFields::stripBegin(); field != ScheduleFields::stripEnd();
          ++field) {
-        const bool given = listed(stripGiven_, field->name);
+        const bool given = listed(stripGiven_, field->name) && !namesLawParameter(field->name);
         const bool required = ScheduleFields::required(field->rheologies, rheology);
         if (required && !given) {
             error("the strip's " + std::string(field->name) + " is missing", false);
@@ -199,7 +287,7 @@ void ScheduleReader::checkComplete() {
     for (const StandField* field = ScheduleFields::standBegin(); field != ScheduleFields::standEnd();
          ++field) {
         const auto column = std::find(columns_.begin(), columns_.end(), field->name);
-        const bool required = ScheduleFields::required(field->rheologies, rheology);
+        const bool required = requiredStandField(*field);
         const bool finalThickness = field->member == &StandInputs::Exit_thickness;
         if (column == columns_.end()) {
             if (required || finalThickness) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/formats/ScheduleFields.h"
+#include "rollbite/model/LawCatalogue.h"
 #include "rollbite/model/ScheduleInputs.h"
 
 #include <istream>
@@ -18,6 +20,9 @@ namespace rollbite {
 // row names its stand, and no two the same.
 class ScheduleReader {
 public:
+    // With the laws a "Law NAME" line may name (they must outlive the schedules read); none without.
+    explicit ScheduleReader(const LawCatalogue* laws = nullptr) : laws_(laws) {}
+
     struct Schedule {
         StripInputs strip;
         std::vector<StandInputs> stands;
@@ -30,6 +35,15 @@ public:
 
 private:
     void readStripLine(const std::vector<std::string>& cells);
+    // The Law line; false when the line is none.
+    bool readLawLine(const std::vector<std::string>& cells);
+    // A parameter of the strip's law, or its factor; false when the line is none.
+    bool readLawParameter(const std::vector<std::string>& cells);
+    void checkLawComplete();
+    // True when `name` is a parameter of the strip's law (Misaka's C is no chemistry of WS18's).
+    bool namesLawParameter(const std::string& name) const;
+    // Whether a stand's field is required: by its table, and with a law the temperatures when it reads them.
+    bool requiredStandField(const StandField& field) const;
     void readHeader(const std::vector<std::string>& cells);
     // A column's name and its unit from a header cell: "Force_limit [MN]", "Force_limit (MN)".
     void readColumn(const std::string& cell);
@@ -39,6 +53,7 @@ private:
     void checkComplete();
     void error(const std::string& message, bool withLine = true);
 
+    const LawCatalogue* laws_;
     Schedule* schedule_ = nullptr;
     std::vector<std::string> errors_;
     std::vector<std::string> stripGiven_;

@@ -19,7 +19,7 @@ std::vector<LawParameter> Hollomon::parameters() const {
 }
 
 LawValidity Hollomon::validity() const {
-    return {{0.002, 1.5}, {0.0, 1e9}, {-273.15, 1e9}};
+    return {{0.002, 3.0}, {0.0, 1e9}, {-273.15, 1e9}};
 }
 
 std::string Hollomon::checkParameters(const LawParameters& k) const {

@@ -21,7 +21,7 @@ std::vector<LawParameter> Swift::parameters() const {
 }
 
 LawValidity Swift::validity() const {
-    return {{0.0, 1.5}, {0.0, 1e9}, {-273.15, 1e9}};
+    return {{0.0, 3.0}, {0.0, 1e9}, {-273.15, 1e9}};
 }
 
 std::string Swift::checkParameters(const LawParameters& k) const {

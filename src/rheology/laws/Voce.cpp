@@ -22,7 +22,7 @@ std::vector<LawParameter> Voce::parameters() const {
 }
 
 LawValidity Voce::validity() const {
-    return {{0.0, 1.5}, {0.0, 1e9}, {-273.15, 1e9}};
+    return {{0.0, 3.0}, {0.0, 1e9}, {-273.15, 1e9}};
 }
 
 std::string Voce::checkParameters(const LawParameters& k) const {
