@@ -242,23 +242,28 @@ void solveInChunks(const PassColumns& passes, std::vector<CaseSolver>& solvers, 
     });
 }
 
+// A solver for each thread asked for, no more than the cases: a thread without a case would only cost its
+// solver.
+std::vector<CaseSolver> solversFor(Mode mode, RheologyKind rheology, std::size_t cases, int threads) {
+    if (threads < 1 || threads > ThreadCount::kMax) {
+        throw std::invalid_argument("threads must be a whole number from 1 to " +
+                                    std::to_string(ThreadCount::kMax));
+    }
+    const std::size_t threadCount = std::clamp<std::size_t>(cases, 1, static_cast<std::size_t>(threads));
+    std::vector<CaseSolver> solvers;
+    for (std::size_t thread = 0; thread < threadCount; ++thread) {
+        solvers.emplace_back(mode, rheology);
+    }
+    return solvers;
+}
+
 py::dict solve(const std::string& modeName, const std::string& rheologyName, const Identifiers& caseIds,
                const std::vector<Numbers>& values, const std::vector<Numbers>& coefficients,
                const Rows& unreadableRows, const std::vector<std::string>& unreadableTexts, int threads) {
     const Mode mode = modeNamed(modeName);
     const RheologyKind rheology = rheologyNamed(rheologyName);
     const PassColumns passes(mode, rheology, caseIds, values, coefficients, unreadableRows, unreadableTexts);
-    if (threads < 1 || threads > ThreadCount::kMax) {
-        throw std::invalid_argument("threads must be a whole number from 1 to " +
-                                    std::to_string(ThreadCount::kMax));
-    }
-    // No more threads than cases: a thread without a case would only cost its solver.
-    const std::size_t threadCount =
-        std::clamp<std::size_t>(passes.size(), 1, static_cast<std::size_t>(threads));
-    std::vector<CaseSolver> solvers;
-    for (std::size_t thread = 0; thread < threadCount; ++thread) {
-        solvers.emplace_back(mode, rheology);
-    }
+    std::vector<CaseSolver> solvers = solversFor(mode, rheology, passes.size(), threads);
     ResultColumns results(mode, passes.size());
     std::vector<Reasons> reasons(solvers.size());
     solveInChunks(passes, solvers, results, reasons);
@@ -299,16 +304,7 @@ py::dict solveLaw(const std::string& modeName, const py::object& lawGiven, const
     if (!lawColumns.setUp(*law, run, extrapolate, error) || !lawColumns.setColumns(names, error)) {
         throw std::invalid_argument(error);
     }
-    if (threads < 1 || threads > ThreadCount::kMax) {
-        throw std::invalid_argument("threads must be a whole number from 1 to " +
-                                    std::to_string(ThreadCount::kMax));
-    }
-    const std::size_t threadCount =
-        std::clamp<std::size_t>(passes.size(), 1, static_cast<std::size_t>(threads));
-    std::vector<CaseSolver> solvers;
-    for (std::size_t thread = 0; thread < threadCount; ++thread) {
-        solvers.emplace_back(mode, kLawRheology);
-    }
+    std::vector<CaseSolver> solvers = solversFor(mode, kLawRheology, passes.size(), threads);
     ResultColumns results(mode, passes.size(), kLawRheology);
     std::vector<Reasons> reasons(solvers.size());
     std::vector<CaseInputs> inputs(solvers.size());

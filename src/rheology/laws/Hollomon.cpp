@@ -10,17 +10,14 @@ enum { kStrength, kExponent };
 
 } // namespace
 
-std::string Hollomon::description() const {
-    return "Hollomon: sigma = K eps^n (MPa); J. H. Hollomon, Trans. AIME 162 (1945) 268-290";
-}
-
-std::vector<LawParameter> Hollomon::parameters() const {
-    return {{"K", "MPa", "strength coefficient"}, {"n", "", "strain-hardening exponent"}};
-}
-
-LawValidity Hollomon::validity() const {
-    return {{0.002, 3.0}, {0.0, 1e9}, {-273.15, 1e9}};
-}
+Hollomon::Hollomon()
+    : BuiltInLaw({"hollomon",
+                  "Hollomon: sigma = K eps^n (MPa); J. H. Hollomon, Trans. AIME 162 (1945) 268-290",
+                  {{"K", "MPa", "strength coefficient"}, {"n", "", "strain-hardening exponent"}},
+                  {{0.002, 3.0}, {0.0, 1e9}, {-273.15, 1e9}},
+                  false,
+                  false,
+                  true}) {}
 
 std::string Hollomon::checkParameters(const LawParameters& k) const {
     if (!(k[kStrength] > 0.0 && std::isfinite(k[kStrength]))) {

@@ -11,26 +11,24 @@ enum { kYield, kHardening, kExponent, kRateCoefficient, kThermalExponent, kRefer
 
 } // namespace
 
-std::string JohnsonCook::description() const {
-    return "Johnson-Cook: sigma = (A + B eps^n)(1 + C ln(rate / rate0))(1 - T*^m), T* = (T - T_room) / "
+JohnsonCook::JohnsonCook()
+    : BuiltInLaw(
+          {"johnson-cook",
+           "Johnson-Cook: sigma = (A + B eps^n)(1 + C ln(rate / rate0))(1 - T*^m), T* = (T - T_room) / "
            "(T_melt - T_room) (MPa); G. R. Johnson, W. H. Cook, Proc. 7th Int. Symp. Ballistics (1983) "
-           "541-547";
-}
-
-std::vector<LawParameter> JohnsonCook::parameters() const {
-    return {{"A", "MPa", "yield stress at the reference rate and room temperature"},
+           "541-547",
+           {{"A", "MPa", "yield stress at the reference rate and room temperature"},
             {"B", "MPa", "strain-hardening modulus"},
             {"n", "", "strain-hardening exponent"},
             {"C", "", "strain-rate coefficient"},
             {"m", "", "thermal-softening exponent"},
             {"rate0", "1/s", "reference strain rate"},
             {"T_room", "C", "temperature of the reference tests"},
-            {"T_melt", "C", "melting temperature"}};
-}
-
-LawValidity JohnsonCook::validity() const {
-    return {{0.0, 2.0}, {1e-4, 1e5}, {-50.0, 1400.0}};
-}
+            {"T_melt", "C", "melting temperature"}},
+           {{0.0, 2.0}, {1e-4, 1e5}, {-50.0, 1400.0}},
+           true,
+           true,
+           true}) {}
 
 std::string JohnsonCook::checkParameters(const LawParameters& k) const {
     if (!(k[kYield] > 0.0 && std::isfinite(k[kYield]))) {

@@ -14,19 +14,18 @@ constexpr double kRateExponent = 0.13;
 
 } // namespace
 
-std::string Misaka::description() const {
-    return "Misaka: sigma = exp(0.126 - 1.75 C + 0.594 C^2 + (2851 + 2968 C - 1120 C^2) / T) eps^0.21 "
+Misaka::Misaka()
+    : BuiltInLaw(
+          {"misaka",
+           "Misaka: sigma = exp(0.126 - 1.75 C + 0.594 C^2 + (2851 + 2968 C - 1120 C^2) / T) eps^0.21 "
            "rate^0.13 (kgf/mm^2, C in weight %, T in K); Y. Misaka, T. Yoshimoto, J. Japan Soc. Technol. "
-           "Plasticity 8 (1967-68) 414-422";
-}
-
-std::vector<LawParameter> Misaka::parameters() const {
-    return {{"C", "wt%", "carbon content in weight percent (not atom fraction)"}};
-}
-
-LawValidity Misaka::validity() const {
-    return {{0.05, 0.5}, {30.0, 200.0}, {750.0, 1200.0}};
-}
+           "Plasticity 8 (1967-68) 414-422",
+           {{"C", "wt%", "carbon content in weight percent (not atom fraction)"}},
+           {{0.05, 0.5}, {30.0, 200.0}, {750.0, 1200.0}},
+           true,
+           true,
+           false,
+           true}) {}
 
 std::string Misaka::checkParameters(const LawParameters& k) const {
     if (!(k[kCarbon] >= 0.05 && k[kCarbon] <= 1.17)) {

@@ -37,20 +37,18 @@ double rateExponent(double carbon, double T, double Td) {
 
 } // namespace
 
-std::string Shida::description() const {
-    return "Shida: sigma = sigma_d(C, T) (1.3 (eps/0.2)^n - 0.3 (eps/0.2)) (rate/10)^m(C, T), n = 0.41 - "
+Shida::Shida()
+    : BuiltInLaw(
+          {"shida",
+           "Shida: sigma = sigma_d(C, T) (1.3 (eps/0.2)^n - 0.3 (eps/0.2)) (rate/10)^m(C, T), n = 0.41 - "
            "0.07 C "
            "(kgf/mm^2, C in weight %, T = (t + 273) / 1000); S. Shida, J. Japan Soc. Technol. Plasticity 10 "
-           "(1969) 610-617";
-}
-
-std::vector<LawParameter> Shida::parameters() const {
-    return {{"C", "wt%", "carbon content in weight percent (not atom fraction)"}};
-}
-
-LawValidity Shida::validity() const {
-    return {{0.01, 0.7}, {0.1, 100.0}, {700.0, 1200.0}};
-}
+           "(1969) 610-617",
+           {{"C", "wt%", "carbon content in weight percent (not atom fraction)"}},
+           {{0.01, 0.7}, {0.1, 100.0}, {700.0, 1200.0}},
+           true,
+           true,
+           false}) {}
 
 std::string Shida::checkParameters(const LawParameters& k) const {
     if (!(k[kCarbon] >= 0.07 && k[kCarbon] <= 1.2)) {

@@ -10,19 +10,16 @@ enum { kStrength, kPrestrain, kExponent };
 
 } // namespace
 
-std::string Swift::description() const {
-    return "Swift: sigma = K (eps0 + eps)^n (MPa); H. W. Swift, J. Mech. Phys. Solids 1 (1952) 1-18";
-}
-
-std::vector<LawParameter> Swift::parameters() const {
-    return {{"K", "MPa", "strength coefficient"},
-            {"eps0", "", "prestrain: the strain the material acts as if it had at zero strain"},
-            {"n", "", "strain-hardening exponent"}};
-}
-
-LawValidity Swift::validity() const {
-    return {{0.0, 3.0}, {0.0, 1e9}, {-273.15, 1e9}};
-}
+Swift::Swift()
+    : BuiltInLaw({"swift",
+                  "Swift: sigma = K (eps0 + eps)^n (MPa); H. W. Swift, J. Mech. Phys. Solids 1 (1952) 1-18",
+                  {{"K", "MPa", "strength coefficient"},
+                   {"eps0", "", "prestrain: the strain the material acts as if it had at zero strain"},
+                   {"n", "", "strain-hardening exponent"}},
+                  {{0.0, 3.0}, {0.0, 1e9}, {-273.15, 1e9}},
+                  false,
+                  false,
+                  true}) {}
 
 std::string Swift::checkParameters(const LawParameters& k) const {
     if (!(k[kStrength] > 0.0 && std::isfinite(k[kStrength]))) {

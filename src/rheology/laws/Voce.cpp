@@ -10,20 +10,18 @@ enum { kYield, kSaturation, kCharacteristicStrain };
 
 } // namespace
 
-std::string Voce::description() const {
-    return "Voce: sigma = sigma_s - (sigma_s - sigma_0) exp(-eps / eps_c) (MPa); E. Voce, J. Inst. Metals 74 "
-           "(1948) 537-562";
-}
-
-std::vector<LawParameter> Voce::parameters() const {
-    return {{"sigma_0", "MPa", "yield stress at zero strain"},
+Voce::Voce()
+    : BuiltInLaw(
+          {"voce",
+           "Voce: sigma = sigma_s - (sigma_s - sigma_0) exp(-eps / eps_c) (MPa); E. Voce, J. Inst. Metals 74 "
+           "(1948) 537-562",
+           {{"sigma_0", "MPa", "yield stress at zero strain"},
             {"sigma_s", "MPa", "saturation stress"},
-            {"eps_c", "", "characteristic strain of the approach to saturation"}};
-}
-
-LawValidity Voce::validity() const {
-    return {{0.0, 3.0}, {0.0, 1e9}, {-273.15, 1e9}};
-}
+            {"eps_c", "", "characteristic strain of the approach to saturation"}},
+           {{0.0, 3.0}, {0.0, 1e9}, {-273.15, 1e9}},
+           false,
+           false,
+           true}) {}
 
 std::string Voce::checkParameters(const LawParameters& k) const {
     if (!(k[kYield] > 0.0 && std::isfinite(k[kYield]))) {
