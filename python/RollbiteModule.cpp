@@ -4,6 +4,7 @@
 // columns and back.
 #include "ChunkedWork.h"
 #include "LawBindings.h"
+#include "LawPasses.h"
 #include "NamedKinds.h"
 #include "ReplayBindings.h"
 #include "ScheduleBindings.h"
@@ -278,32 +279,7 @@ py::dict solveLaw(const std::string& modeName, const py::object& lawGiven, const
                   const Rows& unreadableRows, const std::vector<std::string>& unreadableTexts, int threads) {
     const Mode mode = modeNamed(modeName);
     const PassColumns passes(mode, kLawRheology, caseIds, values, {}, unreadableRows, unreadableTexts);
-    const LawCatalogue laws;
-    std::unique_ptr<PythonLaw> written;
-    const FlowStressLaw* law = nullptr;
-    if (py::isinstance<py::str>(lawGiven)) {
-        law = laws.find(lawGiven.cast<std::string>());
-        if (law == nullptr) {
-            throw std::invalid_argument("unknown law '" + lawGiven.cast<std::string>() + "'");
-        }
-    } else {
-        written = std::make_unique<PythonLaw>(lawGiven);
-        law = written.get();
-    }
-    LawColumns lawColumns;
-    std::string error;
-    std::vector<std::string> names;
-    std::vector<const double*> cells;
-    for (const auto& [name, column] : columns) {
-        if (column.ndim() != 1 || static_cast<std::size_t>(column.shape(0)) != passes.size()) {
-            throw std::invalid_argument("the column " + name + " must hold one number per pass");
-        }
-        names.push_back(name);
-        cells.push_back(column.data());
-    }
-    if (!lawColumns.setUp(*law, run, extrapolate, error) || !lawColumns.setColumns(names, error)) {
-        throw std::invalid_argument(error);
-    }
+    const LawPasses law(lawGiven, columns, run, extrapolate, passes.size());
     std::vector<CaseSolver> solvers = solversFor(mode, kLawRheology, passes.size(), threads);
     ResultColumns results(mode, passes.size(), kLawRheology);
     std::vector<Reasons> reasons(solvers.size());
@@ -311,21 +287,16 @@ py::dict solveLaw(const std::string& modeName, const py::object& lawGiven, const
     ChunkedWork::run(passes.size(), solvers.size(), [&](std::size_t thread, std::size_t row) {
         CaseInputs& pass = inputs[thread];
         passes.fill(row, pass);
-        lawColumns.startCase(pass);
-        for (std::size_t k = 0; k < cells.size(); ++k) {
-            lawColumns.assign(static_cast<int>(k), cells[k][row], pass);
-        }
+        law.fill(row, pass);
         const CaseResult& result = solvers[thread].solve(pass);
         results.write(row, result);
         if (!result.reason.empty()) {
             reasons[thread].emplace_back(row, result.reason);
         }
     });
-    if (written) {
-        written->raiseIfFailed();
-    }
+    law.raiseIfFailed();
     py::dict table = results.table(reasons);
-    table["law_calls"] = written ? written->calls() : 0;
+    table["law_calls"] = law.calls();
     return table;
 }
 

@@ -4,6 +4,7 @@
 #include "SensitivityBindings.h"
 
 #include "ChunkedWork.h"
+#include "LawPasses.h"
 #include "NamedKinds.h"
 
 #include "app/formats/Names.h"
@@ -17,10 +18,12 @@
 #include <pybind11/stl.h>
 
 #include <algorithm>
+#include <map>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 namespace py = pybind11;
@@ -140,13 +143,16 @@ py::dict tableOf(const SensitivityColumns& columns, const std::vector<PassRow>& 
     return table;
 }
 
-py::dict sensitivities(const std::string& modeName, const std::string& rheologyName,
-                       const Identifiers& caseIds, const Numbers& values, const Numbers& coefficients,
-                       const std::vector<std::string>& unreadable, int threads, double forceDeviation,
-                       bool forceInPercent, double slipDeviation, const std::vector<double>& widths,
-                       double stepScale) {
-    const Mode mode = modeNamed(modeName);
-    const RheologyKind rheology = rheologyNamed(rheologyName);
+// What every table of passes is asked for besides its passes.
+struct TableRequest {
+    Mode mode;
+    MeasurementUncertainty uncertainty;
+    std::vector<double> widths;
+    double stepScale = 1.0;
+};
+
+TableRequest requestOf(const std::string& modeName, int threads, double forceDeviation, bool forceInPercent,
+                       double slipDeviation, const std::vector<double>& widths, double stepScale) {
     if (threads < 1 || threads > ThreadCount::kMax) {
         throw std::invalid_argument("threads must be a whole number from 1 to " +
                                     std::to_string(ThreadCount::kMax));
@@ -163,13 +169,52 @@ py::dict sensitivities(const std::string& modeName, const std::string& rheologyN
             "the deviations of the measured force and slip must be positive numbers: the force's up to 100 "
             "percent of it or 5000 (9.81 N/mm), the slip's up to 100 percentage points");
     }
-    const std::vector<CaseInputs> cases = casesOf(rheology, caseIds, values, coefficients, unreadable);
-    if (!widths.empty() && widths.size() != cases.size()) {
+    return {modeNamed(modeName), uncertainty, widths, stepScale};
+}
+
+void checkWidths(const TableRequest& request, std::size_t passes) {
+    if (!request.widths.empty() && request.widths.size() != passes) {
         throw std::invalid_argument("width must be one number, or one per pass");
     }
+}
+
+py::dict sensitivities(const std::string& modeName, const std::string& rheologyName,
+                       const Identifiers& caseIds, const Numbers& values, const Numbers& coefficients,
+                       const std::vector<std::string>& unreadable, int threads, double forceDeviation,
+                       bool forceInPercent, double slipDeviation, const std::vector<double>& widths,
+                       double stepScale) {
+    const TableRequest request =
+        requestOf(modeName, threads, forceDeviation, forceInPercent, slipDeviation, widths, stepScale);
+    const RheologyKind rheology = rheologyNamed(rheologyName);
+    const std::vector<CaseInputs> cases = casesOf(rheology, caseIds, values, coefficients, unreadable);
+    checkWidths(request, cases.size());
     std::vector<PassRow> rows(cases.size());
-    solveOnThreads(mode, rheology, uncertainty, stepScale, cases, rows, threads);
-    return tableOf(SensitivityColumns(mode, !widths.empty()), rows, widths);
+    solveOnThreads(request.mode, rheology, request.uncertainty, request.stepScale, cases, rows, threads);
+    return tableOf(SensitivityColumns(request.mode, !widths.empty()), rows, widths);
+}
+
+// The same with a flow-stress law: its parameters and the passes' conditions per pass in `columns`, those
+// of every pass in `run`; the table adds the derivatives by the law's factor and parameters (direct).
+py::dict lawSensitivities(const std::string& modeName, const py::object& lawGiven, const Identifiers& caseIds,
+                          const Numbers& values, const std::map<std::string, LawPasses::Numbers>& columns,
+                          const std::vector<std::pair<std::string, double>>& run, bool extrapolate,
+                          const std::vector<std::string>& unreadable, int threads, double forceDeviation,
+                          bool forceInPercent, double slipDeviation, const std::vector<double>& widths,
+                          double stepScale) {
+    const TableRequest request =
+        requestOf(modeName, threads, forceDeviation, forceInPercent, slipDeviation, widths, stepScale);
+    std::vector<CaseInputs> cases = casesOf(kLawRheology, caseIds, values, Numbers(), unreadable);
+    checkWidths(request, cases.size());
+    const LawPasses law(lawGiven, columns, run, extrapolate, cases.size());
+    for (std::size_t row = 0; row < cases.size(); ++row) {
+        law.fill(row, cases[row]);
+    }
+    std::vector<PassRow> rows(cases.size());
+    solveOnThreads(request.mode, kLawRheology, request.uncertainty, request.stepScale, cases, rows, threads);
+    law.raiseIfFailed();
+    py::dict table = tableOf(SensitivityColumns(request.mode, !widths.empty(), &law.law()), rows, widths);
+    table["law_calls"] = law.calls();
+    return table;
 }
 
 // name, unit and meaning of every column of a mode's table (with a width in direct mode).
@@ -190,6 +235,11 @@ void addSensitivityFunctions(py::module_& module) {
                py::arg("force_sd"), py::arg("force_sd_in_percent"), py::arg("slip_sd"), py::arg("widths"),
                py::arg("step_scale"),
                "The sensitivity table of passes given as arrays, solved on threads: a dict of columns.");
+    module.def("law_sensitivities", &lawSensitivities, py::arg("mode"), py::arg("law"), py::arg("case_ids"),
+               py::arg("values"), py::arg("columns"), py::arg("run"), py::arg("extrapolate"),
+               py::arg("unreadable"), py::arg("threads"), py::arg("force_sd"), py::arg("force_sd_in_percent"),
+               py::arg("slip_sd"), py::arg("widths"), py::arg("step_scale"),
+               "The sensitivity table of passes with a flow-stress law: a dict of columns.");
     module.def("sensitivity_columns", &columnsOf, py::arg("mode"),
                "Name, unit and meaning of every column of the sensitivity table of a mode.");
     module.attr("DEFAULT_FORCE_SD_PERCENT") = MeasurementUncertainty::kDefaultForcePercent;

@@ -1,10 +1,12 @@
 // Flow-stress laws: each built-in law gives the values of its published formula and parameter set; the
 // bite takes a law exactly as it takes the rheologies it knew (a law of the same formula gives the same
 // forces to the last bit); a pass outside a law's ranges is refused unless extrapolated; and the forces
-// follow the physics of the law: a faster roll or a colder strip rolls harder.
+// follow the physics of the law: a faster roll or a colder strip rolls harder. The sensitivities by a
+// law's factor and parameters obey the law's own scaling and agree with whole solves.
 #include "rollbite/model/CaseSolver.h"
 #include "rollbite/model/LawCatalogue.h"
 #include "rollbite/model/ScheduleSolver.h"
+#include "rollbite/model/SensitivitySolver.h"
 
 #include <gtest/gtest.h>
 
@@ -262,6 +264,96 @@ TEST(LawCases, TheInverseFindsTheFactorAndFrictionOfADirectPass) {
         EXPECT_NEAR(found.Friction, 0.28, 0.005) << name;
         EXPECT_EQ(found.OffsetYield, 0.0);
     }
+}
+
+// Voce at its saturation (150 MPa, here with no offset) is the Constant rheology at 150 MPa.
+CaseInputs flatVoce(const LawCatalogue& laws) {
+    CaseInputs pass = coldPass();
+    pass.law = laws.find("voce");
+    pass.coefficients = {};
+    pass.coefficients[0] = 150.0;
+    pass.coefficients[1] = 150.0;
+    pass.coefficients[2] = 0.2;
+    pass.Offset_yield_stress = 0.0;
+    return pass;
+}
+
+TEST(LawSensitivities, TheFactorActsAsTheOffsetOfAFlatLawAndAScaleParameterAsTheFactor) {
+    const LawCatalogue laws;
+    constexpr double kSaturation = 150.0; // MPa
+    CaseInputs pass = flatVoce(laws);
+    SensitivitySolver law(kDirectMode, kLawRheology);
+    ASSERT_EQ(law.solve(pass).errorCode, VOID);
+    pass.Offset_yield_stress = kSaturation;
+    SensitivitySolver constant(kDirectMode, kConstantRheology);
+    ASSERT_EQ(constant.solve(pass).errorCode, VOID);
+    // sigma = f x 150: dF/df = 150 dF/dy, for the force, the slip and the torque.
+    ASSERT_EQ(law.sensitivities().lawInputs, 4);
+    for (const PassOutput output : {PassOutput::Rolling_Force, PassOutput::Forward_Slip, PassOutput::Rolling_Torque}) {
+        const double byOffset = constant.sensitivities().of(output, PassInput::Offset_yield_stress);
+        EXPECT_NEAR(law.sensitivities().ofFactor(output), kSaturation * byOffset, 0.01 * std::abs(kSaturation * byOffset));
+        EXPECT_NEAR(law.sensitivities().of(output, PassInput::Exit_thickness),
+                    constant.sensitivities().of(output, PassInput::Exit_thickness),
+                    1e-6 * std::abs(constant.sensitivities().of(output, PassInput::Exit_thickness)));
+    }
+    // Swift's K multiplies the whole law as the factor does: K dF/dK = f dF/df.
+    pass = hotPass(laws.find("swift"), {565.32, 0.007117, 0.2589});
+    pass.Flow_stress_factor = 1.2;
+    ASSERT_EQ(law.solve(pass).errorCode, VOID);
+    const PassSensitivities& swift = law.sensitivities();
+    for (int o = 0; o < kPassOutputs; ++o) {
+        const PassOutput output = static_cast<PassOutput>(o);
+        EXPECT_NEAR(565.32 * swift.ofLawParameter(output, 0), 1.2 * swift.ofFactor(output),
+                    1e-3 * std::abs(swift.ofFactor(output)));
+        EXPECT_EQ(swift.lawIssue[o][3], DerivativeIssue::None);
+        EXPECT_LT(swift.ofLawParameter(output, 2), 0.0) << o; // a larger n: a softer strip below strain 1
+    }
+}
+
+TEST(LawSensitivities, ALawOfStrainRateIsDifferentiatedWithItsSpeedFollowingTheSlip) {
+    // The derivative by the factor against whole solves, whose speed follows the slip.
+    const LawCatalogue laws;
+    CaseInputs pass = hotPass(laws.find("misaka"), {0.1});
+    SensitivitySolver sensitivity(kDirectMode, kLawRheology);
+    ASSERT_EQ(sensitivity.solve(pass).errorCode, VOID);
+    CaseSolver solver(kDirectMode, kLawRheology);
+    constexpr double kStep = 0.01;
+    pass.Flow_stress_factor = 1.0 + kStep;
+    const CaseResult above = solver.solve(pass);
+    pass.Flow_stress_factor = 1.0 - kStep;
+    const CaseResult below = solver.solve(pass);
+    const double bySolves = (above.Rolling_Force - below.Rolling_Force) / (2.0 * kStep);
+    const double byFactor = sensitivity.sensitivities().ofFactor(PassOutput::Rolling_Force);
+    EXPECT_NEAR(byFactor, bySolves, 0.01 * bySolves);
+    const double slipBySolves = (above.Forward_Slip - below.Forward_Slip) / (2.0 * kStep);
+    EXPECT_NEAR(sensitivity.sensitivities().ofFactor(PassOutput::Forward_Slip), slipBySolves,
+                0.05 * std::abs(slipBySolves));
+}
+
+TEST(LawSensitivities, TheInverseGivesTheFactorsDeviationAsTheOffsetsOverTheLaw) {
+    const LawCatalogue laws;
+    constexpr double kSaturation = 150.0; // MPa
+    CaseInputs pass = flatVoce(laws);
+    pass.Force = 1100.0;
+    pass.Slip = 8.0;
+    pass.Flow_stress_factor = 1.2;
+    pass.Friction_coefficient = 0.3;
+    SensitivitySolver law(kInverseMode, kLawRheology);
+    const CaseResult factor = law.solve(pass);
+    ASSERT_EQ(factor.errorCode, VOID) << factor.reason;
+    pass.Offset_yield_stress = 1.2 * kSaturation;
+    SensitivitySolver constant(kInverseMode, kConstantRheology);
+    const CaseResult offset = constant.solve(pass);
+    ASSERT_EQ(offset.errorCode, VOID) << offset.reason;
+    EXPECT_NEAR(factor.Flow_stress_factor * kSaturation, offset.OffsetYield, 1e-3 * offset.OffsetYield);
+    const InverseUncertainty& u = law.uncertainty();
+    const InverseUncertainty& c = constant.uncertainty();
+    ASSERT_TRUE(u.finiteFigures());
+    EXPECT_NEAR(u.offsetDeviation * kSaturation, c.offsetDeviation, 0.01 * c.offsetDeviation);
+    EXPECT_NEAR(u.dForce_dOffset, kSaturation * c.dForce_dOffset, 0.01 * kSaturation * c.dForce_dOffset);
+    EXPECT_NEAR(u.dSlip_dOffset, kSaturation * c.dSlip_dOffset, 0.01 * std::abs(kSaturation * c.dSlip_dOffset));
+    EXPECT_NEAR(u.correlation, c.correlation, 0.01);
+    EXPECT_EQ(u.trusted(), c.trusted());
 }
 
 TEST(LawSchedules, ASwiftTandemCarriesTheStrainAndAMisakaMillTakesEachStandsTemperatures) {

@@ -86,6 +86,9 @@ def sensitivities(
     width: float | Sequence[float] | np.ndarray | None = None,
     threads: int | None = None,
     step_scale: float = 1.0,
+    law: str | laws.Law | None = None,
+    parameters: Mapping[str, float] | None = None,
+    extrapolate: bool = False,
 ) -> pd.DataFrame: ...
 def replay(
     log: _Path | pd.DataFrame,

@@ -192,15 +192,14 @@ def _solve(mode, passes, rheology, coefficients, threads):
     return _result_frame(raw, mode, frame.index, reasons)
 
 
-def _solve_law(mode, passes, rheology, law, coefficients, parameters, extrapolate, threads):
+def _law_columns(frame, rheology, law, coefficients, parameters):
+    """The law checked, and its values for the passes: columns of one number per pass and run values."""
     from .laws import Law
 
     if rheology != "constant":
         raise ValueError("law and rheology both name the flow stress: give one of them")
     if not isinstance(law, (str, Law)):
         raise TypeError(f"law must be the name of a built-in law or a rollbite.laws.Law, not {law!r}")
-    frame = _frame_of(passes, "passes")
-    case_ids, values, unreadable = _pass_columns(frame, mode)
     columns = {}
     if coefficients is not None:
         coefficients = _aligned(coefficients, frame)
@@ -213,6 +212,13 @@ def _solve_law(mode, passes, rheology, law, coefficients, parameters, extrapolat
             except (TypeError, ValueError):
                 raise ValueError(f"the column {name} of coefficients does not hold numbers") from None
     run = [(str(name), float(value)) for name, value in dict(parameters or {}).items()]
+    return columns, run
+
+
+def _solve_law(mode, passes, rheology, law, coefficients, parameters, extrapolate, threads):
+    frame = _frame_of(passes, "passes")
+    case_ids, values, unreadable = _pass_columns(frame, mode)
+    columns, run = _law_columns(frame, rheology, law, coefficients, parameters)
     rows = sorted(unreadable)
     raw = _rollbite.solve_law(
         mode,

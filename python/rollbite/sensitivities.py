@@ -32,6 +32,9 @@ def sensitivities(
     width=None,
     threads=None,
     step_scale=1.0,
+    law=None,
+    parameters=None,
+    extrapolate=False,
 ):
     """The sensitivities of direct passes, or the uncertainty of inverse results.
 
@@ -51,6 +54,11 @@ def sensitivities(
     step_scale : float
         Every finite-difference step times this factor (default 1): 0.5 and 2 show that the values do not
         depend on the steps (docs/sensitivities.md, "Accuracy").
+    law, parameters, extrapolate
+        A flow-stress law, as for ``direct`` (docs/laws.md): direct passes are also differentiated by the
+        law's ``Flow_stress_factor`` and by each of its parameters (columns such as ``dRolling_Force/dK``);
+        inverse passes give the factor found and its deviation (``SD_Flow_stress_factor``) in place of the
+        offset yield stress's.
 
     Returns
     -------
@@ -73,6 +81,20 @@ def sensitivities(
     rheology = _rheology(rheology)
     frame = _frame_of(passes, "passes")
     case_ids, values, unreadable = _passes(frame, mode)
+    force, in_percent, slip = _deviations(mode, force_sd_percent, force_sd, slip_sd)
+    widths = _widths(mode, width, len(frame))
+    if law is not None:
+        from .passes import _law_columns
+
+        columns, run = _law_columns(frame, rheology, law, coefficients, parameters)
+        raw = _rollbite.law_sensitivities(
+            mode, law, case_ids, values, columns, run, bool(extrapolate), unreadable, _threads(threads), force,
+            in_percent, slip, widths, float(step_scale),
+        )
+        calls = int(raw.pop("law_calls"))
+        result = _table(raw, list(raw), frame.index)
+        result.attrs["law_calls"] = calls
+        return result
     coefficients = _aligned(coefficients, frame)
     records = _coefficients(coefficients, rheology, len(frame))
     if isinstance(coefficients, pd.DataFrame) and _UNREADABLE in coefficients:
@@ -80,14 +102,15 @@ def sensitivities(
             "; ".join(part for part in parts if part)
             for parts in zip(unreadable or [""] * len(frame), _texts(coefficients[_UNREADABLE]))
         ]
-    force, in_percent, slip = _deviations(mode, force_sd_percent, force_sd, slip_sd)
-    widths = _widths(mode, width, len(frame))
     raw = _rollbite.sensitivities(
         mode, rheology, case_ids, values, records, unreadable, _threads(threads), force, in_percent, slip, widths,
         float(step_scale),
     )
-    names = [name for name in SENSITIVITY_COLUMNS[mode]["name"] if name in raw]
-    result = pd.DataFrame({name: raw[name] for name in names}, index=frame.index)
+    return _table(raw, [name for name in SENSITIVITY_COLUMNS[mode]["name"] if name in raw], frame.index)
+
+
+def _table(raw, names, index):
+    result = pd.DataFrame({name: raw[name] for name in names}, index=index)
     result["Errors"] = np.asarray(_ERROR_CLASSES, dtype=object)[raw["Errors"]]
     return result
 

@@ -2,6 +2,8 @@
 
 // Part of the public case API: includes only the standard library and public headers, by paths relative
 // to this file, so that it reads the same installed.
+#include "FlowStressLaw.h"
+
 #include <array>
 #include <cmath>
 #include <limits>
@@ -31,6 +33,10 @@ enum class PassOutput : int {
     Rolling_Torque, // 9.81 N mm/mm, both work rolls
 };
 inline constexpr int kPassOutputs = 3;
+// With a flow-stress law, the pass's outputs are also differentiated by the law's factor (first) and by
+// each of the law's parameters, in the order of its parameters().
+inline constexpr int kLawInputs = 1 + kMaxLawParameters;
+inline constexpr const char* kFactorInputName = "Flow_stress_factor";
 inline constexpr const char* kPassOutputNames[kPassOutputs] = {"Rolling_Force", "Forward_Slip",
                                                                "Rolling_Torque"};
 
@@ -75,12 +81,22 @@ struct PassSensitivities {
     std::array<std::array<double, kPassInputs>, kPassOutputs> derivative{};
     std::array<std::array<DerivativeIssue, kPassInputs>, kPassOutputs> issue{};
     std::array<double, kPassInputs> step{}; // the finite-difference step of each input, in its unit
+    // With a flow-stress law: by its factor (index 0) and by each parameter k (index 1 + k), per unit of
+    // the parameter as the law states it; `lawInputs` of them are given (0 without a law).
+    std::array<std::array<double, kLawInputs>, kPassOutputs> lawDerivative{};
+    std::array<std::array<DerivativeIssue, kLawInputs>, kPassOutputs> lawIssue{};
+    std::array<double, kLawInputs> lawStep{};
+    int lawInputs = 0;
 
     double of(PassOutput output, PassInput input) const {
         return derivative[static_cast<int>(output)][static_cast<int>(input)];
     }
     DerivativeIssue issueOf(PassOutput output, PassInput input) const {
         return issue[static_cast<int>(output)][static_cast<int>(input)];
+    }
+    double ofFactor(PassOutput output) const { return lawDerivative[static_cast<int>(output)][0]; }
+    double ofLawParameter(PassOutput output, int parameter) const {
+        return lawDerivative[static_cast<int>(output)][1 + parameter];
     }
     // The plasticity coefficient of the strip, -dRolling_Force/dExit_thickness: the force a thinner gauge
     // costs, in 9.81 N/mm per mm (positive).
@@ -100,6 +116,13 @@ struct PassSensitivities {
             row.fill(why);
         }
         step.fill(0.0);
+        for (auto& row : lawDerivative) {
+            row.fill(std::numeric_limits<double>::quiet_NaN());
+        }
+        for (auto& row : lawIssue) {
+            row.fill(why);
+        }
+        lawStep.fill(0.0);
     }
 };
 

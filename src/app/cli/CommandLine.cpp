@@ -73,7 +73,8 @@ constexpr const char* kUsage =
     "                        derivatives of force, slip and torque by the inputs and the plasticity\n"
     "                        coefficient; in inverse mode how well the offset yield stress and friction\n"
     "                        found are known, with the flags of results not to trust "
-    "(docs/sensitivities.md)\n"
+    "(docs/sensitivities.md);\n"
+    "                        with --law also by the law's factor and parameters, or of the factor found\n"
     "  --uncertainty F,S     inverse: standard deviations of the measured force (9.81 N/mm up to 5000, or\n"
     "                        percent of it with %, up to 100%) and slip (percentage points, up to 100);\n"
     "                        default 1%,0.2\n"
@@ -257,10 +258,7 @@ bool CommandLine::parseLaw(const Arguments& arguments, const LawCatalogue& laws,
         error = "--coefficients needs a file: - stands for standard input as ENTRY only";
         return false;
     }
-    if (arguments.has("--sensitivities")) {
-        error = "--sensitivities does not take a run with --law yet";
-        return false;
-    }
+    request.sensitivityOptions.law = request.law;
     return true;
 }
 

@@ -54,14 +54,20 @@ constexpr FlagText kFlagTexts[] = {
 
 } // namespace
 
-SensitivityColumns::SensitivityColumns(Mode mode, bool withWidth)
+SensitivityColumns::SensitivityColumns(Mode mode, bool withWidth, const FlowStressLaw* law)
+    : SensitivityColumns(mode, withWidth, law, law != nullptr) {}
+
+SensitivityColumns::SensitivityColumns(Mode mode, bool withWidth, const FlowStressLaw* law, bool byFactor)
     : mode_(mode), withWidth_(mode == kDirectMode && withWidth) {
     columns_.emplace_back("case", "", Kind::CaseId, "case identifier");
     columns_.emplace_back("Errors", "", Kind::ErrorClass, "the pass's error class, as in the exit file");
     if (mode == kInverseMode) {
-        addInverseColumns();
+        addInverseColumns(byFactor);
     } else {
         addDirectColumns();
+        if (law != nullptr) {
+            addLawColumns(*law);
+        }
     }
     columns_.emplace_back("reason", "", Kind::Reason, "why values are missing, or what not to trust");
 }
@@ -93,29 +99,55 @@ void SensitivityColumns::addDirectColumns() {
     }
 }
 
-void SensitivityColumns::addInverseColumns() {
+void SensitivityColumns::addLawColumns(const FlowStressLaw& law) {
+    const std::vector<LawParameter> parameters = law.parameters();
+    for (int o = 0; o < kPassOutputs; ++o) {
+        for (int j = 0; j <= static_cast<int>(parameters.size()); ++j) {
+            const std::string name = j == 0 ? kFactorInputName : parameters[j - 1].name;
+            const std::string unit = j == 0 || parameters[j - 1].unit.empty() ? "unit" : parameters[j - 1].unit;
+            SensitivityColumn column{std::string("d") + kPassOutputNames[o] + "/d" + name,
+                                     std::string(kOutputUnits[o]) + " per " + unit, Kind::LawDerivative};
+            column.output = o;
+            column.input = j;
+            column.meaning = std::string("change of ") + kPassOutputNames[o] + " per unit of " +
+                             (j == 0 ? "the law's factor" : "the law's parameter " + name);
+            columns_.push_back(column);
+        }
+    }
+}
+
+void SensitivityColumns::addInverseColumns(bool byFactor) {
     using U = InverseUncertainty;
-    SensitivityColumn offset{"OffsetYield", "MPa", Kind::ResultNumber};
-    offset.resultNumber = &CaseResult::OffsetYield;
-    offset.meaning = "offset yield stress found, as in the exit file";
+    // With a law the search finds its factor: the offset's columns are the factor's.
+    const auto of = [byFactor](const char* offset, const char* factor) {
+        return std::string(byFactor ? factor : offset);
+    };
+    SensitivityColumn offset{of("OffsetYield", kFactorInputName), of("MPa", ""), Kind::ResultNumber};
+    offset.resultNumber = byFactor ? &CaseResult::Flow_stress_factor : &CaseResult::OffsetYield;
+    offset.meaning = of("offset yield stress found", "flow-stress factor found") + ", as in the exit file";
     columns_.push_back(offset);
     SensitivityColumn friction{"Friction", "", Kind::ResultNumber};
     friction.resultNumber = &CaseResult::Friction;
     friction.meaning = "friction coefficient found, as in the exit file";
     columns_.push_back(friction);
     const SensitivityColumn numbers[] = {
-        number("dRolling_Force/dOffsetYield", "9.81 N/mm per MPa", &U::dForce_dOffset,
+        number(of("dRolling_Force/dOffsetYield", "dRolling_Force/dFlow_stress_factor").c_str(),
+               of("9.81 N/mm per MPa", "9.81 N/mm per unit").c_str(), &U::dForce_dOffset,
                "Jacobian at the pair found, the roll flattened by the measured force"),
         number("dRolling_Force/dFriction", "9.81 N/mm per unit", &U::dForce_dFriction, ""),
-        number("dForward_Slip/dOffsetYield", "% per MPa", &U::dSlip_dOffset, ""),
+        number(of("dForward_Slip/dOffsetYield", "dForward_Slip/dFlow_stress_factor").c_str(),
+               of("% per MPa", "% per unit").c_str(), &U::dSlip_dOffset, ""),
         number("dForward_Slip/dFriction", "% per unit", &U::dSlip_dFriction, ""),
         number("Condition_number", "", &U::conditionNumber,
                "of the Jacobian made relative (rows over the measured force and slip, columns times the "
                "mean flow stress and the friction)"),
         number("Force_SD", "9.81 N/mm", &U::forceDeviation, "standard deviation of the measured force used"),
         number("Slip_SD", "%", &U::slipDeviation, "standard deviation of the measured slip used"),
-        number("SD_OffsetYield", "MPa", &U::offsetDeviation,
-               "standard deviation of the offset yield stress found"),
+        number(of("SD_OffsetYield", "SD_Flow_stress_factor").c_str(), of("MPa", "").c_str(),
+               &U::offsetDeviation,
+               of("standard deviation of the offset yield stress found",
+                  "standard deviation of the flow-stress factor found")
+                   .c_str()),
         number("SD_Friction", "", &U::frictionDeviation, "standard deviation of the friction found"),
         number("Correlation", "", &U::correlation, "correlation of the two, -1 to 1"),
         number("Nonlinearity", "", &U::nonlinearity,
@@ -131,8 +163,8 @@ void SensitivityColumns::addInverseColumns() {
     };
     columns_.insert(columns_.end(), std::begin(flags), std::end(flags));
     const SensitivityColumn second[] = {
-        number("Second_OffsetYield", "MPa", &U::secondOffset,
-               "a second pair that reproduces the measurement"),
+        number(of("Second_OffsetYield", "Second_Flow_stress_factor").c_str(), of("MPa", "").c_str(),
+               &U::secondOffset, "a second pair that reproduces the measurement"),
         number("Second_Friction", "", &U::secondFriction, ""),
         number("Second_Slip_Gap", "%", &U::secondSlipGap, "what the second pair misses the slip by"),
         flag("Second_Nearer_Start", &U::secondNearer, "1: the second pair lies nearer the starting values"),
@@ -156,6 +188,8 @@ double SensitivityColumns::value(const SensitivityColumn& column, const Sensitiv
     switch (column.kind) {
     case Kind::Derivative:
         return row.sensitivities.derivative[column.output][column.input];
+    case Kind::LawDerivative:
+        return row.sensitivities.lawDerivative[column.output][column.input];
     case Kind::Plasticity:
         return row.sensitivities.plasticity() * column.factor;
     case Kind::StripPlasticity:
@@ -203,10 +237,12 @@ std::string SensitivityColumns::reason(const SensitivityRow& row) const {
         return text;
     }
     for (const SensitivityColumn& column : columns_) {
-        if (column.kind != Kind::Derivative) {
+        if (column.kind != Kind::Derivative && column.kind != Kind::LawDerivative) {
             continue;
         }
-        const DerivativeIssue issue = row.sensitivities.issue[column.output][column.input];
+        const DerivativeIssue issue = column.kind == Kind::Derivative
+                                          ? row.sensitivities.issue[column.output][column.input]
+                                          : row.sensitivities.lawIssue[column.output][column.input];
         if (issue == DerivativeIssue::NotConverged) {
             return derivativeIssueText(issue);
         }
@@ -245,11 +281,30 @@ void SensitivityColumns::appendRow(const SensitivityRow& row, std::string& text)
 
 bool SensitivityColumns::isHeader(std::string_view line) {
     if (line == SensitivityColumns(kInverseMode).header() ||
+        line == SensitivityColumns(kInverseMode, false, nullptr, true).header() ||
         line == SensitivityColumns(kDirectMode).header()) {
         return true;
     }
     // With a width: the direct header with one more plasticity column before the reason.
-    return line == SensitivityColumns(kDirectMode, true).header();
+    if (line == SensitivityColumns(kDirectMode, true).header()) {
+        return true;
+    }
+    // With a law: the direct header (with or without its width) and derivatives by the law's factor and
+    // parameters before the reason.
+    const std::string reason = "\treason";
+    const std::string direct = SensitivityColumns(kDirectMode).header();
+    const std::string_view start = std::string_view(direct).substr(0, direct.size() - reason.size());
+    if (line.size() <= direct.size() || line.substr(0, start.size()) != start ||
+        line.substr(line.size() - reason.size()) != reason) {
+        return false;
+    }
+    std::string_view rest = line.substr(start.size(), line.size() - start.size() - reason.size());
+    const std::string factor = std::string("\td") + kPassOutputNames[0] + "/d" + kFactorInputName;
+    const std::string width = "\tPlasticity(MN/mm)";
+    if (rest.substr(0, width.size()) == width) {
+        rest.remove_prefix(width.size());
+    }
+    return rest.substr(0, factor.size()) == factor;
 }
 
 } // namespace rollbite

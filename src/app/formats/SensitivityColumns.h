@@ -2,6 +2,7 @@
 
 #include "rollbite/Kinds.h"
 #include "rollbite/model/CaseResult.h"
+#include "rollbite/model/FlowStressLaw.h"
 #include "rollbite/model/InverseUncertainty.h"
 #include "rollbite/model/PassSensitivities.h"
 
@@ -28,6 +29,7 @@ struct SensitivityColumn {
         CaseId,
         ErrorClass,
         Derivative,      // sensitivities.derivative[output][input]
+        LawDerivative,   // sensitivities.lawDerivative[output][input]: by a law's factor or a parameter
         Plasticity,      // -dRolling_Force/dExit_thickness times `factor`
         StripPlasticity, // the same in MN/mm for the row's strip width
         Number,          // a number of the inverse uncertainty
@@ -55,10 +57,12 @@ struct SensitivityColumn {
 // The columns of the sensitivity table of a mode: the table that --sensitivities writes, one row per case
 // in the order of the entry file. The header row, the rows, the columns of the Python module and the
 // documentation's table all come from here. `withWidth` (direct mode) adds the plasticity coefficient of
-// the strip, of the width each row gives.
+// the strip, of the width each row gives; a flow-stress law adds the derivatives by its factor and its
+// parameters before the reason (direct), or gives the factor found in place of the offset yield stress
+// (inverse).
 class SensitivityColumns {
 public:
-    explicit SensitivityColumns(Mode mode, bool withWidth = false);
+    explicit SensitivityColumns(Mode mode, bool withWidth = false, const FlowStressLaw* law = nullptr);
 
     const std::vector<SensitivityColumn>& columns() const { return columns_; }
     std::size_t size() const { return columns_.size(); }
@@ -74,12 +78,14 @@ public:
     std::string reason(const SensitivityRow& row) const;
 
     // True when `line` (without its line feed) is the header row of a sensitivity table, of either mode,
-    // with or without a width.
+    // with or without a width, with or without a law.
     static bool isHeader(std::string_view line);
 
 private:
+    SensitivityColumns(Mode mode, bool withWidth, const FlowStressLaw* law, bool byFactor);
     void addDirectColumns();
-    void addInverseColumns();
+    void addLawColumns(const FlowStressLaw& law);
+    void addInverseColumns(bool byFactor);
 
     Mode mode_;
     bool withWidth_;

@@ -4,6 +4,7 @@
 #include "app/formats/RowFile.h"
 #include "app/formats/SensitivityColumns.h"
 #include "rollbite/Kinds.h"
+#include "rollbite/model/FlowStressLaw.h"
 #include "rollbite/model/InverseUncertainty.h"
 
 #include <string>
@@ -11,11 +12,13 @@
 
 namespace rollbite {
 
-// What a run's sensitivity table is asked for: the measurement's deviations (inverse) and a strip width
-// (direct, 0 for none).
+// What a run's sensitivity table is asked for: the measurement's deviations (inverse), a strip width
+// (direct, 0 for none) and the run's flow-stress law (direct: the derivatives by its factor and
+// parameters; none without a law).
 struct SensitivityOptions {
     MeasurementUncertainty uncertainty;
     double width = 0.0; // mm
+    const FlowStressLaw* law = nullptr;
 };
 
 // The sensitivity table of a run (--sensitivities FILE): a tab-separated table with a header row, then one

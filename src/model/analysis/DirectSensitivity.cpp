@@ -53,13 +53,16 @@ template <class Record> auto& fieldOf(Record& record, PassInput input) {
 } // namespace
 
 DirectSensitivity::DirectSensitivity(int rheologyKind, double stepScale)
-    : case_(rheologyKind), coupled_(rheologyKind == kWS18Rheology) {
+    : case_(rheologyKind), coupled_(rheologyKind == kWS18Rheology), primed_(rheologyKind == kWS18Rheology) {
     setStepScale(stepScale);
 }
 
 const CaseResult& DirectSensitivity::solve(const CaseInputs& inputs,
                                            const MeasurementUncertainty& /*unused*/) {
     const CaseResult& solved = case_.computeCase(inputs);
+    const bool law = case_.modelHandler.Rheology_kind == kLawRheology && inputs.law != nullptr;
+    sensitivities.lawInputs = law ? 1 + static_cast<int>(inputs.law->parameters().size()) : 0;
+    coupled_ = primed_ || (law && inputs.law->readsStrainRate());
     if (solved.errorCode != VOID) {
         sensitivities.clear(DerivativeIssue::NoResult);
     } else if (solved.Has_Converged != Convergence::Yes) {
@@ -68,7 +71,8 @@ const CaseResult& DirectSensitivity::solve(const CaseInputs& inputs,
         const ModelHandler& handler = case_.modelHandler;
         fixed_.radius = handler.Bite_model.Roll_radius;
         fixed_.load = handler.Bite_model.Rolling_Force;
-        fixed_.speed = handler.WS18_rheology.WS18_inputs.Strip_speed;
+        fixed_.speed = primed_ ? handler.WS18_rheology.WS18_inputs.Strip_speed
+                               : handler.Law_rheology.Conditions.stripSpeed;
         fixed_.referenceSpeed = case_.referenceStripSpeed;
         differentiatePass();
     }
@@ -79,11 +83,24 @@ double& DirectSensitivity::inputField(PassInput input) {
     return fieldOf(case_.modelHandler.Direct_inputs, input);
 }
 
-void DirectSensitivity::copyThicknessesToRheology() {
+void DirectSensitivity::copyInputsToRheology() {
     ModelHandler& handler = case_.modelHandler;
-    handler.Smatch_rheology.Entry_thickness = handler.Direct_inputs.Entry_thickness;
-    handler.WS18_rheology.Entry_thickness = handler.Direct_inputs.Entry_thickness;
-    handler.WS18_rheology.Exit_thickness = handler.Direct_inputs.Exit_thickness;
+    const DirectInputs& record = handler.Direct_inputs;
+    handler.Smatch_rheology.Entry_thickness = record.Entry_thickness;
+    handler.WS18_rheology.Entry_thickness = record.Entry_thickness;
+    handler.WS18_rheology.Exit_thickness = record.Exit_thickness;
+    handler.Law_rheology.Entry_thickness = record.Entry_thickness;
+    handler.Law_rheology.Exit_thickness = record.Exit_thickness;
+    handler.Law_rheology.Roll_diameter = record.Working_roll_diameter;
+}
+
+void DirectSensitivity::setStripSpeed(double speed) {
+    ModelHandler& handler = case_.modelHandler;
+    if (primed_) {
+        handler.WS18_rheology.WS18_inputs.Strip_speed = speed;
+    } else {
+        handler.Law_rheology.Conditions.stripSpeed = speed;
+    }
 }
 
 double DirectSensitivity::scaleOf(PassInput input) const {
@@ -119,13 +136,13 @@ DirectSensitivity::Point DirectSensitivity::evaluate(double radius, double speed
     ModelHandler& handler = case_.modelHandler;
     const DirectInputs& record = handler.Direct_inputs;
     if (coupled_) {
-        handler.WS18_rheology.WS18_inputs.Strip_speed = speed;
+        setStripSpeed(speed);
     }
     // The flattening sets the loaded exit thickness of these inputs; its radius is that of the fixed
     // point's load, and the bite is computed at the fixed point's radius. WS18 gives the flow stress at the
     // exit plane from the state of its last bite: a first bite gives it the state of these inputs.
     int status = 0;
-    if (coupled_) {
+    if (primed_) {
         status = handler.flattenRoll(fixed_.load);
         handler.Bite_model.Roll_radius = radius;
         if (status == 0) {
@@ -157,63 +174,95 @@ DirectSensitivity::Point DirectSensitivity::evaluate(double radius, double speed
     return point;
 }
 
-DirectSensitivity::Point DirectSensitivity::probeInput(PassInput input, double offset) {
-    double& field = inputField(input);
+DirectSensitivity::Point DirectSensitivity::probeField(double& field, double offset) {
     const double value = field;
     field = value + offset;
-    copyThicknessesToRheology();
+    copyInputsToRheology();
     const Point point = evaluate(fixed_.radius, fixed_.speed);
     field = value;
-    copyThicknessesToRheology();
+    copyInputsToRheology();
     return point;
 }
 
 void DirectSensitivity::differentiatePass() {
-    const Point base = evaluate(fixed_.radius, fixed_.speed);
+    Motion motion;
+    motion.base = evaluate(fixed_.radius, fixed_.speed);
+    const Point& base = motion.base;
     if (!base.solved) {
         sensitivities.clear(DerivativeIssue::ProbeFailed);
         return;
     }
     // Each derivative is the slope over its step, not that between two kinks of a shortened step.
     constexpr auto kOverTheStep = FiniteDifference::ShortenedStep::HeldToTheFullStep;
-    const Partials byRadius = FiniteDifference::differentiate(
+    motion.byRadius = FiniteDifference::differentiate(
         base, stepScale_ * kRadiusStep * fixed_.radius,
         [this](double offset) { return evaluate(fixed_.radius + offset, fixed_.speed); }, kOverTheStep);
-    Partials bySpeed{};
     if (coupled_) {
-        bySpeed = FiniteDifference::differentiate(
+        motion.bySpeed = FiniteDifference::differentiate(
             base, stepScale_ * kSpeedStep * fixed_.speed,
             [this](double offset) { return evaluate(fixed_.radius, fixed_.speed + offset); }, kOverTheStep);
     }
     // Hitchcock's radius is linear in the load: its slope from the radius under the fixed point's load.
     const double unloadedRadius = case_.modelHandler.Direct_inputs.Working_roll_diameter * 0.5;
-    const double radiusPerLoad = (base.values[kLoadedRadius] - unloadedRadius) / fixed_.load;
+    motion.radiusPerLoad = (base.values[kLoadedRadius] - unloadedRadius) / fixed_.load;
     for (int i = 0; i < kPassInputs; ++i) {
         const PassInput input = static_cast<PassInput>(i);
         const double step = stepOf(input);
         sensitivities.step[i] = step;
-        const Partials byInput = FiniteDifference::differentiate(
-            base, step, [this, input](double offset) { return probeInput(input, offset); }, kOverTheStep);
+        const Derivatives byInput = differentiateAlong(inputField(input), step, scaleOf(input), motion);
         for (int o = 0; o < kPassOutputs; ++o) {
-            const Value output = static_cast<Value>(o);
-            const Estimate estimate = total(output, byInput, byRadius, bySpeed, radiusPerLoad);
-            // Accurate to kTolerance of the value, or of a derivative too small to matter.
-            const double negligible = kSmallElasticity * std::abs(base.values[o]) / scaleOf(input);
-            const bool accurate =
-                estimate.error <= kTolerance * std::max(std::abs(estimate.value), negligible);
-            DerivativeIssue issue = estimate.issue;
-            if (issue == DerivativeIssue::None && !accurate) {
-                issue = DerivativeIssue::NotSmooth;
-            }
-            sensitivities.issue[o][i] = issue;
-            sensitivities.derivative[o][i] =
-                issue == DerivativeIssue::None ? estimate.value : std::numeric_limits<double>::quiet_NaN();
+            sensitivities.issue[o][i] = byInput[o].issue;
+            sensitivities.derivative[o][i] = byInput[o].value;
+        }
+    }
+    if (sensitivities.lawInputs > 0) {
+        differentiateByLaw(motion);
+    }
+}
+
+void DirectSensitivity::differentiateByLaw(const Motion& motion) {
+    LawRheology& law = case_.modelHandler.Law_rheology;
+    for (int j = 0; j < sensitivities.lawInputs; ++j) {
+        double& field = j == 0 ? law.Conditions.factor : law.Law_parameters[j - 1];
+        // A parameter that is zero moves by the step of one unit of itself.
+        const double scale = field != 0.0 ? std::abs(field) : 1.0;
+        const double step = stepScale_ * kInputStep * scale;
+        sensitivities.lawStep[j] = step;
+        const Derivatives byInput = differentiateAlong(field, step, scale, motion);
+        for (int o = 0; o < kPassOutputs; ++o) {
+            sensitivities.lawIssue[o][j] = byInput[o].issue;
+            sensitivities.lawDerivative[o][j] = byInput[o].value;
         }
     }
 }
 
-Estimate DirectSensitivity::total(Value output, const Partials& byInput, const Partials& byRadius,
-                                  const Partials& bySpeed, double radiusPerLoad) const {
+DirectSensitivity::Derivatives DirectSensitivity::differentiateAlong(double& field, double step, double scale,
+                                                                     const Motion& motion) {
+    constexpr auto kOverTheStep = FiniteDifference::ShortenedStep::HeldToTheFullStep;
+    const Partials byInput = FiniteDifference::differentiate(
+        motion.base, step, [this, &field](double offset) { return probeField(field, offset); }, kOverTheStep);
+    Derivatives derivatives{};
+    for (int o = 0; o < kPassOutputs; ++o) {
+        const Value output = static_cast<Value>(o);
+        Estimate estimate = total(output, byInput, motion);
+        // Accurate to kTolerance of the value, or of a derivative too small to matter.
+        const double negligible = kSmallElasticity * std::abs(motion.base.values[o]) / scale;
+        const bool accurate = estimate.error <= kTolerance * std::max(std::abs(estimate.value), negligible);
+        if (estimate.issue == DerivativeIssue::None && !accurate) {
+            estimate.issue = DerivativeIssue::NotSmooth;
+        }
+        if (estimate.issue != DerivativeIssue::None) {
+            estimate.value = std::numeric_limits<double>::quiet_NaN();
+        }
+        derivatives[o] = estimate;
+    }
+    return derivatives;
+}
+
+Estimate DirectSensitivity::total(Value output, const Partials& byInput, const Motion& motion) const {
+    const Partials& byRadius = motion.byRadius;
+    const Partials& bySpeed = motion.bySpeed;
+    const double radiusPerLoad = motion.radiusPerLoad;
     const std::array<const Estimate*, kTermCount> terms = {
         &byInput[output],      &byInput[kModelForce],  &byInput[kSlip],  &byInput[kLoadedRadius],
         &byRadius[output],     &byRadius[kModelForce], &byRadius[kSlip], &bySpeed[output],

@@ -15,7 +15,8 @@ namespace rollbite {
 // brings the fixed point's own motion back in:
 //     dY/dp = dY/dp|_R + dY/dR dR/dp,   dR/dp = (rho_p + rho_G dG/dp|_R) / (1 - rho_G dG/dR),
 // where G is the model force, rho(p, G) Hitchcock's radius under the load G and Y any output; with WS18
-// the strip speed v = v_roll (1 + S/100) joins R in a 2 x 2 system.
+// the strip speed v = v_roll (1 + S/100) joins R in a 2 x 2 system, and likewise with a flow-stress law of
+// the strain rate. With a law the outputs are also differentiated by its factor and its parameters.
 class DirectSensitivity : public SensitivityComputation {
 public:
     // `stepScale` multiplies every finite-difference step (1: the steps below).
@@ -36,7 +37,8 @@ public:
     static constexpr double kSmallElasticity = 0.01;
 
     // The step of an input relative to its scale (its own value; the mean flow stress for the tensions
-    // and the offset).
+    // and the offset). A law's factor and parameters take kInputStep of their own values, or of one unit
+    // of a parameter that is zero.
     static double relativeStep(PassInput input);
 
     // What one probe gives: the three outputs in exit-file units, the model force (N/mm) and Hitchcock's
@@ -54,22 +56,36 @@ private:
         double referenceSpeed = 0.0; // m/s, WS18 roll surface speed
     };
 
+    // How the fixed point answers to its radius and speed: the partials every input's total takes.
+    struct Motion {
+        Point base;
+        Partials byRadius{};
+        Partials bySpeed{};
+        double radiusPerLoad = 0.0; // mm per N/mm, Hitchcock's radius by the load
+    };
+    using Derivatives = std::array<Estimate, kPassOutputs>;
+
     void differentiatePass();
-    // One roll bite with the record as it stands, at the given radius and WS18 strip speed.
+    void differentiateByLaw(const Motion& motion);
+    // The outputs' derivatives by the input held in `field`, over `step`, each checked against its
+    // accuracy at the input's scale.
+    Derivatives differentiateAlong(double& field, double step, double scale, const Motion& motion);
+    // One roll bite with the record as it stands, at the given radius and strip speed.
     Point evaluate(double radius, double speed);
-    Point probeInput(PassInput input, double offset);
+    Point probeField(double& field, double offset);
     double& inputField(PassInput input);
-    // The rheology reads the thicknesses of the record from its own copies.
-    void copyThicknessesToRheology();
+    // The rheology reads the thicknesses (and a law the roll diameter) of the record from its own copies.
+    void copyInputsToRheology();
     double scaleOf(PassInput input) const;
     double stepOf(PassInput input) const;
+    void setStripSpeed(double speed);
     // dY/dp from the partials at fixed radius (and speed), with a bound of its error.
-    Estimate total(Value output, const Partials& byInput, const Partials& byRadius, const Partials& bySpeed,
-                   double radiusPerLoad) const;
+    Estimate total(Value output, const Partials& byInput, const Motion& motion) const;
 
     DirectCase case_;
     FixedPoint fixed_;
-    bool coupled_ = false; // WS18: the strip speed follows the slip
+    bool coupled_ = false; // WS18, or a law of the strain rate: the strip speed follows the slip
+    bool primed_ = false;  // WS18: a probe's first bite sets the state its exit flow stress is read from
 };
 
 } // namespace rollbite

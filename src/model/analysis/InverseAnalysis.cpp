@@ -48,9 +48,28 @@ const CaseResult& InverseAnalysis::solve(const CaseInputs& inputs,
     const CaseResult& solved = case_.computeCase(inputs);
     uncertainty = InverseUncertainty();
     if (solved.errorCode == VOID) {
+        foundOffset_ = usesLaw() ? solved.Flow_stress_factor * case_.modelHandler.Law_rheology.Reference_stress
+                                 : solved.OffsetYield;
         analyse(inputs, measurement);
+        if (usesLaw()) {
+            expressByFactor();
+        }
     }
     return solved;
+}
+
+bool InverseAnalysis::usesLaw() const {
+    return case_.modelHandler.Rheology_kind == kLawRheology;
+}
+
+void InverseAnalysis::expressByFactor() {
+    // y = factor x reference: dX/dfactor = dX/dy x reference, and the factor's deviation y's over it.
+    const double reference = case_.modelHandler.Law_rheology.Reference_stress;
+    InverseUncertainty& u = uncertainty;
+    u.dForce_dOffset *= reference;
+    u.dSlip_dOffset *= reference;
+    u.offsetDeviation /= reference;
+    u.secondOffset /= reference;
 }
 
 InverseAnalysis::Point InverseAnalysis::evaluate(double offset, double friction, double measuredForce) {
@@ -70,7 +89,7 @@ void InverseAnalysis::analyse(const CaseInputs& inputs, const MeasurementUncerta
     uncertainty.computed = true;
     uncertainty.forceDeviation = measurement.forceDeviation(inputs.Force);
     uncertainty.slipDeviation = measurement.slip;
-    uncertainty.negativeOffset = found.OffsetYield < 0.0;
+    uncertainty.negativeOffset = foundOffset_ < 0.0;
     uncertainty.unmatched = std::abs(found.computedForce - inputs.Force) > kForceTolerance ||
                             std::abs(found.computedSlip - inputs.Slip) > kSlipTolerance;
     flagBounds(inputs.Force, inputs.Slip);
@@ -86,10 +105,12 @@ void InverseAnalysis::analyse(const CaseInputs& inputs, const MeasurementUncerta
         }
     }
     SecondPairSearch search(*this, inputs.Force, inputs.Slip, found.Sigma_Moy);
-    const SecondPairSearch::Pair start{inputs.Offset_yield_stress, inputs.Friction_coefficient};
+    const double startOffset = usesLaw() ? inputs.Flow_stress_factor * case_.modelHandler.Law_rheology.Reference_stress
+                                         : inputs.Offset_yield_stress;
+    const SecondPairSearch::Pair start{startOffset, inputs.Friction_coefficient};
     SecondPairSearch::Pair second{};
     double secondSlipGap = 0.0;
-    const SecondPairSearch::Pair pair{found.OffsetYield, found.Friction};
+    const SecondPairSearch::Pair pair{foundOffset_, found.Friction};
     if (search.find(pair, found.computedSlip - inputs.Slip, start, jacobian.forceByOffset, second,
                     secondSlipGap)) {
         uncertainty.secondOffset = second.offset;
@@ -101,7 +122,7 @@ void InverseAnalysis::analyse(const CaseInputs& inputs, const MeasurementUncerta
 
 void InverseAnalysis::screenCondition(double measuredForce, double measuredSlip) {
     // One step forward in each: enough to tell a well-conditioned pair from one that is not.
-    const double offset = case_.result.OffsetYield;
+    const double offset = foundOffset_;
     const double friction = case_.result.Friction;
     const double flowStress = case_.result.Sigma_Moy;
     const double offsetStep = kOffsetStep * flowStress;
@@ -127,12 +148,12 @@ void InverseAnalysis::screenCondition(double measuredForce, double measuredSlip)
 void InverseAnalysis::flagBounds(double measuredForce, double measuredSlip) {
     // The search holds the friction at the sticking limit when the measured slip is at or above the slip
     // of the largest friction.
-    const Point ceiling = evaluate(case_.result.OffsetYield, kFrictionCeiling, measuredForce);
+    const Point ceiling = evaluate(foundOffset_, kFrictionCeiling, measuredForce);
     uncertainty.frictionAtBound = ceiling.solved && measuredSlip >= ceiling.values[kSlip];
 }
 
 bool InverseAnalysis::differentiate(double measuredForce, Jacobian& jacobian) {
-    const double offset = case_.result.OffsetYield;
+    const double offset = foundOffset_;
     const double friction = case_.result.Friction;
     const double flowStress = case_.result.Sigma_Moy;
     const Point base = evaluate(offset, friction, measuredForce);
@@ -199,7 +220,7 @@ void InverseAnalysis::checkFirstOrder(const Jacobian& j, double measuredForce) {
     if (!std::isfinite(u.offsetDeviation) || !std::isfinite(u.frictionDeviation)) {
         return;
     }
-    const double offset = case_.result.OffsetYield;
+    const double offset = foundOffset_;
     const double friction = case_.result.Friction;
     const Point base = evaluate(offset, friction, measuredForce);
     // The principal axes of the pair's covariance: one standard deviation along each, both ways.

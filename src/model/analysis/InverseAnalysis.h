@@ -10,7 +10,8 @@ namespace rollbite {
 // F_m and slip S_m. The pair found solves E(y, mu; F_m) = (F_m, S_m), where E is the model's force and
 // slip with the roll flattened by the measured force, as in the search; so, to first order,
 //     d(y, mu) = J^-1 [[1 - dF/dF_m, 0], [-dS/dF_m, 1]] d(F_m, S_m),   J = dE/d(y, mu),
-// and the measurement's covariance is carried through that matrix.
+// and the measurement's covariance is carried through that matrix. With a flow-stress law the search's
+// y is the law's scale, factor x reference stress: what is found of y is given of the factor.
 class InverseAnalysis : public SensitivityComputation {
 public:
     explicit InverseAnalysis(int rheologyKind);
@@ -50,8 +51,12 @@ private:
     void checkFirstOrder(const Jacobian& jacobian, double measuredForce);
     void flagBounds(double measuredForce, double measuredSlip);
     void screenCondition(double measuredForce, double measuredSlip);
+    // With a law: the derivatives by y and the figures of y made those of the factor.
+    void expressByFactor();
+    bool usesLaw() const;
 
     InverseCase case_;
+    double foundOffset_ = 0.0; // MPa, the y found: the offset yield stress, or the law's scale
     bool screenOnly_ = false;
 };
 
