@@ -18,8 +18,8 @@
 #include <pybind11/stl.h>
 
 #include <algorithm>
-#include <map>
 #include <cstdint>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <tuple>

@@ -23,6 +23,11 @@ HOT = pd.DataFrame({
     "Offset_yield_stress": [0.0] * 3,
     "Friction_coefficient": [0.3, 0.28, 0.26],
 })
+COLD = pd.DataFrame({
+    "case": [1, 2], "Entry_thickness": [3.0, 2.2], "Exit_thickness": [2.2, 1.7], "Entry_tension": [20.0, 35.0],
+    "Exit_tension": [35.0, 45.0], "Working_roll_diameter": [500.0, 500.0], "Young_modulus_WR": [210000.0] * 2,
+    "Offset_yield_stress": [0.0] * 2, "Friction_coefficient": [0.12, 0.11],
+})
 MISAKA = pd.DataFrame({"C": [0.1] * 3, "TemperatureIn": [1000.0, 985.0, 970.0],
                        "TemperatureOut": [990.0, 975.0, 960.0], "Strip_speed": [5.0, 7.0, 9.5]})
 
@@ -55,6 +60,27 @@ def test_a_law_by_name_takes_its_columns_per_pass_and_finds_its_factor_back():
     found = rollbite.inverse(measured, law="misaka", coefficients=exit_speed)
     np.testing.assert_allclose(found["Flow_stress_factor"], 1.15, atol=0.012)
     np.testing.assert_allclose(found["Friction"], HOT["Friction_coefficient"], atol=0.006)
+
+
+def test_sensitivities_with_a_law_by_name_or_written_in_python_and_the_inverse_factors_deviation():
+    passes = COLD
+    by_name = rollbite.sensitivities(passes, law="swift", parameters={**SWIFT, "Flow_stress_factor": 1.2})
+    assert list(by_name.columns[-5:]) == ["dRolling_Torque/dFlow_stress_factor", "dRolling_Torque/dK",
+                                          "dRolling_Torque/deps0", "dRolling_Torque/dn", "reason"]
+    np.testing.assert_allclose(SWIFT["K"] * by_name["dRolling_Force/dK"],
+                               1.2 * by_name["dRolling_Force/dFlow_stress_factor"], rtol=1e-3)
+    swift = laws.Law(lambda strain, rate, temperature: SWIFT["K"] * np.power(SWIFT["eps0"] + strain, SWIFT["n"]),
+                     name="swift-in-python", reads_strain_rate=False, reads_temperature=False, strain=(0.0, 1.5))
+    written = rollbite.sensitivities(passes, law=swift, parameters={"Flow_stress_factor": 1.2})
+    assert written.attrs["law_calls"] > 0
+    np.testing.assert_allclose(written["dRolling_Force/dFlow_stress_factor"],
+                               by_name["dRolling_Force/dFlow_stress_factor"], rtol=1e-6)
+    rolled = rollbite.direct(passes, law="swift", parameters={**SWIFT, "Flow_stress_factor": 1.2})
+    measured = passes.assign(Force=rolled["Rolling_Force"], Slip=rolled["Forward_Slip"], Friction_coefficient=0.2)
+    known = rollbite.sensitivities(measured, mode="inverse", law="swift", parameters=SWIFT)
+    assert known["Trusted"].all(), known["reason"].tolist()
+    assert (abs(known["Flow_stress_factor"] - 1.2) < known["SD_Flow_stress_factor"]).all()
+    assert "OffsetYield" not in known and "Second_Flow_stress_factor" in known
 
 
 def test_a_law_outside_its_ranges_is_refused_unless_extrapolated_and_a_failing_law_is_raised():

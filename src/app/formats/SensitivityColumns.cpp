@@ -104,7 +104,8 @@ void SensitivityColumns::addLawColumns(const FlowStressLaw& law) {
     for (int o = 0; o < kPassOutputs; ++o) {
         for (int j = 0; j <= static_cast<int>(parameters.size()); ++j) {
             const std::string name = j == 0 ? kFactorInputName : parameters[j - 1].name;
-            const std::string unit = j == 0 || parameters[j - 1].unit.empty() ? "unit" : parameters[j - 1].unit;
+            const std::string unit =
+                j == 0 || parameters[j - 1].unit.empty() ? "unit" : parameters[j - 1].unit;
             SensitivityColumn column{std::string("d") + kPassOutputNames[o] + "/d" + name,
                                      std::string(kOutputUnits[o]) + " per " + unit, Kind::LawDerivative};
             column.output = o;

@@ -5,7 +5,8 @@
 namespace rollbite {
 
 SensitivityTable::SensitivityTable(std::string name, Mode mode, const SensitivityOptions& options)
-    : name_(std::move(name)), mode_(mode), options_(options), columns_(mode, options.width > 0.0, options.law) {}
+    : name_(std::move(name)), mode_(mode), options_(options),
+      columns_(mode, options.width > 0.0, options.law) {}
 
 bool SensitivityTable::open(const OutputGuard& guard, std::string& failure,
                             const RowFile::StopRequested& stopRequested, bool checkOnly) {

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "model/case/DirectCase.h"
 #include "model/analysis/FiniteDifference.h"
 #include "model/analysis/SensitivityComputation.h"
+#include "model/case/DirectCase.h"
 
 namespace rollbite {
 

@@ -48,8 +48,9 @@ const CaseResult& InverseAnalysis::solve(const CaseInputs& inputs,
     const CaseResult& solved = case_.computeCase(inputs);
     uncertainty = InverseUncertainty();
     if (solved.errorCode == VOID) {
-        foundOffset_ = usesLaw() ? solved.Flow_stress_factor * case_.modelHandler.Law_rheology.Reference_stress
-                                 : solved.OffsetYield;
+        foundOffset_ = usesLaw()
+                           ? solved.Flow_stress_factor * case_.modelHandler.Law_rheology.Reference_stress
+                           : solved.OffsetYield;
         analyse(inputs, measurement);
         if (usesLaw()) {
             expressByFactor();
@@ -105,8 +106,9 @@ void InverseAnalysis::analyse(const CaseInputs& inputs, const MeasurementUncerta
         }
     }
     SecondPairSearch search(*this, inputs.Force, inputs.Slip, found.Sigma_Moy);
-    const double startOffset = usesLaw() ? inputs.Flow_stress_factor * case_.modelHandler.Law_rheology.Reference_stress
-                                         : inputs.Offset_yield_stress;
+    const double startOffset =
+        usesLaw() ? inputs.Flow_stress_factor * case_.modelHandler.Law_rheology.Reference_stress
+                  : inputs.Offset_yield_stress;
     const SecondPairSearch::Pair start{startOffset, inputs.Friction_coefficient};
     SecondPairSearch::Pair second{};
     double secondSlipGap = 0.0;
