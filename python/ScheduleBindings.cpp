@@ -4,6 +4,7 @@
 #include "ScheduleBindings.h"
 
 #include "app/formats/ExitColumns.h"
+#include "app/formats/LawColumns.h"
 #include "app/formats/Names.h"
 #include "app/formats/ScheduleColumns.h"
 #include "app/formats/ScheduleFields.h"
@@ -66,8 +67,36 @@ std::vector<StandInputs> standsOf(const std::vector<std::string>& names,
     return stands;
 }
 
-py::dict tableOf(const ScheduleResult& schedule, RheologyKind rheology) {
+// A law schedule's passes' parameters and conditions, by name, as rollbite.direct(law=) takes them.
+py::dict lawCoefficientsOf(const ScheduleResult& schedule, const FlowStressLaw& law) {
+    std::vector<std::string> names;
+    for (const LawParameter& parameter : law.parameters()) {
+        names.push_back(parameter.name);
+    }
+    for (const std::string& name : LawColumns::conditionNames()) {
+        names.push_back(name);
+    }
+    std::vector<Column> columns(names.size());
+    for (const StandResult& stand : schedule.stands) {
+        const std::vector<double> record = LawColumns::fullRecord(law, stand.pass);
+        for (std::size_t k = 0; k < names.size(); ++k) {
+            columns[k].push_back(record[k]);
+        }
+    }
     py::dict table;
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        table[names[k].c_str()] =
+            py::array_t<double>(static_cast<py::ssize_t>(columns[k].size()), columns[k].data());
+    }
+    return table;
+}
+
+py::dict tableOf(const ScheduleResult& schedule, const StripInputs& mill) {
+    const RheologyKind rheology = mill.rheology;
+    py::dict table;
+    if (rheology == kLawRheology && mill.law != nullptr) {
+        table["law_coefficients"] = lawCoefficientsOf(schedule, *mill.law);
+    }
     const std::size_t count = schedule.stands.size();
     std::vector<std::string> names;
     for (const StandResult& stand : schedule.stands) {
@@ -180,7 +209,7 @@ py::dict solveSchedule(const std::string& rheologyName, const std::map<std::stri
         if (!schedule.ok()) {
             throw std::invalid_argument(schedule.message);
         }
-        return tableOf(schedule, mill.rheology);
+        return tableOf(schedule, mill);
     }
     DistributionResult result;
     {
@@ -190,7 +219,7 @@ py::dict solveSchedule(const std::string& rheologyName, const std::map<std::stri
     if (!result.met && result.schedule.stands.empty()) {
         throw std::invalid_argument(result.message);
     }
-    py::dict table = tableOf(result.schedule, mill.rheology);
+    py::dict table = tableOf(result.schedule, mill);
     if (!result.met) {
         // The best schedule the search reached goes with the message, for the caller to see how near.
         table["unmet"] = result.message;

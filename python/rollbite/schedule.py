@@ -70,7 +70,8 @@ def schedule(stands, strip, distribute=None):
         ``attrs["units"]``). ``attrs`` also holds ``totals`` (force kN, power kW, specific energy kWh/t,
         mass flow t/h), ``solves`` (passes solved), ``distribution`` (target, common share, spread in %,
         marches, solves; None without), ``passes`` and ``coefficients`` (the direct passes the schedule
-        built, for ``rollbite.direct``), ``rows`` (their exit-file numbers), ``rheology`` and ``stands``
+        built, for ``rollbite.direct``; with a law, its parameters and each pass's conditions by name, for
+        ``rollbite.direct(passes, law=..., coefficients=...)``), ``rows`` (their exit-file numbers), ``rheology`` and ``stands``
         (the stands given).
 
     A stand whose load is above a limit given for it is told with a warning (``UserWarning``) and in
@@ -227,6 +228,9 @@ def _result(raw, rheology, stands):
     coefficients = None
     if rheology in coefficient_columns:
         coefficients = pd.DataFrame(raw["pass_coefficients"], columns=coefficient_columns[rheology], index=frame.index)
+    elif "law_coefficients" in raw:
+        # The law's parameters and each pass's conditions, named: coefficients= of rollbite.direct(law=).
+        coefficients = pd.DataFrame(dict(raw["law_coefficients"]), index=frame.index)
     over = {name: text for name, text in zip(frame.index, raw["over_limits"]) if text}
     frame.attrs = {
         "units": dict(SCHEDULE_COLUMNS),

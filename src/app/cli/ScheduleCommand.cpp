@@ -158,8 +158,9 @@ std::string readableTable(const ScheduleResult& schedule) {
 }
 
 // The sensitivity table of every stand's pass, its plasticity coefficient in MN/mm over the strip's width.
-std::string sensitivityText(const ScheduleResult& schedule, double width) {
-    const SensitivityColumns columns(kDirectMode, true);
+std::string sensitivityText(const ScheduleResult& schedule, const StripInputs& strip) {
+    const double width = strip.Width;
+    const SensitivityColumns columns(kDirectMode, true, strip.rheology == kLawRheology ? strip.law : nullptr);
     std::string text = columns.header() + "\n";
     const InverseUncertainty none;
     for (const StandResult& stand : schedule.stands) {
@@ -230,12 +231,7 @@ int ScheduleCommand::run(const Arguments& arguments, std::ostream& out, std::ost
     if (!readSchedule(request.path, laws, schedule, request.source, err)) {
         return kFailure;
     }
-    if (schedule.strip.rheology == kLawRheology && !request.passes.empty()) {
-        err << "rollbite: --passes does not write the passes of a schedule with a Law yet; nothing was "
-               "written\n";
-        return kFailure;
-    }
-    std::vector<Output> outputs = outputsOf(request, schedule.strip.rheology);
+    std::vector<Output> outputs = outputsOf(request, schedule.strip);
     if (!checkOutputs(request.path, outputs, request.force, err)) {
         return kFailure;
     }
@@ -267,7 +263,7 @@ int ScheduleCommand::run(const Arguments& arguments, std::ostream& out, std::ost
 }
 
 std::vector<ScheduleCommand::Output> ScheduleCommand::outputsOf(const Request& request,
-                                                                RheologyKind rheology) {
+                                                                const StripInputs& strip) {
     std::vector<Output> outputs;
     if (!request.out.empty()) {
         outputs.push_back({request.out, OutputKind::ScheduleTable, "the table"});
@@ -278,9 +274,9 @@ std::vector<ScheduleCommand::Output> ScheduleCommand::outputsOf(const Request& r
         const std::string& source = request.source;
         outputs.push_back({request.passes + "-entry.txt", PassFiles::entryForm(kDirectMode, source),
                            "the entry file of the passes"});
-        if (rheology != kConstantRheology) {
+        if (strip.rheology != kConstantRheology) {
             outputs.push_back({request.passes + "-coefficients.txt",
-                               PassFiles::coefficientForm(rheology, source),
+                               PassFiles::coefficientForm(strip.rheology, source, strip.law),
                                "the coefficient file of the passes"});
         }
     }
@@ -298,11 +294,11 @@ std::vector<std::string> ScheduleCommand::textsOf(const Request& request, const 
         if (output.path == request.out) {
             texts.push_back(ScheduleColumns::tabSeparated(schedule));
         } else if (output.form.kind == OutputKind::SensitivityTable) {
-            texts.push_back(sensitivityText(schedule, strip.Width));
+            texts.push_back(sensitivityText(schedule, strip));
         } else if (output.path == request.passes + "-entry.txt") {
             texts.push_back(PassFiles::entryText(schedule, source));
         } else {
-            texts.push_back(PassFiles::coefficientText(schedule, strip.rheology, source));
+            texts.push_back(PassFiles::coefficientText(schedule, strip.rheology, source, strip.law));
         }
     }
     return texts;

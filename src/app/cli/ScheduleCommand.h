@@ -49,7 +49,7 @@ private:
     };
 
     static bool parse(const Arguments& arguments, Request& request, std::string& error);
-    static std::vector<Output> outputsOf(const Request& request, RheologyKind rheology);
+    static std::vector<Output> outputsOf(const Request& request, const StripInputs& strip);
     // The texts of the outputs, in their order.
     static std::vector<std::string> textsOf(const Request& request, const std::vector<Output>& outputs,
                                             const ScheduleResult& schedule, const StripInputs& strip);

@@ -12,13 +12,18 @@ namespace {
 struct Condition {
     const char* name;
     double CaseInputs::*member;
+    const char* unit; // "" for a number without unit
 };
 
-constexpr Condition kConditions[] = {{"Strain_in", &CaseInputs::Strain_in},
-                                     {"TemperatureIn", &CaseInputs::TemperatureIn},
-                                     {"TemperatureOut", &CaseInputs::TemperatureOut},
-                                     {"Strip_speed", &CaseInputs::Strip_speed},
-                                     {"Flow_stress_factor", &CaseInputs::Flow_stress_factor}};
+constexpr Condition kConditions[] = {{"Strain_in", &CaseInputs::Strain_in, ""},
+                                     {"TemperatureIn", &CaseInputs::TemperatureIn, "C"},
+                                     {"TemperatureOut", &CaseInputs::TemperatureOut, "C"},
+                                     {"Strip_speed", &CaseInputs::Strip_speed, "m/s"},
+                                     {"Flow_stress_factor", &CaseInputs::Flow_stress_factor, ""}};
+
+std::string withUnit(const std::string& name, const std::string& unit) {
+    return unit.empty() ? name : name + "(" + unit + ")";
+}
 
 // A header cell without the unit after it: "K(MPa)" and "K [MPa]" are K.
 std::string withoutUnit(const std::string& cell) {
@@ -36,6 +41,9 @@ std::vector<std::string> headerNames(const std::string& line) {
     std::vector<std::string> names;
     std::istringstream cells(line);
     for (std::string cell; cells >> cell;) {
+        if (cell.front() == '#') {
+            break; // a comment: the schedule that passes came from
+        }
         if (!names.empty() && (cell.front() == '(' || cell.front() == '[')) {
             continue; // "K (MPa)": the unit of the name before
         }
@@ -55,6 +63,27 @@ const std::vector<std::string>& LawColumns::conditionNames() {
         return names;
     }();
     return kNames;
+}
+
+std::string LawColumns::fullHeader(const FlowStressLaw& law) {
+    std::string header;
+    for (const LawParameter& parameter : law.parameters()) {
+        header += (header.empty() ? "" : " ") + withUnit(parameter.name, parameter.unit);
+    }
+    for (const Condition& condition : kConditions) {
+        header += (header.empty() ? "" : " ") + withUnit(condition.name, condition.unit);
+    }
+    return header;
+}
+
+std::vector<double> LawColumns::fullRecord(const FlowStressLaw& law, const CaseInputs& pass) {
+    const std::size_t parameters = law.parameters().size();
+    std::vector<double> record(pass.coefficients.begin(),
+                               pass.coefficients.begin() + static_cast<std::ptrdiff_t>(parameters));
+    for (const Condition& condition : kConditions) {
+        record.push_back(pass.*condition.member);
+    }
+    return record;
 }
 
 bool LawColumns::columnOf(const std::string& name, Column& column) const {

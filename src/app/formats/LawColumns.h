@@ -16,6 +16,11 @@ class LawColumns {
 public:
     // The names of what a pass gives a law, besides its parameters.
     static const std::vector<std::string>& conditionNames();
+    // The header row of a coefficient file that gives every parameter of the law and every condition,
+    // each name with its unit in brackets: "K(MPa) eps0 n Strain_in TemperatureIn(C) ...".
+    static std::string fullHeader(const FlowStressLaw& law);
+    // The values of that header's columns for a pass.
+    static std::vector<double> fullRecord(const FlowStressLaw& law, const CaseInputs& pass);
 
     // The run's law, the values given for the whole run (NAME=VALUE, separated by commas; empty for none)
     // and whether the law is used outside its ranges. False, with the reason, for a value that is not a

@@ -1,5 +1,7 @@
 #include "app/formats/PassFiles.h"
 
+#include "app/formats/LawColumns.h"
+
 #include "app/formats/EntryReader.h"
 #include "app/formats/ExactNumber.h"
 #include "rollbite/model/CaseSolver.h"
@@ -30,7 +32,11 @@ std::string PassFiles::entryHeader(Mode mode, const std::string& source) {
     return sourced(EntryReader::header(mode), source);
 }
 
-std::string PassFiles::coefficientHeader(RheologyKind rheology, const std::string& source) {
+std::string PassFiles::coefficientHeader(RheologyKind rheology, const std::string& source,
+                                         const FlowStressLaw* law) {
+    if (rheology == kLawRheology) {
+        return sourced(law != nullptr ? LawColumns::fullHeader(*law) : "", source);
+    }
     const char* const* names = rheology == kWS18Rheology ? kWS18CoefficientNames : kSmatchCoefficientNames;
     std::string header;
     for (int k = 0; k < CaseSolver::coefficientCount(rheology); ++k) {
@@ -44,10 +50,13 @@ OutputForm PassFiles::entryForm(Mode mode, const std::string& source) {
     return {entryHeader(mode, source), lacking(file.c_str(), source)};
 }
 
-OutputForm PassFiles::coefficientForm(RheologyKind rheology, const std::string& source) {
-    const std::string file =
-        std::string("a coefficient file of ") + (rheology == kWS18Rheology ? "WS18" : "Smatch");
-    return {coefficientHeader(rheology, source), lacking(file.c_str(), source)};
+OutputForm PassFiles::coefficientForm(RheologyKind rheology, const std::string& source,
+                                      const FlowStressLaw* law) {
+    const std::string file = std::string("a coefficient file of ") +
+                             (rheology == kWS18Rheology  ? "WS18"
+                              : rheology == kLawRheology ? "the law " + (law != nullptr ? law->name() : "")
+                                                         : "Smatch");
+    return {coefficientHeader(rheology, source, law), lacking(file.c_str(), source)};
 }
 
 bool PassFiles::appendEntryLine(Mode mode, const CaseInputs& pass, std::string& text, std::string& failure) {
@@ -80,7 +89,18 @@ std::string PassFiles::entryText(const ScheduleResult& schedule, const std::stri
 }
 
 std::string PassFiles::coefficientText(const ScheduleResult& schedule, RheologyKind rheology,
-                                       const std::string& source) {
+                                       const std::string& source, const FlowStressLaw* law) {
+    if (rheology == kLawRheology && law != nullptr) {
+        std::string text = coefficientHeader(rheology, source, law) + "\n";
+        for (const StandResult& stand : schedule.stands) {
+            const std::vector<double> record = LawColumns::fullRecord(*law, stand.pass);
+            for (std::size_t k = 0; k < record.size(); ++k) {
+                text += (k == 0 ? "" : " ") + ExactNumber::text(record[k]);
+            }
+            text += "\n";
+        }
+        return text;
+    }
     const int count = CaseSolver::coefficientCount(rheology);
     if (count == 0) {
         return {};
