@@ -453,27 +453,14 @@ private:
     std::optional<StagedFile> file_;
 };
 
-// The arc of contact of one case, as rollbite-profile writes it.
-py::dict profile(const std::string& modeName, const std::string& rheologyName, std::int32_t caseId,
-                 const std::vector<double>& values, const std::vector<double>& coefficients) {
-    const Mode mode = modeNamed(modeName);
-    const RheologyKind rheology = rheologyNamed(rheologyName);
-    if (values.size() != valueCount(mode) ||
-        coefficients.size() != static_cast<std::size_t>(CaseSolver::coefficientCount(rheology))) {
-        throw std::invalid_argument("a pass has the values of an entry line of its mode and the coefficients "
-                                    "of its rheology");
-    }
-    CaseInputs inputs;
-    inputs.Case_id = caseId;
-    for (std::size_t k = 0; k < values.size(); ++k) {
-        inputs.value(static_cast<int>(k)) = values[k];
-    }
-    std::copy(coefficients.begin(), coefficients.end(), inputs.coefficients.begin());
+// The arc of contact of one case computed as a run computes it: its points, its scalars and its exit-file
+// row. Throws std::invalid_argument when the case has no result.
+py::dict profileOf(Mode mode, RheologyKind rheology, const CaseInputs& inputs) {
     CaseProfile computed(mode, rheology);
     if (!computed.compute(inputs)) {
-        throw std::invalid_argument("case " + std::to_string(caseId) + ": " + computed.message());
+        throw std::invalid_argument("case " + std::to_string(inputs.Case_id) + ": " + computed.message());
     }
-    const ProfileTable table(computed, caseId);
+    const ProfileTable table(computed, inputs.Case_id);
     py::array_t<double> points(
         {static_cast<py::ssize_t>(kGridPoints), static_cast<py::ssize_t>(ProfileTable::kColumnCount)});
     auto cells = points.mutable_unchecked<2>();
@@ -492,6 +479,50 @@ py::dict profile(const std::string& modeName, const std::string& rheologyName, s
     result["scalars"] = scalars;
     result["exit_file_row"] = computed.row();
     return result;
+}
+
+// The arc of contact of one case, as rollbite-profile writes it.
+py::dict profile(const std::string& modeName, const std::string& rheologyName, std::int32_t caseId,
+                 const std::vector<double>& values, const std::vector<double>& coefficients) {
+    const Mode mode = modeNamed(modeName);
+    const RheologyKind rheology = rheologyNamed(rheologyName);
+    if (values.size() != valueCount(mode) ||
+        coefficients.size() != static_cast<std::size_t>(CaseSolver::coefficientCount(rheology))) {
+        throw std::invalid_argument("a pass has the values of an entry line of its mode and the coefficients "
+                                    "of its rheology");
+    }
+    CaseInputs inputs;
+    inputs.Case_id = caseId;
+    for (std::size_t k = 0; k < values.size(); ++k) {
+        inputs.value(static_cast<int>(k)) = values[k];
+    }
+    std::copy(coefficients.begin(), coefficients.end(), inputs.coefficients.begin());
+    return profileOf(mode, rheology, inputs);
+}
+
+// The same with a flow-stress law: its parameters and the pass's conditions by name, in `columns` (one
+// number each) and `run`.
+py::dict lawProfile(const std::string& modeName, const py::object& lawGiven, std::int32_t caseId,
+                    const std::vector<double>& values,
+                    const std::map<std::string, LawPasses::Numbers>& columns,
+                    const std::vector<std::pair<std::string, double>>& run, bool extrapolate) {
+    const Mode mode = modeNamed(modeName);
+    if (values.size() != valueCount(mode)) {
+        throw std::invalid_argument("a pass has the values of an entry line of its mode");
+    }
+    CaseInputs inputs;
+    inputs.Case_id = caseId;
+    for (std::size_t k = 0; k < values.size(); ++k) {
+        inputs.value(static_cast<int>(k)) = values[k];
+    }
+    const LawPasses law(lawGiven, columns, run, extrapolate, 1);
+    law.fill(0, inputs);
+    try {
+        return profileOf(mode, kLawRheology, inputs);
+    } catch (const std::invalid_argument&) {
+        law.raiseIfFailed(); // a law written in Python that raised says why
+        throw;
+    }
 }
 
 std::vector<std::string> split(const std::string& text, char separator) {
@@ -533,6 +564,9 @@ PYBIND11_MODULE(_rollbite, module) {
         .def_property_readonly("path", &StagedForPython::path)
         .def("publish", &StagedForPython::publish)
         .def("discard", &StagedForPython::discard);
+    module.def("law_profile", &lawProfile, py::arg("mode"), py::arg("law"), py::arg("case_id"),
+               py::arg("values"), py::arg("columns"), py::arg("run"), py::arg("extrapolate"),
+               "The arc of contact of one case with a flow-stress law.");
     module.def("profile", &profile, py::arg("mode"), py::arg("rheology"), py::arg("case_id"),
                py::arg("values"), py::arg("coefficients"), "The arc of contact of one case.");
     module.def("machine_threads", &ThreadCount::ofMachine, "The cores this process may run on.");

@@ -56,6 +56,9 @@ def profile(
     rheology: _Rheology = "constant",
     coefficients: pd.Series | Mapping[str, float] | Sequence[float] | None = None,
     mode: _Mode = "direct",
+    law: str | laws.Law | None = None,
+    parameters: Mapping[str, float] | None = None,
+    extrapolate: bool = False,
 ) -> pd.DataFrame: ...
 def read_entry(path: _Path, mode: _Mode) -> pd.DataFrame: ...
 def read_coefficients(path: _Path, rheology: _Rheology) -> pd.DataFrame: ...

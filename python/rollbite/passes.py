@@ -115,7 +115,8 @@ def inverse(passes, rheology="constant", coefficients=None, threads=None, law=No
     return _solve("inverse", passes, rheology, coefficients, threads)
 
 
-def profile(case, rheology="constant", coefficients=None, mode="direct"):
+def profile(case, rheology="constant", coefficients=None, mode="direct", law=None, parameters=None,
+            extrapolate=False):
     """The friction hill of one pass: the arc of contact of its last roll-bite integration.
 
     Parameters
@@ -126,6 +127,9 @@ def profile(case, rheology="constant", coefficients=None, mode="direct"):
     coefficients : mapping, Series or sequence, optional
         The pass's record with smatch and ws18 (``COEFFICIENT_COLUMNS[rheology]``).
     mode : {"direct", "inverse"}
+    law, parameters, extrapolate
+        A flow-stress law, as for ``direct``: ``coefficients`` then maps its parameters and the pass's
+        conditions by name.
 
     Returns
     -------
@@ -151,12 +155,23 @@ def profile(case, rheology="constant", coefficients=None, mode="direct"):
         case = case.iloc[0]
     frame = _frame_of({name: [value] for name, value in dict(case).items()}, "case")
     case_ids, values, _ = _pass_columns(frame, mode)
+    if law is not None:
+        given = None if coefficients is None else pd.DataFrame([dict(coefficients)], index=frame.index)
+        columns, run = _law_columns(frame, rheology, law, given, parameters)
+        raw = _rollbite.law_profile(
+            mode, law, int(case_ids[0]), [column[0] for column in values], columns, run, bool(extrapolate)
+        )
+        return _profile_table(raw)
     records = _coefficient_columns(
         None if coefficients is None else _one_row(coefficients, rheology), rheology, 1
     )
     raw = _rollbite.profile(
         mode, rheology, int(case_ids[0]), [column[0] for column in values], [column[0] for column in records]
     )
+    return _profile_table(raw)
+
+
+def _profile_table(raw):
     table = pd.DataFrame(raw["points"], columns=list(_rollbite.PROFILE_COLUMNS))
     table["index"] = table["index"].astype(int)
     table = table.set_index("index")

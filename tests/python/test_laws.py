@@ -83,6 +83,16 @@ def test_sensitivities_with_a_law_by_name_or_written_in_python_and_the_inverse_f
     assert "OffsetYield" not in known and "Second_Flow_stress_factor" in known
 
 
+def test_the_profile_of_a_pass_with_a_law_is_the_pass_direct_solves():
+    hardening = rollbite.profile(COLD.iloc[0], law="swift", parameters=SWIFT)
+    solved = rollbite.direct(COLD.iloc[[0]], law="swift", parameters=SWIFT)
+    assert hardening.attrs["exit_file_row"].split("\t")[2] == f"{solved['Rolling_Force'].iloc[0]:e}"
+    assert (np.diff(hardening["flow_stress_MPa"].to_numpy()) >= 0).all()  # Swift hardens along the bite
+    hot = rollbite.profile(HOT.iloc[0], law="misaka", coefficients=MISAKA.iloc[0])
+    # Misaka's law gives the pass's mean flow stress, at every point of the bite.
+    assert hot["flow_stress_MPa"].nunique() == 1
+
+
 def test_a_law_outside_its_ranges_is_refused_unless_extrapolated_and_a_failing_law_is_raised():
     cold = MISAKA.assign(TemperatureOut=[990.0, 975.0, 700.0])
     refused = rollbite.direct(HOT, law="misaka", coefficients=cold)

@@ -38,6 +38,8 @@ constexpr const char* kUsage =
     "                ENTRY EXIT [options]\n"
     "       rollbite profile direct|inverse --rheology NAME [--coefficients FILE] ENTRY CASE [TABLE]\n"
     "                [--plot IMAGE] [--force]\n"
+    "       rollbite profile direct|inverse --law NAME [--parameters LIST] [--coefficients FILE]\n"
+    "                [--extrapolate] ENTRY CASE [TABLE] [--plot IMAGE] [--force]\n"
     "       rollbite schedule FILE [--distribute force|power|force-ratios|power-ratios] [--out TABLE]\n"
     "                [--passes STEM] [--sensitivities FILE] [--force]\n"
     "       rollbite replay LOG --rheology constant|smatch [--class COLUMNS] [--state FILE] [--out TABLE]\n"
@@ -126,7 +128,8 @@ const std::vector<Arguments::Option> kOptions = {
 const std::vector<std::string> kRunOptions = {
     "--rheology",      "--coefficients", "--threads", "--why", "--force",      "--quiet",      "--dry-run",
     "--sensitivities", "--uncertainty",  "--width",   "--law", "--parameters", "--extrapolate"};
-const std::vector<std::string> kProfileOptions = {"--rheology", "--coefficients", "--plot", "--force"};
+const std::vector<std::string> kProfileOptions = {"--rheology", "--coefficients", "--plot",       "--force",
+                                                  "--law",      "--parameters",   "--extrapolate"};
 
 // The first option given that is not one of `allowed`, or an empty text.
 std::string foreignOption(const Arguments& arguments, const std::vector<std::string>& allowed) {
@@ -161,7 +164,7 @@ int CommandLine::run(const std::vector<std::string>& arguments, const LawCatalog
         return 0;
     }
     if (understood && !parsed.operands().empty() && parsed.operands()[0] == "profile") {
-        return profile(parsed, out, err);
+        return profile(parsed, laws, out, err);
     }
     if (understood && !parsed.operands().empty() && parsed.operands()[0] == "schedule") {
         return ScheduleCommand::run(parsed, out, err);
@@ -220,8 +223,8 @@ bool CommandLine::parseKinds(const Arguments& arguments, int& mode, int& rheolog
     return true;
 }
 
-bool CommandLine::parseLaw(const Arguments& arguments, const LawCatalogue& laws, Request& request,
-                           std::string& error) {
+bool CommandLine::parseLaw(const Arguments& arguments, const LawCatalogue& laws, const FlowStressLaw*& law,
+                           LawColumns& columns, std::string& error) {
     if (!arguments.has("--law")) {
         for (const char* option : {"--parameters", "--extrapolate"}) {
             if (arguments.has(option)) {
@@ -235,8 +238,8 @@ bool CommandLine::parseLaw(const Arguments& arguments, const LawCatalogue& laws,
         error = "--law and --rheology both name the flow stress: give one of them";
         return false;
     }
-    request.law = laws.find(arguments.value("--law"));
-    if (request.law == nullptr) {
+    law = laws.find(arguments.value("--law"));
+    if (law == nullptr) {
         std::string names;
         for (const std::string& name : laws.names()) {
             names += (names.empty() ? "" : ", ") + name;
@@ -244,13 +247,12 @@ bool CommandLine::parseLaw(const Arguments& arguments, const LawCatalogue& laws,
         error = "unknown law '" + arguments.value("--law") + "' for --law: " + names;
         return false;
     }
-    if (!request.lawColumns.setUp(*request.law, arguments.value("--parameters"),
-                                  arguments.has("--extrapolate"), error)) {
+    if (!columns.setUp(*law, arguments.value("--parameters"), arguments.has("--extrapolate"), error)) {
         error = "--parameters: " + error;
         return false;
     }
-    if (request.lawColumns.needsFile() && arguments.value("--coefficients").empty()) {
-        error = "the law " + request.law->name() +
+    if (columns.needsFile() && arguments.value("--coefficients").empty()) {
+        error = "the law " + law->name() +
                 " needs --coefficients FILE, or every parameter in --parameters NAME=VALUE,...";
         return false;
     }
@@ -258,7 +260,6 @@ bool CommandLine::parseLaw(const Arguments& arguments, const LawCatalogue& laws,
         error = "--coefficients needs a file: - stands for standard input as ENTRY only";
         return false;
     }
-    request.sensitivityOptions.law = request.law;
     return true;
 }
 
@@ -270,9 +271,10 @@ bool CommandLine::parseRun(const Arguments& arguments, const LawCatalogue& laws,
         return false;
     }
     if (!parseKinds(arguments, request.mode, request.rheology, error) ||
-        !parseLaw(arguments, laws, request, error)) {
+        !parseLaw(arguments, laws, request.law, request.lawColumns, error)) {
         return false;
     }
+    request.sensitivityOptions.law = request.law;
     request.coefficients = arguments.value("--coefficients");
     request.why = arguments.value("--why");
     if (arguments.has("--why") && (request.why.empty() || request.why == "-")) {
@@ -334,7 +336,8 @@ bool CommandLine::parseSensitivities(const Arguments& arguments, Request& reques
     return true;
 }
 
-int CommandLine::profile(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+int CommandLine::profile(const Arguments& arguments, const LawCatalogue& laws, std::ostream& out,
+                         std::ostream& err) {
     std::string error;
     ProfileCommand::Request request;
     int mode = 0;
@@ -343,7 +346,8 @@ int CommandLine::profile(const Arguments& arguments, std::ostream& out, std::ost
     const std::string foreign = foreignOption(arguments, kProfileOptions);
     if (!foreign.empty()) {
         error = foreign + " is no option of rollbite profile";
-    } else if (parseKinds(arguments, mode, rheology, error)) {
+    } else if (const FlowStressLaw* law = nullptr; parseKinds(arguments, mode, rheology, error) &&
+                                                   parseLaw(arguments, laws, law, request.law, error)) {
         if (operands.size() < 4 || operands.size() > 5) {
             error = operands.size() < 4
                         ? "rollbite profile needs ENTRY and CASE"

@@ -47,15 +47,17 @@ private:
 
     // The mode and rheology of `arguments`, shared by the runs and the profile. False with the message.
     static bool parseKinds(const Arguments& arguments, int& mode, int& rheology, std::string& error);
-    // --law NAME (from `laws`), --parameters and --extrapolate into the request. False with the message.
-    static bool parseLaw(const Arguments& arguments, const LawCatalogue& laws, Request& request,
-                         std::string& error);
+    // --law NAME (from `laws`), --parameters and --extrapolate into the law and its columns (both left
+    // as they are without --law). False with the message.
+    static bool parseLaw(const Arguments& arguments, const LawCatalogue& laws, const FlowStressLaw*& law,
+                         LawColumns& columns, std::string& error);
     // Fills the request of a run; false with the message in `error` for a usage error.
     static bool parseRun(const Arguments& arguments, const LawCatalogue& laws, Request& request,
                          std::string& error);
     static bool parseSensitivities(const Arguments& arguments, Request& request, std::string& error);
     static int execute(const Request& request, std::ostream& out, std::ostream& err);
-    static int profile(const Arguments& arguments, std::ostream& out, std::ostream& err);
+    static int profile(const Arguments& arguments, const LawCatalogue& laws, std::ostream& out,
+                       std::ostream& err);
 };
 
 } // namespace rollbite

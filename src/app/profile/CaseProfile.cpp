@@ -22,7 +22,8 @@ long long countLineFeeds(const std::string& path) {
 
 } // namespace
 
-CaseProfile::CaseProfile(Mode mode, RheologyKind rheology) : mode_(mode), rheology_(rheology) {}
+CaseProfile::CaseProfile(Mode mode, RheologyKind rheology, const LawColumns* law)
+    : mode_(mode), rheology_(rheology), law_(law) {}
 
 bool CaseProfile::fail(const std::string& why) {
     message_ = why;
@@ -40,7 +41,12 @@ bool CaseProfile::findCase(const std::string& entryFile, const std::string& coef
     if (!entry) {
         return fail("cannot read the entry file " + entryFile);
     }
-    const bool withCoefficients = rheology_ != kConstantRheology;
+    // A law reads a coefficient file only when one is named: its values may all be given for the run.
+    const bool withCoefficients =
+        rheology_ == kLawRheology ? !coefficientFile.empty() : rheology_ != kConstantRheology;
+    if (rheology_ == kLawRheology && law_ == nullptr) {
+        return fail("no flow-stress law");
+    }
     std::ifstream coefficients;
     if (withCoefficients) {
         coefficients.open(coefficientFile);
@@ -59,8 +65,9 @@ bool CaseProfile::findCase(const std::string& entryFile, const std::string& coef
         return fail("the entry file " + entryFile + " is empty: an entry file starts with a header line");
     }
     entries.skipHeader();
-    if (withCoefficients) {
-        records.skipHeader();
+    LawColumns columns = law_ != nullptr ? *law_ : LawColumns();
+    if (withCoefficients && !readHeader(records, coefficientFile, columns)) {
+        return false;
     }
     // Every case before it takes its record too, so that the case gets the record the run gives it.
     CaseInputs skipped;
@@ -70,6 +77,9 @@ bool CaseProfile::findCase(const std::string& entryFile, const std::string& coef
         const bool found = fields.nextInteger(id) && id == caseId;
         if (found) {
             CaseLine::read(mode_, entries.line(), inputs);
+            if (law_ != nullptr) {
+                columns.startCase(inputs); // the law and the run's values, before the record's
+            }
         }
         if (withCoefficients) {
             skipped.unreadable.clear();
@@ -83,12 +93,26 @@ bool CaseProfile::findCase(const std::string& entryFile, const std::string& coef
     return fail("case " + std::to_string(caseId) + " is not in " + entryFile);
 }
 
+bool CaseProfile::readHeader(RecordReader& records, const std::string& coefficientFile, LawColumns& columns) {
+    if (rheology_ != kLawRheology) {
+        records.skipHeader();
+        return true;
+    }
+    std::string wrong;
+    if (!columns.readHeader(records.readHeader(), wrong)) {
+        return fail("the coefficient file " + coefficientFile + " is no file of the law " +
+                    columns.law()->name() + ": " + wrong);
+    }
+    records.useLaw(&columns);
+    return true;
+}
+
 bool CaseProfile::compute(const CaseInputs& inputs) {
     CaseSolver solver(mode_, rheology_);
     solver.recordProfile(&profile_);
     const CaseResult& result = solver.solve(inputs);
     forwardSlip_ = solver.modelForwardSlip();
-    const ExitColumns columns(mode_);
+    const ExitColumns columns(mode_, rheology_);
     header_ = columns.header();
     row_ = columns.row(result);
     row_.pop_back(); // its line feed

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/formats/LawColumns.h"
 #include "rollbite/Kinds.h"
 #include "rollbite/model/BiteProfile.h"
 #include "rollbite/model/CaseInputs.h"
@@ -9,11 +10,15 @@
 
 namespace rollbite {
 
+class RecordReader;
+
 // One case of a run's files, computed exactly as a rollbite run computes it (the same reading of its line
 // and record, and the same case API), with the arc of contact of its last roll-bite integration kept.
 class CaseProfile {
 public:
-    CaseProfile(Mode mode, RheologyKind rheology);
+    // With kLawRheology, `law` holds the law and the values given for the whole run (and must outlive the
+    // profile): its coefficient file, when there is one, names its columns in its header row.
+    CaseProfile(Mode mode, RheologyKind rheology, const LawColumns* law = nullptr);
 
     // Finds the case in the entry file (the first line whose identifier is `caseId`) and the record the
     // run gives it in the coefficient file, then computes it. False, with a message, when the case is
@@ -36,8 +41,13 @@ private:
                   CaseInputs& inputs);
     bool fail(const std::string& why);
 
+    // The coefficient file's header: skipped, or read as the law's columns. False, with a message, for a
+    // header that names no columns of the law.
+    bool readHeader(RecordReader& records, const std::string& coefficientFile, LawColumns& columns);
+
     Mode mode_;
     RheologyKind rheology_;
+    const LawColumns* law_;
     BiteProfile profile_;
     std::string header_;
     std::string row_;

@@ -54,7 +54,7 @@ int ProfileCommand::run(const Request& request, std::ostream& out, std::ostream&
         return fail(err, "--plot needs gnuplot, which is missing from the PATH (scripts/install-deps.sh "
                          "installs it); nothing was written");
     }
-    CaseProfile computed(request.mode, request.rheology);
+    CaseProfile computed(request.mode, request.rheology, &request.law);
     if (!computed.run(request.entry, request.coefficients, request.caseId)) {
         return fail(err, computed.message());
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/formats/LawColumns.h"
 #include "rollbite/Kinds.h"
 
 #include <cstdint>
@@ -18,7 +19,8 @@ public:
         RheologyKind rheology = kConstantRheology;
         std::string entry;
         std::int32_t caseId = 0;
-        std::string coefficients; // empty with Constant
+        std::string coefficients; // empty with Constant, and with a law whose values are all given
+        LawColumns law;           // with kLawRheology: the law and the values given for the whole run
         std::string output;       // the table; "-" for standard output
         std::string image;        // the picture (.png or .svg); empty for none
         bool force = false;
