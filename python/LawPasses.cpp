@@ -8,16 +8,8 @@ namespace rollbite {
 
 LawPasses::LawPasses(const py::object& lawGiven, const std::map<std::string, Numbers>& columns,
                      const std::vector<std::pair<std::string, double>>& run, bool extrapolate,
-                     std::size_t passes) {
-    if (py::isinstance<py::str>(lawGiven)) {
-        law_ = laws_.find(lawGiven.cast<std::string>());
-        if (law_ == nullptr) {
-            throw std::invalid_argument("unknown law '" + lawGiven.cast<std::string>() + "'");
-        }
-    } else {
-        written_ = std::make_unique<PythonLaw>(lawGiven);
-        law_ = written_.get();
-    }
+                     std::size_t passes)
+    : LawPasses(lawGiven, run, extrapolate) {
     std::vector<std::string> names;
     for (const auto& [name, column] : columns) {
         if (column.ndim() != 1 || static_cast<std::size_t>(column.shape(0)) != passes) {
@@ -27,7 +19,24 @@ LawPasses::LawPasses(const py::object& lawGiven, const std::map<std::string, Num
         cells_.push_back(column.data());
     }
     std::string error;
-    if (!columns_.setUp(*law_, run, extrapolate, error) || !columns_.setColumns(names, error)) {
+    if (!columns_.setColumns(names, error)) {
+        throw std::invalid_argument(error);
+    }
+}
+
+LawPasses::LawPasses(const py::object& lawGiven, const std::vector<std::pair<std::string, double>>& run,
+                     bool extrapolate) {
+    if (py::isinstance<py::str>(lawGiven)) {
+        law_ = laws_.find(lawGiven.cast<std::string>());
+        if (law_ == nullptr) {
+            throw std::invalid_argument("unknown law '" + lawGiven.cast<std::string>() + "'");
+        }
+    } else {
+        written_ = std::make_unique<PythonLaw>(lawGiven);
+        law_ = written_.get();
+    }
+    std::string error;
+    if (!columns_.setUp(*law_, run, extrapolate, error)) {
         throw std::invalid_argument(error);
     }
 }

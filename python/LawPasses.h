@@ -28,8 +28,12 @@ public:
     // Throws std::invalid_argument for a law, a name or a column it cannot take.
     LawPasses(const pybind11::object& lawGiven, const std::map<std::string, Numbers>& columns,
               const std::vector<std::pair<std::string, double>>& run, bool extrapolate, std::size_t passes);
+    // The law and the values for every pass only, the others to come from a file's columns (columns()).
+    LawPasses(const pybind11::object& lawGiven, const std::vector<std::pair<std::string, double>>& run,
+              bool extrapolate);
 
     const FlowStressLaw& law() const { return *law_; }
+    const LawColumns& columns() const { return columns_; }
     // The law's values of pass `row` into `pass`, whose other inputs are set. Touches no Python object.
     void fill(std::size_t row, CaseInputs& pass) const;
     // After the solves: raises the first exception of a law written in Python.

@@ -3,6 +3,7 @@
 // between which Ctrl-C is looked for; the table's columns and the state come back.
 #include "ReplayBindings.h"
 
+#include "LawPasses.h"
 #include "NamedKinds.h"
 
 #include "app/formats/LearnerStateFile.h"
@@ -14,9 +15,11 @@
 #include <pybind11/stl.h>
 
 #include <algorithm>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace py = pybind11;
@@ -39,10 +42,10 @@ py::str textOf(const std::string& text) {
 }
 
 std::vector<MillLog::Coil> logOf(const std::string& text, RheologyKind rheology,
-                                 const std::vector<std::string>& classKey) {
+                                 const std::vector<std::string>& classKey, const LawColumns* law) {
     std::istringstream file(text);
     MillLog log;
-    if (!log.read(file, rheology, classKey)) {
+    if (!log.read(file, rheology, classKey, law)) {
         std::string message = "the log is not as a mill log must be:";
         for (std::size_t k = 0; k < log.errors().size() && k < kErrorsShown; ++k) {
             message += "\n  " + log.errors()[k];
@@ -81,8 +84,14 @@ py::dict tableOf(const std::vector<MillLog::Coil>& coils, const std::vector<std:
 
 py::dict replay(const std::string& logText, const std::string& rheologyName,
                 const std::vector<std::string>& classKey, const std::string& stateText,
-                const std::vector<double>& gains, double forceScreen, int threads) {
-    const RheologyKind rheology = rheologyNamed(rheologyName);
+                const std::vector<double>& gains, double forceScreen, int threads, const py::object& lawGiven,
+                const std::vector<std::pair<std::string, double>>& run, bool extrapolate) {
+    std::optional<LawPasses> law;
+    if (!lawGiven.is_none()) {
+        law.emplace(lawGiven, run, extrapolate);
+    }
+    const RheologyKind rheology = law ? kLawRheology : rheologyNamed(rheologyName);
+    const std::string learntWith = LearnerStateFile::learntWith(rheology, law ? &law->law() : nullptr);
     if (!MillLearner::supports(rheology)) {
         throw std::invalid_argument("the " + rheologyName +
                                     " rheology has no flow-stress factor to learn: constant or smatch");
@@ -104,13 +113,14 @@ py::dict replay(const std::string& logText, const std::string& rheologyName,
         throw std::invalid_argument("threads must be a whole number from 1 to " +
                                     std::to_string(ThreadCount::kMax));
     }
-    const std::vector<MillLog::Coil> coils = logOf(logText, rheology, classKey);
+    const std::vector<MillLog::Coil> coils =
+        logOf(logText, rheology, classKey, law ? &law->columns() : nullptr);
     MillLearner learner(rheology, settings);
     if (!stateText.empty()) {
         std::istringstream file(stateText);
         LearnerState state;
         std::string failure;
-        if (!LearnerStateFile::read(file, rheology, settings, state, failure)) {
+        if (!LearnerStateFile::read(file, learntWith, settings, state, failure)) {
             throw std::invalid_argument("the state is no learner state: " + failure);
         }
         learner.setState(state);
@@ -132,7 +142,10 @@ py::dict replay(const std::string& logText, const std::string& rheologyName,
     }
     py::dict result;
     result["table"] = tableOf(coils, said);
-    result["state"] = textOf(LearnerStateFile::text(learner.state(), rheology));
+    if (law) {
+        law->raiseIfFailed();
+    }
+    result["state"] = textOf(LearnerStateFile::text(learner.state(), learntWith));
     return result;
 }
 
@@ -141,7 +154,8 @@ py::dict replay(const std::string& logText, const std::string& rheologyName,
 void bindReplay(py::module_& module) {
     module.def(
         "replay", &replay, py::arg("log"), py::arg("rheology"), py::arg("class_key"), py::arg("state"),
-        py::arg("gains"), py::arg("force_screen"), py::arg("threads"),
+        py::arg("gains"), py::arg("force_screen"), py::arg("threads"), py::arg("law") = py::none(),
+        py::arg("run") = std::vector<std::pair<std::string, double>>(), py::arg("extrapolate") = false,
         "Replays a mill's log (its text) through the learner: the table's columns and the state's text.");
     std::vector<std::tuple<std::string, std::string, std::string>> columns;
     for (const ReplayColumn* column = ReplayColumns::begin(); column != ReplayColumns::end(); ++column) {

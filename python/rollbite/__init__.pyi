@@ -101,6 +101,9 @@ def replay(
     gains: Sequence[float] | None = None,
     screen: float | None = None,
     threads: int | None = None,
+    law: str | laws.Law | None = None,
+    parameters: Mapping[str, float] | None = None,
+    extrapolate: bool = False,
 ) -> tuple[pd.DataFrame, pd.DataFrame]: ...
 def read_state(path: _Path) -> pd.DataFrame: ...
 def plot_replay(

@@ -20,10 +20,12 @@ REPLAY_COLUMNS = {name: unit for name, unit, _ in _rollbite.REPLAY_COLUMNS}
 _FLAGS = [name for name, _, kind in _rollbite.REPLAY_COLUMNS if kind == "flag"]
 _STATE_COLUMNS = ["Kind", "Stand", "Class", "Factor", "Friction", "Beyond_screen"]
 _RHEOLOGY_LINE = "# learnt with --rheology "
+_LAW_LINE = "# learnt with --law "
 _LAST_LINE = "# end of state"
 
 
-def replay(log, rheology="smatch", class_key=None, state=None, gains=None, screen=None, threads=None):
+def replay(log, rheology="smatch", class_key=None, state=None, gains=None, screen=None, threads=None, law=None,
+           parameters=None, extrapolate=False):
     """Replays a mill's log coil by coil: each coil predicted from the state before it, then learnt from.
 
     Parameters
@@ -45,6 +47,11 @@ def replay(log, rheology="smatch", class_key=None, state=None, gains=None, scree
         Percent: a measured force further from the prediction is not learnt from (default 20).
     threads : int, optional
         Threads, one stand each (default: every core); the results do not depend on them.
+    law, parameters, extrapolate
+        A flow-stress law instead of the rheology (docs/laws.md): the log's columns named as its parameters
+        and conditions (``TemperatureIn``, ``Strip_speed``, ``Flow_stress_factor``, ...) give each pass's,
+        ``parameters`` those of every pass; the learnt factor multiplies the law's ``Flow_stress_factor``.
+        A law of strain rate without ``Strip_speed`` takes ``Roll_surface_speed``.
 
     Returns
     -------
@@ -71,15 +78,28 @@ def replay(log, rheology="smatch", class_key=None, state=None, gains=None, scree
         class_key = [class_key]
     if screen is not None and (isinstance(screen, bool) or not isinstance(screen, numbers.Real) or not 0.0 < screen < math.inf):
         raise ValueError(f"screen must be a positive percentage, not {screen!r}")
+    learnt = {"rheology": _rheology(rheology)}
+    if law is not None:
+        from .laws import Law
+
+        if _rheology(rheology) != "smatch":
+            raise ValueError("law and rheology both name the flow stress: give one of them")
+        if not isinstance(law, (str, Law)):
+            raise TypeError(f"law must be the name of a built-in law or a rollbite.laws.Law, not {law!r}")
+        learnt = {"law": law if isinstance(law, str) else law.name}
+    run = [(str(name), float(value)) for name, value in dict(parameters or {}).items()]
     try:
         raw = _rollbite.replay(
             text,
             _rheology(rheology),
             [str(name) for name in (class_key or [])],
-            b"" if state is None else _state_text(state, rheology),
+            b"" if state is None else _state_text(state, learnt),
             [float(gain) for gain in (gains or [])],
             float(screen) if screen is not None else 0.0,
             _threads(threads),
+            law,
+            run,
+            bool(extrapolate),
         )
     except ValueError as error:
         if isinstance(log, pd.DataFrame):
@@ -90,7 +110,7 @@ def replay(log, rheology="smatch", class_key=None, state=None, gains=None, scree
         table[flag] = table[flag].astype(bool)
     table.attrs["units"] = dict(REPLAY_COLUMNS)
     state = _state_frame(raw["state"])
-    state.attrs["rheology"] = _rheology(rheology)
+    state.attrs.update(learnt)
     return table, state
 
 
@@ -120,6 +140,8 @@ def read_state(path):
     learnt = text.splitlines()[1] if text.count("\n") > 1 else ""
     if learnt.startswith(_RHEOLOGY_LINE):
         frame.attrs["rheology"] = learnt[len(_RHEOLOGY_LINE):]
+    elif learnt.startswith(_LAW_LINE):
+        frame.attrs["law"] = learnt[len(_LAW_LINE):]
     return frame
 
 
@@ -135,15 +157,16 @@ def _state_frame(text):
     return frame[_STATE_COLUMNS]
 
 
-def _state_text(state, rheology):
-    from ._frames import _rheology
-
+def _state_text(state, learnt):
+    """The state file's text of a state frame: its second line what the frame says it was learnt with (a
+    frame that does not say is taken as learnt with this replay's `learnt`)."""
     if not isinstance(state, pd.DataFrame) or list(state.columns) != _STATE_COLUMNS:
         raise ValueError(f"state must be the frame a replay returned, with the columns {_STATE_COLUMNS}")
-    learnt = state.attrs.get("rheology", _rheology(rheology))
+    said = state.attrs if ("law" in state.attrs or "rheology" in state.attrs) else learnt
+    line = _LAW_LINE + said["law"] if "law" in said else _RHEOLOGY_LINE + said["rheology"]
     # A count read back as a float (a frame through a CSV file) is written as the whole number it is.
     rows = state.assign(Beyond_screen=pd.to_numeric(state["Beyond_screen"]).round().astype("Int64"))
-    text = (_rollbite.STATE_FIRST_LINE + "\n" + _RHEOLOGY_LINE + learnt + "\n"
+    text = (_rollbite.STATE_FIRST_LINE + "\n" + line + "\n"
             + rows.to_csv(sep="\t", index=False, na_rep="") + _LAST_LINE + "\n")
     return text.encode("utf-8", "surrogateescape")
 

@@ -93,6 +93,30 @@ def test_the_profile_of_a_pass_with_a_law_is_the_pass_direct_solves():
     assert hot["flow_stress_MPa"].nunique() == 1
 
 
+def test_a_replay_with_a_law_learns_the_factor_its_mill_rolls_at_and_keeps_it_in_its_state(tmp_path):
+    # A two-stand cold mill whose strip is 15 % harder than its Swift law: its forces measured with the
+    # slip, coil after coil; the learner's factor climbs to 1.15 and its friction stays the mill's.
+    rolled = rollbite.direct(COLD, law="swift", parameters={**SWIFT, "Flow_stress_factor": 1.15})
+    width = 1000.0  # mm
+    stands = COLD.assign(Stand=["S1", "S2"], Width=width, Force=rolled["Rolling_Force"] * 9.81e-3 * width,
+                         Forward_slip=rolled["Forward_Slip"], **SWIFT).drop(columns="case")
+    log = pd.concat([stands.assign(Coil=coil) for coil in range(1, 31)], ignore_index=True)
+    table, state = rollbite.replay(log, law="swift", threads=1)
+    last = table[table["Coil"] == "30"]
+    np.testing.assert_allclose(last["Factor"], 1.15, rtol=0.01)
+    np.testing.assert_allclose(last["Friction"], COLD["Friction_coefficient"], atol=0.005)
+    assert (table["Frozen_error"] < -10).all()  # the law as set up is 15 % soft
+    assert state.attrs == {"law": "swift"}
+    # Going on from the state is one replay of every coil, to the last bit; with the law it was learnt with.
+    more = stands.assign(Coil=31)
+    whole, _ = rollbite.replay(pd.concat([log, more], ignore_index=True), law="swift", threads=1)
+    again, _ = rollbite.replay(more, law="swift", state=state, threads=1)
+    assert again["Factor"].tolist() == whole["Factor"].tail(2).tolist()
+    with pytest.raises(ValueError, match="learnt with --law swift, not --rheology smatch"):
+        rollbite.replay(log.head(2).assign(Coefficient_A=1, Coefficient_B=1, Coefficient_C=0, Coefficient_D=0),
+                        state=state, threads=1)
+
+
 def test_a_law_outside_its_ranges_is_refused_unless_extrapolated_and_a_failing_law_is_raised():
     cold = MISAKA.assign(TemperatureOut=[990.0, 975.0, 700.0])
     refused = rollbite.direct(HOT, law="misaka", coefficients=cold)

@@ -102,8 +102,8 @@ class StandLearner;
 // Replays a mill's coils in rolling order: before each coil, every stand's prediction from the state
 // learnt so far; then the coil's measurements update the state. A prediction never sees its own coil.
 // The stands learn apart from each other, so a replay of many coils runs one stand per thread and gives
-// the same results, to the last bit, on any number of threads. With Constant and Smatch (whose laws are
-// scaled by the factor exactly); WS18 is refused.
+// the same results, to the last bit, on any number of threads. With Constant, Smatch and a flow-stress
+// law (each scaled by the factor exactly: a law's Flow_stress_factor times it); WS18 is refused.
 //
 //     rollbite::MillLearner learner(rollbite::kSmatchRheology, settings);
 //     for (const auto& coil : coils) {

@@ -1,5 +1,6 @@
 #include "app/cli/CommandLine.h"
 
+#include "app/cli/LawArguments.h"
 #include "app/cli/ReplayCommand.h"
 #include "app/cli/ScheduleCommand.h"
 #include "app/cli/SensitivityArguments.h"
@@ -44,6 +45,7 @@ constexpr const char* kUsage =
     "                [--passes STEM] [--sensitivities FILE] [--force]\n"
     "       rollbite replay LOG --rheology constant|smatch [--class COLUMNS] [--state FILE] [--out TABLE]\n"
     "                [--gains SHORT,LONG,FRICTION] [--screen PERCENT] [--threads N] [--force] [--quiet]\n"
+    "       rollbite replay LOG --law NAME [--parameters LIST] [--extrapolate] [the options above]\n"
     "       rollbite --help | --version\n"
     "\n"
     "Without arguments, rollbite asks its questions on the console. With them, it runs every case of ENTRY\n"
@@ -170,7 +172,7 @@ int CommandLine::run(const std::vector<std::string>& arguments, const LawCatalog
         return ScheduleCommand::run(parsed, out, err);
     }
     if (understood && !parsed.operands().empty() && parsed.operands()[0] == "replay") {
-        return ReplayCommand::run(parsed, err);
+        return ReplayCommand::run(parsed, laws, err);
     }
     Request request;
     if (!understood || !parseRun(parsed, laws, request, error)) {
@@ -225,31 +227,11 @@ bool CommandLine::parseKinds(const Arguments& arguments, int& mode, int& rheolog
 
 bool CommandLine::parseLaw(const Arguments& arguments, const LawCatalogue& laws, const FlowStressLaw*& law,
                            LawColumns& columns, std::string& error) {
-    if (!arguments.has("--law")) {
-        for (const char* option : {"--parameters", "--extrapolate"}) {
-            if (arguments.has(option)) {
-                error = std::string(option) + " goes with --law NAME";
-                return false;
-            }
-        }
-        return true;
-    }
-    if (arguments.has("--rheology")) {
-        error = "--law and --rheology both name the flow stress: give one of them";
+    if (!LawArguments::parse(arguments, laws, law, columns, error)) {
         return false;
     }
-    law = laws.find(arguments.value("--law"));
     if (law == nullptr) {
-        std::string names;
-        for (const std::string& name : laws.names()) {
-            names += (names.empty() ? "" : ", ") + name;
-        }
-        error = "unknown law '" + arguments.value("--law") + "' for --law: " + names;
-        return false;
-    }
-    if (!columns.setUp(*law, arguments.value("--parameters"), arguments.has("--extrapolate"), error)) {
-        error = "--parameters: " + error;
-        return false;
+        return true;
     }
     if (columns.needsFile() && arguments.value("--coefficients").empty()) {
         error = "the law " + law->name() +

@@ -1,5 +1,7 @@
 #include "app/cli/ReplayCommand.h"
 
+#include "app/cli/LawArguments.h"
+
 #include "app/formats/FieldReader.h"
 #include "app/formats/LearnerStateFile.h"
 #include "app/formats/MillLog.h"
@@ -30,8 +32,9 @@ constexpr const char* kStandardInput = "-";
 constexpr std::size_t kErrorsShown = 10;
 constexpr std::size_t kCoilsPerChunk = 64; // between two looks for a signal and two redraws of progress
 
-const std::vector<std::string> kAllowed = {"--rheology", "--class",   "--state", "--out",  "--gains",
-                                           "--screen",   "--threads", "--force", "--quiet"};
+const std::vector<std::string> kAllowed = {"--rheology", "--class",  "--state",      "--out",
+                                           "--gains",    "--screen", "--threads",    "--force",
+                                           "--quiet",    "--law",    "--parameters", "--extrapolate"};
 
 int usageError(std::ostream& err, const std::string& message) {
     err << "rollbite: " << message << "\nTry 'rollbite --help' for the arguments.\n";
@@ -48,7 +51,7 @@ std::vector<std::string> splitAtCommas(const std::string& text) {
 }
 
 bool readLog(const std::string& path, RheologyKind rheology, const std::vector<std::string>& classKey,
-             MillLog& log, std::ostream& err) {
+             const LawColumns* law, MillLog& log, std::ostream& err) {
     std::ifstream file;
     if (path != kStandardInput) {
         std::error_code error;
@@ -62,7 +65,7 @@ bool readLog(const std::string& path, RheologyKind rheology, const std::vector<s
             return false;
         }
     }
-    if (log.read(path == kStandardInput ? std::cin : file, rheology, classKey)) {
+    if (log.read(path == kStandardInput ? std::cin : file, rheology, classKey, law)) {
         return true;
     }
     const std::vector<std::string>& errors = log.errors();
@@ -112,7 +115,8 @@ bool ReplayCommand::parseSettings(const Arguments& arguments, LearnerSettings& s
     return true;
 }
 
-bool ReplayCommand::parse(const Arguments& arguments, Request& request, std::string& error) {
+bool ReplayCommand::parse(const Arguments& arguments, const LawCatalogue& laws, Request& request,
+                          std::string& error) {
     for (const std::string& option : arguments.given()) {
         if (std::find(kAllowed.begin(), kAllowed.end(), option) == kAllowed.end()) {
             error = option + " is no option of rollbite replay";
@@ -126,10 +130,16 @@ bool ReplayCommand::parse(const Arguments& arguments, Request& request, std::str
         return false;
     }
     request.log = operands[1];
-    if (!arguments.has("--rheology") ||
-        !Names::parseRheology(arguments.value("--rheology"), request.rheology) ||
-        !MillLearner::supports(request.rheology)) {
-        error = "rollbite replay needs --rheology constant or smatch (the laws a factor scales)";
+    if (!LawArguments::parse(arguments, laws, request.law, request.lawColumns, error)) {
+        return false;
+    }
+    if (request.law != nullptr) {
+        request.rheology = kLawRheology;
+    } else if (!arguments.has("--rheology") ||
+               !Names::parseRheology(arguments.value("--rheology"), request.rheology) ||
+               !MillLearner::supports(request.rheology)) {
+        error =
+            "rollbite replay needs --rheology constant or smatch, or --law NAME (the laws a factor scales)";
         return false;
     }
     if (arguments.has("--class")) {
@@ -170,7 +180,8 @@ bool ReplayCommand::readState(const Request& request, LearnerState& state, bool&
     std::ifstream file(path, std::ios::binary);
     std::string failure = "it cannot be read";
     if (!file.is_open() ||
-        !LearnerStateFile::read(file, request.rheology, request.settings, state, failure)) {
+        !LearnerStateFile::read(file, LearnerStateFile::learntWith(request.rheology, request.law),
+                                request.settings, state, failure)) {
         err << "rollbite: the state file " << path << " is no learner state of this replay (" << failure
             << "); nothing was written\n";
         return false;
@@ -265,10 +276,10 @@ void ReplayCommand::warnOfOtherStands(const LearnerState& state, const MillLog& 
     }
 }
 
-int ReplayCommand::run(const Arguments& arguments, std::ostream& err) {
+int ReplayCommand::run(const Arguments& arguments, const LawCatalogue& laws, std::ostream& err) {
     Request request;
     std::string error;
-    if (!parse(arguments, request, error)) {
+    if (!parse(arguments, laws, request, error)) {
         return usageError(err, error);
     }
     if (request.threads == 0 && !ThreadCount::fromEnvironment(request.threads, error)) {
@@ -276,7 +287,9 @@ int ReplayCommand::run(const Arguments& arguments, std::ostream& err) {
         return kFailure;
     }
     MillLog log;
-    if (!readLog(request.log, request.rheology, request.classKey, log, err) || !checkOutputs(request, err)) {
+    const LawColumns* law = request.law != nullptr ? &request.lawColumns : nullptr;
+    if (!readLog(request.log, request.rheology, request.classKey, law, log, err) ||
+        !checkOutputs(request, err)) {
         return kFailure;
     }
     // The files stay locked from before the state is read until the new one is in place: two replays
@@ -323,8 +336,10 @@ int ReplayCommand::run(const Arguments& arguments, std::ostream& err) {
         summary.coilsDone(last);
     }
     summary.clearProgress();
-    const int status =
-        writeOutputs(request, files, table, LearnerStateFile::text(learner.state(), request.rheology), err);
+    const int status = writeOutputs(
+        request, files, table,
+        LearnerStateFile::text(learner.state(), LearnerStateFile::learntWith(request.rheology, request.law)),
+        err);
     if (!request.quiet) {
         summary.print();
     }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "app/cli/Arguments.h"
+#include "app/formats/LawColumns.h"
 #include "rollbite/Kinds.h"
+#include "rollbite/model/LawCatalogue.h"
 #include "rollbite/model/MillLearner.h"
 
 #include <ostream>
@@ -25,12 +27,15 @@ public:
     // `arguments` parsed by the command line, the operands starting with "replay". The exit status: 0
     // when the log was replayed and every file written, 1 when it could not be (a message on `err`), 2
     // for a usage error, 128 + the signal's number when a signal stopped it (nothing written).
-    static int run(const Arguments& arguments, std::ostream& err);
+    // `laws` are those --law may name.
+    static int run(const Arguments& arguments, const LawCatalogue& laws, std::ostream& err);
 
 private:
     struct Request {
         std::string log; // "-" for standard input
         RheologyKind rheology = kSmatchRheology;
+        const FlowStressLaw* law = nullptr; // with kLawRheology
+        LawColumns lawColumns;              // the law and the values given for the whole run
         std::vector<std::string> classKey;
         std::string state; // read when it exists, written after the replay; empty for none
         std::string out;
@@ -40,7 +45,8 @@ private:
         bool quiet = false;
     };
 
-    static bool parse(const Arguments& arguments, Request& request, std::string& error);
+    static bool parse(const Arguments& arguments, const LawCatalogue& laws, Request& request,
+                      std::string& error);
     static bool parseSettings(const Arguments& arguments, LearnerSettings& settings, std::string& error);
     // The state to start from: none when the file is missing or empty. False, with the message.
     static bool readState(const Request& request, LearnerState& state, bool& found, std::ostream& err);

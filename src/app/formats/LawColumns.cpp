@@ -76,6 +76,25 @@ std::string LawColumns::fullHeader(const FlowStressLaw& law) {
     return header;
 }
 
+std::string LawColumns::unitOf(const FlowStressLaw& law, const std::string& name) {
+    for (const LawParameter& parameter : law.parameters()) {
+        if (parameter.name == name) {
+            return parameter.unit;
+        }
+    }
+    for (const Condition& condition : kConditions) {
+        if (name == condition.name) {
+            return condition.unit;
+        }
+    }
+    return "";
+}
+
+bool LawColumns::knows(const std::string& name) const {
+    Column column;
+    return columnOf(name, column);
+}
+
 std::vector<double> LawColumns::fullRecord(const FlowStressLaw& law, const CaseInputs& pass) {
     const std::size_t parameters = law.parameters().size();
     std::vector<double> record(pass.coefficients.begin(),

@@ -19,6 +19,10 @@ public:
     // The header row of a coefficient file that gives every parameter of the law and every condition,
     // each name with its unit in brackets: "K(MPa) eps0 n Strain_in TemperatureIn(C) ...".
     static std::string fullHeader(const FlowStressLaw& law);
+    // The unit of a parameter of the law or of a condition, as that header writes it ("" for none).
+    static std::string unitOf(const FlowStressLaw& law, const std::string& name);
+    // True when `name` is a parameter of the law or a condition.
+    bool knows(const std::string& name) const;
     // The values of that header's columns for a pass.
     static std::vector<double> fullRecord(const FlowStressLaw& law, const CaseInputs& pass);
 

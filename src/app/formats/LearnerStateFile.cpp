@@ -18,7 +18,7 @@ namespace {
 
 constexpr const char* kFirstLine = "# rollbite learner state: short-term factor and friction per stand, "
                                    "long-term factor per class and stand";
-constexpr const char* kRheologyLine = "# learnt with --rheology ";
+constexpr const char* kLearntLine = "# learnt with ";
 constexpr const char* kHeader = "Kind\tStand\tClass\tFactor\tFriction\tBeyond_screen";
 constexpr const char* kLastLine = "# end of state";
 constexpr const char* kShort = "short";
@@ -159,9 +159,15 @@ OutputForm LearnerStateFile::form() {
     return {kFirstLine, "its first line is not that of a learner state file"};
 }
 
-std::string LearnerStateFile::text(const LearnerState& state, RheologyKind rheology) {
-    std::string text = std::string(kFirstLine) + "\n" + kRheologyLine + Names::rheologyName(rheology) + "\n" +
-                       kHeader + "\n";
+std::string LearnerStateFile::learntWith(RheologyKind rheology, const FlowStressLaw* law) {
+    if (rheology == kLawRheology && law != nullptr) {
+        return "--law " + law->name();
+    }
+    return std::string("--rheology ") + Names::rheologyName(rheology);
+}
+
+std::string LearnerStateFile::text(const LearnerState& state, const std::string& learntWith) {
+    std::string text = std::string(kFirstLine) + "\n" + kLearntLine + learntWith + "\n" + kHeader + "\n";
     for (const LearnerState::Stand& stand : state.stands) {
         text += std::string(kShort) + "\t" + stand.name + "\t" + stand.lastClass + "\t" +
                 ExactNumber::text(stand.shortTerm) + "\t" + ExactNumber::text(stand.friction) + "\t" +
@@ -176,19 +182,17 @@ std::string LearnerStateFile::text(const LearnerState& state, RheologyKind rheol
     return text + kLastLine + "\n";
 }
 
-bool LearnerStateFile::read(std::istream& file, RheologyKind rheology, const LearnerSettings& settings,
-                            LearnerState& state, std::string& failure) {
+bool LearnerStateFile::read(std::istream& file, const std::string& learntWith,
+                            const LearnerSettings& settings, LearnerState& state, std::string& failure) {
     state = LearnerState();
     std::string line;
     if (!nextLine(file, line) || line != kFirstLine) {
         failure = "its first line is not that of a learner state file";
         return false;
     }
-    const std::string learnt = kRheologyLine + std::string(Names::rheologyName(rheology));
-    if (!nextLine(file, line) || line != learnt) {
-        failure = line.rfind(kRheologyLine, 0) == 0
-                      ? "it was " + line.substr(2) + ", not --rheology " + Names::rheologyName(rheology)
-                      : "line 2 does not name the rheology it was learnt with";
+    if (!nextLine(file, line) || line != kLearntLine + learntWith) {
+        failure = line.rfind(kLearntLine, 0) == 0 ? "it was " + line.substr(2) + ", not " + learntWith
+                                                  : "line 2 does not name the rheology it was learnt with";
         return false;
     }
     if (!nextLine(file, line) || line != kHeader) {

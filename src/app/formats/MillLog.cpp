@@ -89,8 +89,15 @@ void MillLog::error(const std::string& message) {
     errors_.push_back("line " + std::to_string(line_) + ": " + message);
 }
 
-bool MillLog::read(std::istream& file, RheologyKind rheology, const std::vector<std::string>& classKey) {
+bool MillLog::read(std::istream& file, RheologyKind rheology, const std::vector<std::string>& classKey,
+                   const LawColumns* law) {
     rheology_ = rheology;
+    law_ = law != nullptr ? *law : LawColumns();
+    lawPlaces_.clear();
+    if (rheology == kLawRheology && law == nullptr) {
+        errors_ = {"no flow-stress law"};
+        return false;
+    }
     classKey_ = classKey;
     header_.clear();
     places_.assign(static_cast<std::size_t>(columnCount(rheology)), Place());
@@ -132,10 +139,12 @@ void MillLog::readHeader(const std::vector<std::string>& cells) {
     std::vector<std::string> names{cells.front()};
     const std::vector<std::string> rest = TableCells::headerCells(cells);
     names.insert(names.end(), rest.begin(), rest.end());
+    std::vector<std::string> units;
     for (std::size_t k = 0; k < names.size(); ++k) {
         std::string name;
         std::string unit;
         TableCells::splitUnit(names[k], name, unit);
+        units.push_back(unit);
         if (std::find(header_.begin(), header_.end(), name) != header_.end()) {
             error("the log has column " + TableCells::shown(name) + " twice");
         }
@@ -156,6 +165,9 @@ void MillLog::readHeader(const std::vector<std::string>& cells) {
         if (column.required && std::find(header_.begin(), header_.end(), column.name) == header_.end()) {
             error(std::string("the log has no column ") + column.name);
         }
+    }
+    if (rheology_ == kLawRheology) {
+        readLawHeader(header_, units);
     }
     const bool defaultClass = classKey_.empty();
     if (defaultClass && std::find(header_.begin(), header_.end(), kDefaultClass) != header_.end()) {
@@ -195,6 +207,55 @@ bool MillLog::valueOf(const std::vector<std::string>& cells, const Column& colum
     }
     Units::convert(read, places_[c].unit, column.unit, value); // a unit refused is told with the header
     return true;
+}
+
+void MillLog::readLawHeader(const std::vector<std::string>& names, const std::vector<std::string>& units) {
+    const FlowStressLaw& law = *law_.law();
+    std::vector<std::string> found;
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        if (!law_.knows(names[k])) {
+            continue; // a column of the pass or the mill, or left alone
+        }
+        // A law's own unit, or none: a law's parameter in another unit would be another law.
+        const std::string lawUnit = LawColumns::unitOf(law, names[k]);
+        if (!units[k].empty() && units[k] != lawUnit) {
+            error("the column " + names[k] + " is in '" + TableCells::shown(units[k]) + "', not in " +
+                  (lawUnit.empty() ? "no unit" : "'" + lawUnit + "'") + " as the law " + law.name() +
+                  " takes it");
+        }
+        found.push_back(names[k]);
+        lawPlaces_.push_back(static_cast<int>(k));
+    }
+    std::string wrong;
+    if (!law_.setColumns(found, wrong)) {
+        error("the log is no log of the law " + law.name() + ": " + wrong);
+    }
+}
+
+bool MillLog::readLawValues(const std::vector<std::string>& cells, const std::string& where, double rollSpeed,
+                            CaseInputs& setup) {
+    law_.startCase(setup);
+    bool readable = true;
+    for (std::size_t k = 0; k < lawPlaces_.size(); ++k) {
+        const auto index = static_cast<std::size_t>(lawPlaces_[k]);
+        const std::string cell = index < cells.size() ? cells[index] : std::string();
+        double value = 0.0;
+        if (cell.empty() || cell == kNotGiven) {
+            error(where + ": " + law_.name(static_cast<int>(k)) + " is missing");
+            readable = false;
+        } else if (!FieldReader::parseDouble(cell, value) || !std::isfinite(value)) {
+            error(where + ": " + law_.name(static_cast<int>(k)) + " '" + TableCells::shown(cell) +
+                  "' is not a number");
+            readable = false;
+        } else {
+            law_.assign(static_cast<int>(k), value, setup);
+        }
+    }
+    // The strip leaves the bite at about the roll's speed: what a law of strain rate needs, when not given.
+    if (setup.Strip_speed == 0.0 && std::isfinite(rollSpeed)) {
+        setup.Strip_speed = rollSpeed;
+    }
+    return readable;
 }
 
 void MillLog::readRow(const std::vector<std::string>& cells, char separator) {
@@ -242,6 +303,9 @@ void MillLog::readRow(const std::vector<std::string>& cells, char separator) {
     setup.Friction_coefficient = values[kFriction];
     for (int k = 0; k + kCoefficientA < static_cast<int>(values.size()); ++k) {
         setup.coefficients[static_cast<std::size_t>(k)] = values[static_cast<std::size_t>(kCoefficientA + k)];
+    }
+    if (rheology_ == kLawRheology && !readLawValues(cells, where, values[kRollSpeed], setup)) {
+        return;
     }
     pass.width = values[kWidth];
     pass.measuredForce = values[kForce];

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/formats/LawColumns.h"
 #include "rollbite/Kinds.h"
 #include "rollbite/model/MillLearner.h"
 
@@ -29,8 +30,11 @@ public:
 
     // Reads the whole stream. False when anything is wrong or missing; `errors` then says every such
     // thing, naming the line, the coil, the stand and the column. Without a class key, a column Class
-    // when there is one, else one class for every coil.
-    bool read(std::istream& file, RheologyKind rheology, const std::vector<std::string>& classKey);
+    // when there is one, else one class for every coil. With kLawRheology, `law` holds the law and the
+    // values given for the whole run; the log's columns named as its parameters and conditions give the
+    // rest (a law of strain rate without Strip_speed takes the Roll_surface_speed).
+    bool read(std::istream& file, RheologyKind rheology, const std::vector<std::string>& classKey,
+              const LawColumns* law = nullptr);
     const std::vector<Coil>& coils() const { return coils_; }
     const std::vector<std::string>& errors() const { return errors_; }
 
@@ -59,9 +63,16 @@ private:
     // The speeds given are positive, both given when the slip is not, and the slip one a pass can have.
     void checkSlip(const std::vector<double>& values, const std::string& where);
     void addToCoil(const std::string& id, const StandPass& pass, const std::string& where);
+    // The law's columns among the header's; false (with the error) for one in a unit of no such value.
+    void readLawHeader(const std::vector<std::string>& names, const std::vector<std::string>& units);
+    // The law's values of a row into the pass; false (with the error) for one that is not a number.
+    bool readLawValues(const std::vector<std::string>& cells, const std::string& where, double rollSpeed,
+                       CaseInputs& setup);
     void error(const std::string& message);
 
     RheologyKind rheology_ = kConstantRheology;
+    LawColumns law_;             // with a law: its columns in the log
+    std::vector<int> lawPlaces_; // the index in a row of each of the law's columns
     std::vector<std::string> classKey_;
     std::vector<std::string> header_;
     std::vector<Place> places_; // per column of `columns`

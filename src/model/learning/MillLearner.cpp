@@ -24,8 +24,9 @@ MillLearner::MillLearner(MillLearner&& other) noexcept = default;
 MillLearner& MillLearner::operator=(MillLearner&& other) noexcept = default;
 
 bool MillLearner::supports(RheologyKind rheology) {
-    // A factor scales the Constant and Smatch laws exactly; WS18's flow stress has no such factor.
-    return rheology == kConstantRheology || rheology == kSmatchRheology;
+    // A factor scales the Constant and Smatch laws and a flow-stress law exactly; WS18's flow stress has no
+    // such factor.
+    return rheology == kConstantRheology || rheology == kSmatchRheology || rheology == kLawRheology;
 }
 
 StandLearner& MillLearner::learnerOf(const std::string& stand) {

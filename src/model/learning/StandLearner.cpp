@@ -54,12 +54,14 @@ StandLearner::StandLearner(std::string name, RheologyKind rheology, const Learne
 
 CaseInputs StandLearner::scaled(const CaseInputs& setup, double factor, double friction) const {
     // Constant: the offset is the flow stress. Smatch: (1 - c exp(-d e)) (a + b e) + offset, a multiple
-    // of the law when a, b and the offset are.
+    // of the law when a, b and the offset are. A flow-stress law: factor x law + offset, likewise.
     CaseInputs pass = setup;
     pass.Offset_yield_stress = setup.Offset_yield_stress * factor;
     if (rheology_ == kSmatchRheology) {
         pass.coefficients[0] = setup.coefficients[0] * factor;
         pass.coefficients[1] = setup.coefficients[1] * factor;
+    } else if (rheology_ == kLawRheology) {
+        pass.Flow_stress_factor = setup.Flow_stress_factor * factor;
     }
     pass.Friction_coefficient = friction;
     return pass;
@@ -181,6 +183,8 @@ bool StandLearner::measureFriction(const StandPass& pass, StandReplay& said, Mea
     CaseInputs inputs = scaled(pass.setup, said.factor, said.friction);
     inputs.Force = pass.measuredForce * kKilo / (kForceUnit * pass.width);
     inputs.Slip = pass.measuredSlip;
+    // The inverse takes a law's strip speed at the exit, the roll's times the slip measured.
+    inputs.Strip_speed = pass.setup.Strip_speed * (1.0 + pass.measuredSlip / kPercent);
     const CaseResult& found = inverse_.solve(inputs, MeasurementUncertainty());
     const InverseUncertainty& known = inverse_.uncertainty;
     std::string why;
