@@ -94,6 +94,18 @@ void expectSameBits(const CaseResult& law, const CaseResult& builtIn) {
     EXPECT_EQ(law.Sigma_Moy, builtIn.Sigma_Moy);
 }
 
+// Voce at its saturation (150 MPa, here with no offset) is the Constant rheology at 150 MPa.
+CaseInputs flatVoce(const LawCatalogue& laws) {
+    CaseInputs pass = coldPass();
+    pass.law = laws.find("voce");
+    pass.coefficients = {};
+    pass.coefficients[0] = 150.0;
+    pass.coefficients[1] = 150.0;
+    pass.coefficients[2] = 0.2;
+    pass.Offset_yield_stress = 0.0;
+    return pass;
+}
+
 } // namespace
 
 TEST(Laws, GiveTheValuesOfTheirPublishedFormulasAndParameterSets) {
@@ -188,11 +200,7 @@ TEST(LawCases, ALawOfTheSameFormulaAsABuiltInRheologyGivesItsForcesToTheLastBit)
     CaseSolver constant(kDirectMode, kConstantRheology);
     pass.Offset_yield_stress = 180.0;
     const CaseResult flat = constant.solve(pass);
-    pass.law = laws.find("voce");
-    pass.coefficients = {};
-    pass.coefficients[0] = 150.0;
-    pass.coefficients[1] = 150.0;
-    pass.coefficients[2] = 0.2;
+    pass = flatVoce(laws);
     pass.Offset_yield_stress = 30.0;
     expectSameBits(lawSolver.solve(pass), flat);
 }
@@ -264,18 +272,6 @@ TEST(LawCases, TheInverseFindsTheFactorAndFrictionOfADirectPass) {
         EXPECT_NEAR(found.Friction, 0.28, 0.005) << name;
         EXPECT_EQ(found.OffsetYield, 0.0);
     }
-}
-
-// Voce at its saturation (150 MPa, here with no offset) is the Constant rheology at 150 MPa.
-CaseInputs flatVoce(const LawCatalogue& laws) {
-    CaseInputs pass = coldPass();
-    pass.law = laws.find("voce");
-    pass.coefficients = {};
-    pass.coefficients[0] = 150.0;
-    pass.coefficients[1] = 150.0;
-    pass.coefficients[2] = 0.2;
-    pass.Offset_yield_stress = 0.0;
-    return pass;
 }
 
 TEST(LawSensitivities, TheFactorActsAsTheOffsetOfAFlatLawAndAScaleParameterAsTheFactor) {
