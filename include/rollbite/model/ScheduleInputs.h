@@ -7,6 +7,7 @@
 #include "FlowStressLaw.h"
 
 #include <array>
+#include <cmath>
 #include <limits>
 #include <string>
 #include <vector>
@@ -37,8 +38,9 @@ struct StandInputs {
     // WS18, and a law of temperature: the strip's temperatures in the stand (degrees Celsius); WS18: its
     // microstructure at the stand's entry, as the user gives them: rollbite has no model of what happens
     // between two stands.
-    double TemperatureIn = 0.0;
-    double TemperatureOut = 0.0;
+    // With the strip's Entry_temperature they come from the thermal chain where not given.
+    double TemperatureIn = kNotGiven;
+    double TemperatureOut = kNotGiven;
     double X_rec = 0.0;
     double D_rec = 0.0;   // um
     double Rho_rec = 0.0; // 1/m2
@@ -62,6 +64,14 @@ struct StandInputs {
     // The stand's mill modulus (kN/mm), optional: with it, the roll gap that gives the exit thickness
     // under the stand's force, by the gaugemeter equation.
     double Mill_modulus = kNotGiven;
+
+    // The thermal chain (with the strip's Entry_temperature, docs/thermal.md): the strip's way from the
+    // stand before (the first stand: from where Entry_temperature was measured), in m, and the sprays
+    // just before the stand: their heat-transfer coefficient on each face (W/(m2 K), 0: none) over a length
+    // of strip (m).
+    double Interstand_distance = 5.5;
+    double Spray_htc = 0.0;
+    double Spray_length = 0.0;
 };
 
 // The strip a schedule rolls, and the flow-stress law of the whole mill.
@@ -90,6 +100,21 @@ struct StripInputs {
     LawParameters lawParameters{};
     double Flow_stress_factor = 1.0; // the law is multiplied by it in every stand
     bool extrapolate = false;        // the law is used outside the ranges it was fitted in
+
+    // A hot mill's thermal chain (docs/thermal.md): the strip's temperature measured before the first
+    // stand (degrees Celsius); not given: every stand's temperatures are its own. Then its heat transfer,
+    // each with the default of docs/thermal.md: the emissivity of its oxidised faces, the heat-transfer
+    // coefficient to the air (W/(m2 K)) at the ambient temperature (C), that to the work rolls in a bite
+    // (W/(m2 K)) at the roll's surface temperature (C), and the share of a pass's work that heats it.
+    double Entry_temperature = kNotGiven;
+    double Emissivity = 0.8;
+    double Air_htc = 20.0;
+    double Ambient_temperature = 30.0;
+    double Contact_htc = 20000.0;
+    double Roll_temperature = 60.0;
+    double Deformation_efficiency = 0.9;
+
+    bool thermal() const { return !std::isnan(Entry_temperature); }
 };
 
 } // namespace rollbite

@@ -8,10 +8,24 @@
 #include "PassSensitivities.h"
 
 #include <array>
+#include <limits>
 #include <string>
 #include <vector>
 
 namespace rollbite {
+
+// What heats or cools a hot strip along the mill (the thermal chain, docs/thermal.md).
+enum HeatCause : int { kRadiation, kConvection, kSprays, kRollContact, kDeformation, kHeatCauses };
+inline constexpr const char* kHeatCauseNames[kHeatCauses] = {"Radiation", "Convection", "Sprays",
+                                                             "Roll_contact", "Deformation"};
+
+// A point of the strip's way along a hot mill: where (m from the entry measurement), when (s) and its
+// mean temperature (C).
+struct TemperaturePoint {
+    double distance = 0.0;
+    double time = 0.0;
+    double temperature = 0.0;
+};
 
 // One stand of a solved schedule: the direct pass the schedule built for it, its result (the row that
 // rollbite direct writes for that pass, to the last bit) and the stand's loads and speeds.
@@ -44,7 +58,7 @@ struct StandResult {
     // over the mean of its entry and exit speeds.
     double Strain_rate = 0.0;
     double Mass_flow = 0.0;      // t/h, the same through every stand
-    double TemperatureIn = 0.0;  // C, WS18: the strip's at the stand's entry as given; NaN otherwise
+    double TemperatureIn = 0.0;  // C, WS18 or a hot law: the strip's at the stand's entry; NaN otherwise
     double TemperatureOut = 0.0; // C, likewise at its exit
     // mm, with the stand's Mill_modulus M (NaN without): the roll gap that gives the exit thickness under
     // the stand's force F, S = h - F/M (gaugemeter equation); and the change of that gap that holds the
@@ -53,6 +67,18 @@ struct StandResult {
     double Gap_correction = 0.0;
     // The sensitivities of the stand's pass (SensitivitySolver), for the final schedule.
     PassSensitivities sensitivities;
+
+    // With the thermal chain (the strip's Entry_temperature given; NaN and 0 otherwise): the time from the
+    // stand before (or the entry measurement) and in the bite (s), the strip's temperature when it left
+    // the stand before (C), and the heat gained by cause on the way to and through this stand, in J per kg
+    // of strip (negative: lost) and as the temperature change it made (C).
+    double Interstand_time = kNoThermalChain;
+    double Bite_time = kNoThermalChain;
+    double Previous_temperature = kNoThermalChain;
+    std::array<double, kHeatCauses> heat{};
+    std::array<double, kHeatCauses> temperatureChange{};
+
+    static constexpr double kNoThermalChain = std::numeric_limits<double>::quiet_NaN();
 };
 
 // A load of a stand as a share of its limit (percent, NaN without one), with the names a message gives
@@ -88,6 +114,10 @@ struct ScheduleResult {
     double Specific_energy = 0.0; // kWh/t, over all stands
     double Mass_flow = 0.0;       // t/h, the same through every stand
     long long solves = 0;         // passes solved to build it (a WS18 stand takes several)
+    // With the thermal chain: the strip's way from the entry measurement to the last stand's exit.
+    bool thermal = false;
+    std::vector<TemperaturePoint> temperaturePath;
+    double Exit_temperature = StandResult::kNoThermalChain; // C, the strip's leaving the last stand
 
     bool ok() const { return failures.empty(); }
 };

@@ -72,7 +72,7 @@ bool isOfKind(const std::string& firstLine, const OutputForm& form) {
         }
         return false;
     case OutputKind::ScheduleTable:
-        return firstLine == ScheduleColumns::header();
+        return firstLine == ScheduleColumns::header() || firstLine == ScheduleColumns::header(true);
     case OutputKind::SensitivityTable:
         return SensitivityColumns::isHeader(firstLine);
     case OutputKind::HeaderLine:

@@ -51,6 +51,38 @@ constexpr ScheduleColumn kColumns[] = {
     {"Mass_flow", "t/h", [](Stand s) { return s.Mass_flow; }, nullptr, &ScheduleResult::Mass_flow},
 };
 
+// With the thermal chain, after the columns every schedule has: the strip's way to the stand and through
+// its bite, and what each cause did to its temperature there.
+constexpr ScheduleColumn kThermalColumns[] = {
+    {"Previous_temperature", "C", [](Stand s) { return s.Previous_temperature; }, nullptr, nullptr},
+    {"Interstand_time", "s", [](Stand s) { return s.Interstand_time; }, "%.2f", nullptr},
+    {"Bite_time", "s", [](Stand s) { return s.Bite_time; }, "%.3f", nullptr},
+    {"Radiation_change", "C", [](Stand s) { return s.temperatureChange[kRadiation]; }, "%.1f", nullptr},
+    {"Convection_change", "C", [](Stand s) { return s.temperatureChange[kConvection]; }, "%.1f", nullptr},
+    {"Sprays_change", "C", [](Stand s) { return s.temperatureChange[kSprays]; }, "%.1f", nullptr},
+    {"Roll_contact_change", "C", [](Stand s) { return s.temperatureChange[kRollContact]; }, "%.1f", nullptr},
+    {"Deformation_change", "C", [](Stand s) { return s.temperatureChange[kDeformation]; }, "%.1f", nullptr},
+    {"Radiation_heat", "kJ/kg", [](Stand s) { return s.heat[kRadiation] / 1e3; }, nullptr, nullptr},
+    {"Convection_heat", "kJ/kg", [](Stand s) { return s.heat[kConvection] / 1e3; }, nullptr, nullptr},
+    {"Sprays_heat", "kJ/kg", [](Stand s) { return s.heat[kSprays] / 1e3; }, nullptr, nullptr},
+    {"Roll_contact_heat", "kJ/kg", [](Stand s) { return s.heat[kRollContact] / 1e3; }, nullptr, nullptr},
+    {"Deformation_heat", "kJ/kg", [](Stand s) { return s.heat[kDeformation] / 1e3; }, nullptr, nullptr},
+};
+
+// The columns of a schedule's table.
+std::vector<const ScheduleColumn*> columnsOf(bool thermal) {
+    std::vector<const ScheduleColumn*> columns;
+    for (const ScheduleColumn& column : kColumns) {
+        columns.push_back(&column);
+    }
+    if (thermal) {
+        for (const ScheduleColumn& column : kThermalColumns) {
+            columns.push_back(&column);
+        }
+    }
+    return columns;
+}
+
 // A load above its limit: marked in the readable table.
 constexpr double kFullLoad = 100.0; // % of a limit
 constexpr const char* kOverMark = "!";
@@ -101,26 +133,36 @@ const ScheduleColumn* ScheduleColumns::end() {
     return std::end(kColumns);
 }
 
-std::string ScheduleColumns::header() {
+const ScheduleColumn* ScheduleColumns::thermalBegin() {
+    return std::begin(kThermalColumns);
+}
+
+const ScheduleColumn* ScheduleColumns::thermalEnd() {
+    return std::end(kThermalColumns);
+}
+
+std::string ScheduleColumns::header(bool thermal) {
     std::string header = kStandName;
-    for (const ScheduleColumn& column : kColumns) {
-        header += std::string("\t") + column.name;
+    for (const ScheduleColumn* column : columnsOf(thermal)) {
+        header += std::string("\t") + column->name;
     }
     return header;
 }
 
 std::string ScheduleColumns::tabSeparated(const ScheduleResult& schedule) {
-    std::string text = header() + "\n";
+    const std::vector<const ScheduleColumn*> columns = columnsOf(schedule.thermal);
+    std::string text = header(schedule.thermal) + "\n";
     for (const StandResult& stand : schedule.stands) {
         text += stand.name;
-        for (const ScheduleColumn& column : kColumns) {
-            text += "\t" + ExactNumber::text(column.value(stand));
+        for (const ScheduleColumn* column : columns) {
+            text += "\t" + ExactNumber::text(column->value(stand));
         }
         text += "\n";
     }
     text += kTotalRow;
-    for (const ScheduleColumn& column : kColumns) {
-        text += "\t" + (column.total != nullptr ? ExactNumber::text(schedule.*column.total) : std::string());
+    for (const ScheduleColumn* column : columns) {
+        text +=
+            "\t" + (column->total != nullptr ? ExactNumber::text(schedule.*column->total) : std::string());
     }
     return text + "\n";
 }
@@ -133,32 +175,34 @@ bool ScheduleColumns::shownIn(const ScheduleColumn& column, const ScheduleResult
 }
 
 std::string ScheduleColumns::readable(const ScheduleResult& schedule) {
+    const std::vector<const ScheduleColumn*> columns = columnsOf(schedule.thermal);
     std::vector<std::vector<std::string>> rows(2);
     rows[0].push_back(kStandName);
     rows[1].push_back("");
-    for (const ScheduleColumn& column : kColumns) {
-        if (shownIn(column, schedule)) {
-            rows[0].push_back(column.name);
-            rows[1].push_back(column.unit);
+    for (const ScheduleColumn* column : columns) {
+        if (shownIn(*column, schedule)) {
+            rows[0].push_back(column->name);
+            rows[1].push_back(column->unit);
         }
     }
     bool over = false;
     for (const StandResult& stand : schedule.stands) {
         std::vector<std::string> row{stand.name};
-        for (const ScheduleColumn& column : kColumns) {
-            if (shownIn(column, schedule)) {
-                const double value = column.value(stand);
-                const bool beyond = isShare(column) && value > kFullLoad;
+        for (const ScheduleColumn* column : columns) {
+            if (shownIn(*column, schedule)) {
+                const double value = column->value(stand);
+                const bool beyond = isShare(*column) && value > kFullLoad;
                 over = over || beyond;
-                row.push_back(formatted(column.format, value) + (beyond ? kOverMark : ""));
+                row.push_back(formatted(column->format, value) + (beyond ? kOverMark : ""));
             }
         }
         rows.push_back(row);
     }
     std::vector<std::string> totals{kTotalRow};
-    for (const ScheduleColumn& column : kColumns) {
-        if (shownIn(column, schedule)) {
-            totals.push_back(column.total != nullptr ? formatted(column.format, schedule.*column.total) : "");
+    for (const ScheduleColumn* column : columns) {
+        if (shownIn(*column, schedule)) {
+            totals.push_back(column->total != nullptr ? formatted(column->format, schedule.*column->total)
+                                                      : "");
         }
     }
     rows.push_back(totals);

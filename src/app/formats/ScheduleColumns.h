@@ -25,13 +25,16 @@ public:
 
     static const ScheduleColumn* begin();
     static const ScheduleColumn* end();
+    // The columns a schedule with the thermal chain has besides, after them.
+    static const ScheduleColumn* thermalBegin();
+    static const ScheduleColumn* thermalEnd();
 
     // The tab-separated table: a header row of the names, one row per stand, then the row of totals
     // (empty cells where a column has none). Numbers with the fewest digits that read back to the same
     // value; a value not given (a share without a limit) is an empty cell.
     static std::string tabSeparated(const ScheduleResult& schedule);
-    // The header row of the tab-separated table, without its line feed.
-    static std::string header();
+    // The header row of the tab-separated table (with the thermal chain's columns), without its line feed.
+    static std::string header(bool thermal = false);
     // The table for a terminal: the readable columns that some stand has a value of, aligned, their units
     // under their names, and the row of totals. A share above 100 % is marked "!" and a line says so.
     static std::string readable(const ScheduleResult& schedule);

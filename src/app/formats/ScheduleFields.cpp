@@ -11,6 +11,7 @@ constexpr unsigned kWS18 = 1u << kWS18Rheology;
 constexpr unsigned kAll = ScheduleFields::kAll;
 constexpr unsigned kOptional = 0;
 constexpr const char* kPercentByWeight = "wt%";
+constexpr const char* kHeatTransfer = "W/m2K";
 
 constexpr StripField kStripFields[] = {
     {"Entry_thickness", "mm", &StripInputs::Entry_thickness, -1, kAll},
@@ -36,6 +37,13 @@ constexpr StripField kStripFields[] = {
     {"Cu", kPercentByWeight, nullptr, 11, kWS18},
     {"Ni", kPercentByWeight, nullptr, 12, kWS18},
     {"B", kPercentByWeight, nullptr, 13, kWS18},
+    {"Entry_temperature", "C", &StripInputs::Entry_temperature, -1, kOptional},
+    {"Emissivity", "", &StripInputs::Emissivity, -1, kOptional},
+    {"Air_htc", kHeatTransfer, &StripInputs::Air_htc, -1, kOptional},
+    {"Ambient_temperature", "C", &StripInputs::Ambient_temperature, -1, kOptional},
+    {"Contact_htc", kHeatTransfer, &StripInputs::Contact_htc, -1, kOptional},
+    {"Roll_temperature", "C", &StripInputs::Roll_temperature, -1, kOptional},
+    {"Deformation_efficiency", "", &StripInputs::Deformation_efficiency, -1, kOptional},
 };
 
 constexpr StandField kStandFields[] = {
@@ -61,6 +69,9 @@ constexpr StandField kStandFields[] = {
     {"Force_ratio", "", &StandInputs::Force_ratio, kOptional},
     {"Power_ratio", "", &StandInputs::Power_ratio, kOptional},
     {"Mill_modulus", "kN/mm", &StandInputs::Mill_modulus, kOptional},
+    {"Interstand_distance", "m", &StandInputs::Interstand_distance, kOptional},
+    {"Spray_htc", kHeatTransfer, &StandInputs::Spray_htc, kOptional},
+    {"Spray_length", "m", &StandInputs::Spray_length, kOptional},
 };
 
 } // namespace

@@ -187,6 +187,9 @@ bool ScheduleReader::requiredStandField(const StandField& field) const {
     const StripInputs& strip = schedule_->strip;
     const bool temperature =
         field.member == &StandInputs::TemperatureIn || field.member == &StandInputs::TemperatureOut;
+    if (temperature && strip.thermal()) {
+        return false; // the thermal chain gives them, where they are not given
+    }
     if (strip.rheology == kLawRheology && temperature) {
         return strip.law != nullptr && strip.law->readsTemperature();
     }

@@ -42,6 +42,7 @@ constexpr Quantity kQuantities[] = {
     {{{"kg/m3", 1.0}, {"t/m3", 1e3}, {"g/cm3", 1e3}, {"kg/m\xC2\xB3", 1.0}}},
     {{{"kN/mm", 1e6}, {"MN/mm", 1e9}, {"N/mm", 1e3}, {"MN/m", 1e6}, {"kN/m", 1e3}}},
     {{{"1/m2", 1.0}, {"m-2", 1.0}, {"1/m\xC2\xB2", 1.0}, {"m^-2", 1.0}, {"1/mm2", 1e6}}},
+    {{{"W/m2K", 1.0}, {"kW/m2K", 1e3}, {"W/(m2 K)", 1.0}, {"W/(m2K)", 1.0}, {"kW/(m2 K)", 1e3}}},
     {{{"%", 1.0}}}, // a share (of a reduction): its own, before the contents that take it too
     {{{"wt%", 1e-2}, {"%", 1e-2}, {"ppm", 1e-6}, {"wt.%", 1e-2}}},
     {{{"C", 1.0},

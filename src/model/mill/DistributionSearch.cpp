@@ -49,7 +49,7 @@ std::string millimetres(double value) {
 DistributionSearch::DistributionSearch(StandChain& chain, const StripInputs& strip,
                                        std::vector<StandInputs>& stands, DistributionTarget target)
     : chain_(chain), strip_(strip), stands_(stands), target_(target),
-      finalThickness_(stands.back().Exit_thickness), slip_(stands.size(), 7.0),
+      finalThickness_(stands.back().Exit_thickness), slip_(stands.size(), 7.0), leaving_(stands.size()),
       lastCommon_(stands.size(), NAN), lastThickness_(stands.size(), NAN), earlierCommon_(stands.size(), NAN),
       earlierThickness_(stands.size(), NAN) {}
 
@@ -202,7 +202,13 @@ double DistributionSearch::departure(int stand, double entry, double entryTensio
     place.finalThickness = finalThickness_;
     place.slipGuess = slip_[static_cast<std::size_t>(stand)];
     place.settleSpeed = false;
+    // A hot mill's stand takes the temperature its stand before left the strip at in this march.
+    const auto index = static_cast<std::size_t>(stand);
+    place.entryTemperature = stand == 0 ? strip_.Entry_temperature : leaving_[index - 1].temperature;
+    place.entryDistance = stand == 0 ? 0.0 : leaving_[index - 1].distance;
+    place.entryTime = stand == 0 ? 0.0 : leaving_[index - 1].time;
     const StandResult& result = chain_.solve(strip_, s, place);
+    leaving_[index] = {chain_.leavingDistance(), chain_.leavingTime(), chain_.leavingTemperature()};
     if (result.row.errorCode != VOID) {
         // No result: too much reduction on the thin side of the reference, too little on the thick side.
         lastFailure_ = result.row.reason;

@@ -64,7 +64,9 @@ private:
     std::vector<StandInputs>& stands_;
     DistributionTarget target_;
     double finalThickness_;
-    std::vector<double> slip_;       // %, the last forward slip of each stand
+    std::vector<double> slip_; // %, the last forward slip of each stand
+    // A hot mill's thermal chain: where, when and at what temperature each stand last left the strip.
+    std::vector<TemperaturePoint> leaving_;
     std::vector<double> lastCommon_; // the two last shares each stand was solved for, and its thickness
     std::vector<double> lastThickness_;
     std::vector<double> earlierCommon_;

@@ -9,6 +9,17 @@ namespace rollbite {
 
 namespace {
 
+// The thermal chain's plausible data: a strip hot enough to be rolled hot, air and rolls as mills have them,
+// heat-transfer coefficients up to those of the strongest water jets, a mill up to a kilometre between
+// two stands (a coilbox, a roughing mill's delay table).
+constexpr double kColdestHotStrip = 500.0;    // C
+constexpr double kHottestStrip = 1300.0;      // C
+constexpr double kColdestAir = -50.0;         // C
+constexpr double kHottestAir = 100.0;         // C
+constexpr double kHottestRoll = 500.0;        // C
+constexpr double kLargestHtc = 1e6;           // W/(m2 K)
+constexpr double kLongestInterstand = 1000.0; // m
+
 constexpr double kFullReduction = 100.0; // %
 constexpr double kFullLoad = 100.0;      // % of a limit
 constexpr double kMillimetre = 1e-3;     // m
@@ -137,6 +148,23 @@ std::vector<ScheduleFailure> ScheduleSolver::checkFields(const StripInputs& stri
             "is not in (0, 50] m/s");
     require(within(strip.Density, kLightestDensity, kHeaviestDensity), -1, "Density", strip.Density,
             "is not in [1000, 25000] kg/m3");
+    if (strip.thermal()) {
+        // The thermal chain's data: a hot strip and heat transfer that cools it.
+        require(within(strip.Entry_temperature, kColdestHotStrip, kHottestStrip), -1, "Entry_temperature",
+                strip.Entry_temperature, "is not in [500, 1300] C");
+        require(strip.Emissivity > 0.0 && strip.Emissivity <= 1.0, -1, "Emissivity", strip.Emissivity,
+                "is not in (0, 1]");
+        require(within(strip.Air_htc, 0.0, kLargestHtc), -1, "Air_htc", strip.Air_htc,
+                "is not in [0, 1e6] W/(m2 K)");
+        require(within(strip.Contact_htc, 0.0, kLargestHtc), -1, "Contact_htc", strip.Contact_htc,
+                "is not in [0, 1e6] W/(m2 K)");
+        require(within(strip.Ambient_temperature, kColdestAir, kHottestAir), -1, "Ambient_temperature",
+                strip.Ambient_temperature, "is not in [-50, 100] C");
+        require(within(strip.Roll_temperature, kColdestAir, kHottestRoll), -1, "Roll_temperature",
+                strip.Roll_temperature, "is not in [-50, 500] C");
+        require(within(strip.Deformation_efficiency, 0.0, 1.0), -1, "Deformation_efficiency",
+                strip.Deformation_efficiency, "is not in [0, 1]");
+    }
     for (std::size_t k = 0; k < stands.size(); ++k) {
         const StandInputs& stand = stands[k];
         const int i = static_cast<int>(k);
@@ -158,6 +186,14 @@ std::vector<ScheduleFailure> ScheduleSolver::checkFields(const StripInputs& stri
                 "must be a positive number");
         require(positiveIfGiven(stand.Power_ratio), i, "Power_ratio", stand.Power_ratio,
                 "must be a positive number");
+        if (strip.thermal()) {
+            require(stand.Interstand_distance > 0.0 && stand.Interstand_distance <= kLongestInterstand, i,
+                    "Interstand_distance", stand.Interstand_distance, "is not in (0, 1000] m");
+            require(within(stand.Spray_htc, 0.0, kLargestHtc), i, "Spray_htc", stand.Spray_htc,
+                    "is not in [0, 1e6] W/(m2 K)");
+            require(within(stand.Spray_length, 0.0, stand.Interstand_distance), i, "Spray_length",
+                    stand.Spray_length, "is not in [0, Interstand_distance] m");
+        }
         for (std::size_t earlier = 0; earlier < k; ++earlier) {
             // Every message names a stand: two of one name would make them ambiguous.
             if (!stand.name.empty() && stands[earlier].name == stand.name) {
@@ -189,6 +225,13 @@ const ScheduleResult& ScheduleSolver::solve(const StripInputs& strip,
         place.entryThickness = strip.Entry_thickness;
         place.entryTension = strip.Entry_tension;
         place.finalThickness = stands.back().Exit_thickness;
+        result_.thermal = strip.thermal();
+        result_.temperaturePath.clear();
+        if (result_.thermal) {
+            place.entryTemperature = strip.Entry_temperature;
+            place.path = &result_.temperaturePath;
+            result_.temperaturePath.push_back({0.0, 0.0, strip.Entry_temperature});
+        }
         for (std::size_t k = 0; k < stands.size(); ++k) {
             place.index = static_cast<int>(k);
             const StandResult& stand = chain.solve(strip, stands[k], place);
@@ -199,7 +242,11 @@ const ScheduleResult& ScheduleSolver::solve(const StripInputs& strip,
             }
             place.entryThickness = stands[k].Exit_thickness;
             place.entryTension = stands[k].Exit_tension;
+            place.entryTemperature = chain.leavingTemperature();
+            place.entryDistance = chain.leavingDistance();
+            place.entryTime = chain.leavingTime();
         }
+        result_.Exit_temperature = result_.thermal ? place.entryTemperature : StandResult::kNoThermalChain;
         result_.solves = chain.solves() - solvesBefore;
         if (result_.ok()) {
             addPlasticity(strip, stands);

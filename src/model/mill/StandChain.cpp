@@ -1,6 +1,7 @@
 #include "model/mill/StandChain.h"
 
 #include "inputs/WS18Inputs.h"
+#include "model/mill/ThermalChain.h"
 #include "rollbite/Numerics.h"
 
 #include <cmath>
@@ -22,6 +23,15 @@ constexpr double kPercent = 100.0;
 constexpr double kSpeedTolerance = 1e-9;
 constexpr int kMaxSpeedPasses = 8;
 constexpr double kNoLimit = std::numeric_limits<double>::quiet_NaN(); // also: a value not given
+// The thermal chain solves a stand again until the exit temperature its work gives moves by less than this.
+constexpr double kTemperatureTolerance = 0.01; // C
+constexpr int kMaxThermalPasses = 8;
+constexpr double kJoulesPerKilogram = 3.6e6 / 1e3; // per kWh/t
+
+// A stand's temperature not given (a cold mill's) is 0 in its pass, as a pass's fields start.
+double orZero(double value) {
+    return std::isnan(value) ? 0.0 : value;
+}
 
 double shareOf(double load, double limit) {
     return std::isnan(limit) ? kNoLimit : load / limit * kPercent;
@@ -65,15 +75,21 @@ void StandChain::buildPass(const StripInputs& strip, const StandInputs& stand, c
         std::copy(strip.lawParameters.begin(), strip.lawParameters.end(), pass.coefficients.begin());
         pass.Strain_in =
             strip.law->carriesStrain() ? equivalentStrain(strip.Entry_thickness, place.entryThickness) : 0.0;
-        pass.TemperatureIn = stand.TemperatureIn;
-        pass.TemperatureOut = stand.TemperatureOut;
+        pass.TemperatureIn = orZero(stand.TemperatureIn);
+        pass.TemperatureOut = orZero(stand.TemperatureOut);
         pass.Flow_stress_factor = strip.Flow_stress_factor;
         pass.extrapolate = strip.extrapolate;
     } else if (rheology_ == kWS18Rheology) {
         std::copy(strip.chemistry.begin(), strip.chemistry.end(), pass.coefficients.begin());
-        const double standValues[] = {stand.TemperatureIn, stand.TemperatureOut, 0.0 /* speed, chained */,
-                                      stand.X_rec,         stand.D_rec,          stand.Rho_rec,
-                                      stand.X_unrec,       stand.D_unrec,        stand.Rho_unrec};
+        const double standValues[] = {orZero(stand.TemperatureIn),
+                                      orZero(stand.TemperatureOut),
+                                      0.0 /* speed */,
+                                      stand.X_rec,
+                                      stand.D_rec,
+                                      stand.Rho_rec,
+                                      stand.X_unrec,
+                                      stand.D_unrec,
+                                      stand.Rho_unrec};
         std::copy(std::begin(standValues), std::end(standValues),
                   pass.coefficients.begin() + kChemistryValues);
     }
@@ -140,7 +156,7 @@ void StandChain::fillGeometry(const StripInputs& strip, const StandInputs& stand
     const double meanSpeed = 0.5 * (stand_.Entry_speed + stand_.Exit_speed); // m/s
     const double timeInBite = row.Contact_Length * kMillimetre / meanSpeed;  // s
     stand_.Strain_rate = equivalentStrain(pass.Entry_thickness, pass.Exit_thickness) / timeInBite;
-    const bool hot = rheology_ == kWS18Rheology ||
+    const bool hot = strip.thermal() || rheology_ == kWS18Rheology ||
                      (rheology_ == kLawRheology && pass.law != nullptr && pass.law->readsTemperature());
     stand_.TemperatureIn = hot ? stand.TemperatureIn : kNoLimit;
     stand_.TemperatureOut = hot ? stand.TemperatureOut : kNoLimit;
@@ -157,13 +173,67 @@ bool StandChain::speedCoupled() const {
 const StandResult& StandChain::solve(const StripInputs& strip, const StandInputs& stand,
                                      const StandPlace& place) {
     stand_.name = stand.name;
+    stand_.Previous_temperature = StandResult::kNoThermalChain;
+    stand_.Interstand_time = StandResult::kNoThermalChain;
+    stand_.Bite_time = StandResult::kNoThermalChain;
+    stand_.heat = {};
+    stand_.temperatureChange = {};
     buildPass(strip, stand, place);
     // Mass flow at constant width: speed times thickness is the same in every stand.
     const double exitSpeed = strip.Exit_speed * (place.finalThickness / stand.Exit_thickness);
     const double entrySpeed = exitSpeed * stand.Exit_thickness / place.entryThickness;
+    if (strip.thermal()) {
+        solveHeated(strip, stand, place, exitSpeed, entrySpeed);
+        return stand_;
+    }
     solveAtSpeed(exitSpeed, place.slipGuess, place.settleSpeed);
     fillLoads(strip, stand, exitSpeed, entrySpeed);
     return stand_;
+}
+
+void StandChain::solveHeated(const StripInputs& strip, const StandInputs& stand, const StandPlace& place,
+                             double exitSpeed, double entrySpeed) {
+    const ThermalChain chain(strip);
+    const ThermalChain::Stretch way =
+        chain.interstand(place.entryTemperature, place.entryThickness, entrySpeed, stand, place.path,
+                         place.entryDistance, place.entryTime);
+    // Temperatures the user gave win.
+    const bool givenIn = !std::isnan(stand.TemperatureIn);
+    const bool givenOut = !std::isnan(stand.TemperatureOut);
+    StandInputs heated = stand;
+    heated.TemperatureIn = givenIn ? stand.TemperatureIn : way.exitTemperature;
+    heated.TemperatureOut = givenOut ? stand.TemperatureOut : heated.TemperatureIn;
+    ThermalChain::Stretch bite;
+    bite.exitTemperature = heated.TemperatureOut;
+    for (int pass = 0; pass < kMaxThermalPasses; ++pass) {
+        buildPass(strip, heated, place);
+        solveAtSpeed(exitSpeed, place.slipGuess, place.settleSpeed);
+        fillLoads(strip, heated, exitSpeed, entrySpeed);
+        if (stand_.row.errorCode != VOID) {
+            break;
+        }
+        const double biteTime = stand_.row.Contact_Length * kMillimetre / (0.5 * (entrySpeed + exitSpeed));
+        bite = chain.bite(heated.TemperatureIn, stand_.pass.Entry_thickness, stand_.pass.Exit_thickness,
+                          biteTime, stand_.Specific_energy * kJoulesPerKilogram);
+        const double out = givenOut ? stand.TemperatureOut : bite.exitTemperature;
+        const bool settled = std::abs(out - heated.TemperatureOut) <= kTemperatureTolerance;
+        heated.TemperatureOut = out;
+        if (settled) {
+            break;
+        }
+    }
+    stand_.Previous_temperature = place.entryTemperature;
+    stand_.Interstand_time = way.time;
+    stand_.Bite_time = bite.time;
+    for (int cause = 0; cause < kHeatCauses; ++cause) {
+        stand_.heat[cause] = way.heat[cause] + bite.heat[cause];
+        stand_.temperatureChange[cause] = way.drop[cause] + bite.drop[cause];
+    }
+    leaving_ = {place.entryDistance + stand.Interstand_distance, place.entryTime + way.time + bite.time,
+                givenOut ? stand.TemperatureOut : bite.exitTemperature};
+    if (place.path != nullptr) {
+        place.path->push_back(leaving_);
+    }
 }
 
 } // namespace rollbite

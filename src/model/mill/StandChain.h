@@ -6,6 +6,8 @@
 #include "rollbite/model/ScheduleInputs.h"
 #include "rollbite/model/ScheduleResult.h"
 
+#include <vector>
+
 namespace rollbite {
 
 // Where a stand sits in its mill: what the stands before it hand on, and the final thickness that fixes
@@ -19,6 +21,13 @@ struct StandPlace {
     // WS18: iterate the roll speed until it matches the mass flow (false: one pass at the speed of the
     // slip expected, for the trials of a distribution).
     bool settleSpeed = true;
+    // The thermal chain: the strip's temperature leaving the stand before (C; the first stand: the entry
+    // measurement), where and when that was (m, s from the entry measurement), and the path the strip's
+    // temperatures are added to (none: not kept).
+    double entryTemperature = 0.0;
+    double entryDistance = 0.0;
+    double entryTime = 0.0;
+    std::vector<TemperaturePoint>* path = nullptr;
 };
 
 // Builds and solves the direct pass of one stand of a schedule, chained to the stands before it:
@@ -31,6 +40,11 @@ public:
     const StandResult& solve(const StripInputs& strip, const StandInputs& stand, const StandPlace& place);
     // Passes solved since construction.
     long long solves() const { return solves_; }
+    // With the thermal chain: the strip's temperature leaving the stand solved last (C), and where and when
+    // (m, s from the entry measurement).
+    double leavingTemperature() const { return leaving_.temperature; }
+    double leavingDistance() const { return leaving_.distance; }
+    double leavingTime() const { return leaving_.time; }
 
     // Equivalent strain of the strip from thickness `from` down to `to`, as the model computes it.
     static double equivalentStrain(double from, double to);
@@ -44,8 +58,13 @@ private:
     // True when the stand's flow stress depends on the strip's speed (WS18, a law of strain rate): its roll
     // speed is then iterated with the forward slip until the exit speed is the mass flow's.
     bool speedCoupled() const;
+    // The stand with its temperatures from the thermal chain: the way from the stand before, then the bite,
+    // whose work heats the strip, solved again until its exit temperature settles.
+    void solveHeated(const StripInputs& strip, const StandInputs& stand, const StandPlace& place,
+                     double exitSpeed, double entrySpeed);
 
     RheologyKind rheology_;
+    TemperaturePoint leaving_;
     CaseSolver solver_;
     StandResult stand_;
     long long solves_ = 0;
