@@ -104,13 +104,26 @@ py::dict tableOf(const ScheduleResult& schedule, const StripInputs& mill) {
     }
     table[ScheduleColumns::kStandName] = names;
     py::dict columns;
-    for (const ScheduleColumn* column = ScheduleColumns::begin(); column != ScheduleColumns::end();
-         ++column) {
-        Column values;
-        for (const StandResult& stand : schedule.stands) {
-            values.push_back(column->value(stand));
+    const auto addColumns = [&](const ScheduleColumn* begin, const ScheduleColumn* end) {
+        for (const ScheduleColumn* column = begin; column != end; ++column) {
+            Column values;
+            for (const StandResult& stand : schedule.stands) {
+                values.push_back(column->value(stand));
+            }
+            columns[column->name] = py::array_t<double>(static_cast<py::ssize_t>(count), values.data());
         }
-        columns[column->name] = py::array_t<double>(static_cast<py::ssize_t>(count), values.data());
+    };
+    addColumns(ScheduleColumns::begin(), ScheduleColumns::end());
+    if (schedule.thermal) {
+        // The thermal chain's columns, and the strip's way: distance (m), time (s), temperature (C).
+        addColumns(ScheduleColumns::thermalBegin(), ScheduleColumns::thermalEnd());
+        std::vector<double> path;
+        for (const TemperaturePoint& point : schedule.temperaturePath) {
+            path.insert(path.end(), {point.distance, point.time, point.temperature});
+        }
+        table["temperature_path"] = py::array_t<double>(
+            {static_cast<py::ssize_t>(schedule.temperaturePath.size()), static_cast<py::ssize_t>(3)}, path.data());
+        table["exit_temperature"] = schedule.Exit_temperature;
     }
     table["columns"] = columns;
     // The passes as rollbite.direct takes them, and their rows: the exit file's numbers.
@@ -330,6 +343,12 @@ void bindSchedules(py::module_& module) {
         columns.append(py::make_tuple(column->name, column->unit));
     }
     module.attr("SCHEDULE_COLUMNS") = columns;
+    py::list thermal;
+    for (const ScheduleColumn* column = ScheduleColumns::thermalBegin(); column != ScheduleColumns::thermalEnd();
+         ++column) {
+        thermal.append(py::make_tuple(column->name, column->unit));
+    }
+    module.attr("THERMAL_COLUMNS") = thermal;
     module.attr("STRIP_FIELDS") = fieldsOf(true);
     module.attr("STAND_FIELDS") = fieldsOf(false);
 }

@@ -10,7 +10,8 @@ held in pandas data frames:
 - ``read_entry``, ``read_coefficients``, ``read_exit`` and ``write_entry``: the program's files as frames,
   so that a file run and a frame run can be compared.
 - ``profile(...)``: the friction hill of one pass, point by point.
-- ``schedule(stands, strip, distribute=None)``, ``read_schedule`` and ``plot_schedule``: the stands of a
+- ``schedule(stands, strip, distribute=None)``, ``read_schedule``, ``plot_schedule`` and ``plot_temperatures`` (a hot
+  mill's thermal chain): the stands of a
   mill chained into one schedule, the load distributed among them, and a picture of it.
 - ``replay(log, ...)``, ``read_state`` and ``plot_replay``: a mill's log replayed coil by coil, each coil
   predicted before it is rolled from what the coils before it taught, then learnt from (docs/learning.md).
@@ -38,8 +39,8 @@ from .fitting import fit_law
 from .files import read_coefficients, read_entry, read_exit, write_entry
 from .learning import REPLAY_COLUMNS, plot_replay, read_state, replay
 from .passes import direct, inverse, profile
-from .plots import plot_schedule
-from .schedule import SCHEDULE_COLUMNS, STAND_FIELDS, STRIP_FIELDS, read_schedule, schedule
+from .plots import plot_schedule, plot_temperatures
+from .schedule import SCHEDULE_COLUMNS, STAND_FIELDS, STRIP_FIELDS, THERMAL_COLUMNS, read_schedule, schedule
 from .sensitivities import SENSITIVITY_COLUMNS, sensitivities
 
 #: The version of rollbite this module was built from.
@@ -61,7 +62,9 @@ __all__ = [
     "schedule",
     "read_schedule",
     "plot_schedule",
+    "plot_temperatures",
     "SCHEDULE_COLUMNS",
+    "THERMAL_COLUMNS",
     "STRIP_FIELDS",
     "STAND_FIELDS",
     "replay",

@@ -24,6 +24,7 @@ ENTRY_COLUMNS: dict[str, list[str]]
 COEFFICIENT_COLUMNS: dict[str, list[str]]
 # The schedules of stands (the module rollbite.schedule).
 SCHEDULE_COLUMNS: dict[str, str]
+THERMAL_COLUMNS: dict[str, str]
 STRIP_FIELDS: dict[str, tuple[str, tuple[str, ...]]]
 STAND_FIELDS: dict[str, tuple[str, tuple[str, ...]]]
 # The sensitivity table's columns of each mode: name, unit and meaning (the module rollbite.sensitivities).
@@ -73,6 +74,12 @@ def schedule(
 ) -> pd.DataFrame: ...
 def read_schedule(path: _Path) -> tuple[pd.DataFrame, dict[str, Any]]: ...
 def plot_schedule(
+    schedules: pd.DataFrame | Mapping[str, pd.DataFrame],
+    path: _Path | None = None,
+    title: str | None = None,
+    overwrite: bool = False,
+) -> Any: ...
+def plot_temperatures(
     schedules: pd.DataFrame | Mapping[str, pd.DataFrame],
     path: _Path | None = None,
     title: str | None = None,

@@ -61,6 +61,52 @@ def plot_schedule(schedules, path=None, title=None, overwrite=False):
     return figure
 
 
+def plot_temperatures(schedules, path=None, title=None, overwrite=False):
+    """The strip's temperature along a hot mill, from its entry measurement to the last stand's exit, with
+    the stands marked, from the thermal chain (a schedule whose strip has an ``Entry_temperature``).
+
+    ``schedules`` is such a frame of ``schedule`` or a mapping of labels to such frames (say "as set" and
+    "distributed"), drawn as lines on one axis of distance (m). Saved with ``path`` as ``plot_schedule``
+    saves. Returns the matplotlib figure."""
+    from matplotlib.figure import Figure
+
+    if path is not None:
+        _rollbite.check_picture(os.fspath(path), bool(overwrite))
+    if isinstance(schedules, pd.DataFrame):
+        schedules = {"": schedules}
+    if not hasattr(schedules, "items") or len(schedules) == 0:
+        raise ValueError("plot_temperatures needs a schedule's frame, or a mapping of labels to such frames")
+    for name, frame in schedules.items():
+        if "temperature_path" not in frame.attrs:
+            raise ValueError(f"the schedule {name!r} has no thermal chain: give its strip an Entry_temperature")
+    figure = Figure(figsize=(11, 4.8))
+    ax = figure.subplots()
+    for name, frame in schedules.items():
+        way = frame.attrs["temperature_path"]
+        ax.plot(way["distance_m"], way["temperature_C"], label=name or "the strip's mean temperature")
+    first = next(iter(schedules.values()))
+    way = first.attrs["temperature_path"]
+    # Each stand sits where its interstand ends: the strip's way, stand after stand.
+    stands = first.attrs.get("stands")
+    distances = np.cumsum(stands["Interstand_distance"].to_numpy(dtype=float)) if stands is not None and \
+        "Interstand_distance" in stands else np.cumsum(np.full(len(first), 5.5))
+    low, high = way["temperature_C"].min(), way["temperature_C"].max()
+    for name, at in zip(first.index, distances):
+        ax.axvline(at, color="0.6", linestyle=":", linewidth=1)
+        ax.annotate(str(name), (at, high), textcoords="offset points", xytext=(0, 6), ha="center")
+    ax.set_ylim(low - 0.05 * (high - low + 1), high + 0.12 * (high - low + 1))
+    ax.set_xlabel("distance from the entry measurement (m)")
+    ax.set_ylabel("strip mean temperature (C)")
+    ax.grid(True, alpha=0.3)
+    ax.legend(loc="lower left", frameon=False)
+    if title:
+        ax.set_title(title)
+    figure.tight_layout()
+    if path is not None:
+        _save_whole(figure, os.fspath(path), bool(overwrite))
+    return figure
+
+
 def _save_whole(figure, path, overwrite):
     """Saves the figure under a hidden name and puts it in place only when whole, by the rules of every
     front end (never over a file another run is writing; a device or a FIFO written through)."""

@@ -23,10 +23,12 @@ import pandas as pd
 
 from . import _rollbite
 
-__all__ = ["schedule", "read_schedule", "SCHEDULE_COLUMNS", "STRIP_FIELDS", "STAND_FIELDS"]
+__all__ = ["schedule", "read_schedule", "SCHEDULE_COLUMNS", "THERMAL_COLUMNS", "STRIP_FIELDS", "STAND_FIELDS"]
 
 #: The columns of a schedule's frame with their units, in order.
 SCHEDULE_COLUMNS = {name: unit for name, unit in _rollbite.SCHEDULE_COLUMNS}
+#: The columns a schedule with the thermal chain (the strip's Entry_temperature) has besides, and their units.
+THERMAL_COLUMNS = {name: unit for name, unit in _rollbite.THERMAL_COLUMNS}
 #: The strip's fields: name -> (unit, rheologies that require it; none: optional).
 STRIP_FIELDS = {name: (unit, tuple(required)) for name, unit, required in _rollbite.STRIP_FIELDS}
 #: The stands' columns: name -> (unit, rheologies that require it; none: optional).
@@ -167,8 +169,10 @@ def _stands_frame(stands):
 def _check_fields(strip, frame, rheology, distributing, law=None):
     from .laws import info
 
-    # A law of temperature takes each stand's temperatures, which are WS18's columns otherwise.
+    # A law of temperature takes each stand's temperatures, which are WS18's columns otherwise; the thermal
+    # chain gives those a stand does not (docs/thermal.md).
     hot = law is not None and info(law)["reads_temperature"]
+    thermal = _is_number(strip.get("Entry_temperature")) and not np.isnan(strip["Entry_temperature"])
     problems = []
     for name in strip:
         if name not in STRIP_FIELDS:
@@ -180,6 +184,8 @@ def _check_fields(strip, frame, rheology, distributing, law=None):
         elif name in strip and required and rheology not in required:
             problems.append(f"the strip's {name} is no field of a {rheology} schedule")
     for name, (_, required) in STAND_FIELDS.items():
+        if thermal and name in ("TemperatureIn", "TemperatureOut"):
+            continue
         if hot and name in ("TemperatureIn", "TemperatureOut"):
             required = required + ("law",)
         if name in frame.columns and required and rheology not in required:
@@ -233,7 +239,7 @@ def _result(raw, rheology, stands):
         coefficients = pd.DataFrame(dict(raw["law_coefficients"]), index=frame.index)
     over = {name: text for name, text in zip(frame.index, raw["over_limits"]) if text}
     frame.attrs = {
-        "units": dict(SCHEDULE_COLUMNS),
+        "units": {**SCHEDULE_COLUMNS, **(THERMAL_COLUMNS if "temperature_path" in raw else {})},
         "over_limits": over,
         "totals": dict(raw["totals"]),
         "solves": int(raw["solves"]),
@@ -244,4 +250,8 @@ def _result(raw, rheology, stands):
         "rheology": rheology,
         "stands": stands,
     }
+    if "temperature_path" in raw:
+        # The strip's way from the entry measurement: where, when and how hot.
+        frame.attrs["temperature_path"] = pd.DataFrame(raw["temperature_path"], columns=["distance_m", "time_s", "temperature_C"])
+        frame.attrs["exit_temperature"] = float(raw["exit_temperature"])
     return frame

@@ -298,7 +298,10 @@ void ScheduleReader::checkComplete() {
             }
             continue;
         }
-        if (field->rheologies != 0 && !required && field->rheologies != ScheduleFields::kAll) {
+        // With the thermal chain a stand may give its temperatures, or leave them to the chain.
+        const bool chained = schedule_->strip.thermal() && (field->member == &StandInputs::TemperatureIn ||
+                                                            field->member == &StandInputs::TemperatureOut);
+        if (field->rheologies != 0 && !required && !chained && field->rheologies != ScheduleFields::kAll) {
             error("the stand table's " + std::string(field->name) + " is no column of a " + kind +
                       " schedule",
                   false);
