@@ -4,6 +4,7 @@
 // one thread. The counters give the passes solved and the marches of each.
 #include "app/formats/ScheduleReader.h"
 #include "rollbite/model/LoadDistributor.h"
+#include "rollbite/model/ScheduleSolver.h"
 
 #include <benchmark/benchmark.h>
 
@@ -77,4 +78,57 @@ BENCHMARK_CAPTURE(distribute, HotMillConstantByPower, kConstantRheology, Distrib
 BENCHMARK_CAPTURE(distribute, HotMillSmatchByForce, kSmatchRheology, DistributionTarget::ForceLimits)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(distribute, HotMillSmatchByPower, kSmatchRheology, DistributionTarget::PowerLimits)
+    ->Unit(benchmark::kMillisecond);
+
+namespace {
+
+// The same mill with its temperatures set by hand, or from the thermal chain (the strip's entry
+// temperature, examples/schedules/hot_finishing_ws18_thermal.txt): the time the chain adds to a schedule
+// and to a distribution by power.
+ScheduleReader::Schedule millNamed(const char* name) {
+    std::ifstream file(std::string(ROLLBITE_EXAMPLES) + "/schedules/" + name);
+    ScheduleReader::Schedule schedule;
+    ScheduleReader().read(file, schedule);
+    return schedule;
+}
+
+void scheduleOf(benchmark::State& state, const char* name) {
+    const ScheduleReader::Schedule mill = millNamed(name);
+    ScheduleSolver solver;
+    for (auto _ : state) {
+        const ScheduleResult& result = solver.solve(mill.strip, mill.stands);
+        if (!result.ok()) {
+            state.SkipWithError(result.message.c_str());
+            return;
+        }
+        benchmark::DoNotOptimize(result.Total_force);
+    }
+}
+
+void distributeMill(benchmark::State& state, const char* name) {
+    const ScheduleReader::Schedule mill = millNamed(name);
+    LoadDistributor distributor;
+    long long solves = 0;
+    for (auto _ : state) {
+        const DistributionResult& result =
+            distributor.distribute(mill.strip, mill.stands, DistributionTarget::PowerLimits);
+        if (!result.met) {
+            state.SkipWithError(result.message.c_str());
+            return;
+        }
+        solves = result.solves;
+        benchmark::DoNotOptimize(result.share);
+    }
+    state.counters["passes"] = static_cast<double>(solves);
+}
+
+} // namespace
+
+BENCHMARK_CAPTURE(scheduleOf, HotMillTemperaturesByHand, "hot_finishing_ws18.txt")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(scheduleOf, HotMillThermalChain, "hot_finishing_ws18_thermal.txt")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(distributeMill, HotMillTemperaturesByHand, "hot_finishing_ws18.txt")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(distributeMill, HotMillThermalChain, "hot_finishing_ws18_thermal.txt")
     ->Unit(benchmark::kMillisecond);

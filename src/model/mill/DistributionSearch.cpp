@@ -50,8 +50,8 @@ DistributionSearch::DistributionSearch(StandChain& chain, const StripInputs& str
                                        std::vector<StandInputs>& stands, DistributionTarget target)
     : chain_(chain), strip_(strip), stands_(stands), target_(target),
       finalThickness_(stands.back().Exit_thickness), slip_(stands.size(), 7.0), leaving_(stands.size()),
-      lastCommon_(stands.size(), NAN), lastThickness_(stands.size(), NAN), earlierCommon_(stands.size(), NAN),
-      earlierThickness_(stands.size(), NAN) {}
+      biteRise_(stands.size(), 0.0), lastCommon_(stands.size(), NAN), lastThickness_(stands.size(), NAN),
+      earlierCommon_(stands.size(), NAN), earlierThickness_(stands.size(), NAN) {}
 
 double DistributionSearch::targetOf(int stand) const {
     const StandInputs& s = stands_[static_cast<std::size_t>(stand)];
@@ -207,8 +207,10 @@ double DistributionSearch::departure(int stand, double entry, double entryTensio
     place.entryTemperature = stand == 0 ? strip_.Entry_temperature : leaving_[index - 1].temperature;
     place.entryDistance = stand == 0 ? 0.0 : leaving_[index - 1].distance;
     place.entryTime = stand == 0 ? 0.0 : leaving_[index - 1].time;
+    place.biteRise = biteRise_[index];
     const StandResult& result = chain_.solve(strip_, s, place);
     leaving_[index] = {chain_.leavingDistance(), chain_.leavingTime(), chain_.leavingTemperature()};
+    biteRise_[index] = chain_.biteRise();
     if (result.row.errorCode != VOID) {
         // No result: too much reduction on the thin side of the reference, too little on the thick side.
         lastFailure_ = result.row.reason;

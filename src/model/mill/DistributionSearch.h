@@ -67,6 +67,7 @@ private:
     std::vector<double> slip_; // %, the last forward slip of each stand
     // A hot mill's thermal chain: where, when and at what temperature each stand last left the strip.
     std::vector<TemperaturePoint> leaving_;
+    std::vector<double> biteRise_;   // C, each stand's last, where its next trial starts
     std::vector<double> lastCommon_; // the two last shares each stand was solved for, and its thickness
     std::vector<double> lastThickness_;
     std::vector<double> earlierCommon_;

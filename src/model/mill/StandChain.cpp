@@ -202,7 +202,7 @@ void StandChain::solveHeated(const StripInputs& strip, const StandInputs& stand,
     const bool givenOut = !std::isnan(stand.TemperatureOut);
     StandInputs heated = stand;
     heated.TemperatureIn = givenIn ? stand.TemperatureIn : way.exitTemperature;
-    heated.TemperatureOut = givenOut ? stand.TemperatureOut : heated.TemperatureIn;
+    heated.TemperatureOut = givenOut ? stand.TemperatureOut : heated.TemperatureIn + place.biteRise;
     ThermalChain::Stretch bite;
     bite.exitTemperature = heated.TemperatureOut;
     for (int pass = 0; pass < kMaxThermalPasses; ++pass) {
@@ -231,6 +231,7 @@ void StandChain::solveHeated(const StripInputs& strip, const StandInputs& stand,
     }
     leaving_ = {place.entryDistance + stand.Interstand_distance, place.entryTime + way.time + bite.time,
                 givenOut ? stand.TemperatureOut : bite.exitTemperature};
+    biteRise_ = heated.TemperatureOut - heated.TemperatureIn;
     if (place.path != nullptr) {
         place.path->push_back(leaving_);
     }

@@ -28,6 +28,9 @@ struct StandPlace {
     double entryDistance = 0.0;
     double entryTime = 0.0;
     std::vector<TemperaturePoint>* path = nullptr;
+    // C: where the bite's exit temperature starts over its entry temperature (a distribution's trials
+    // start from the stand's last; 0: the entry temperature).
+    double biteRise = 0.0;
 };
 
 // Builds and solves the direct pass of one stand of a schedule, chained to the stands before it:
@@ -45,6 +48,8 @@ public:
     double leavingTemperature() const { return leaving_.temperature; }
     double leavingDistance() const { return leaving_.distance; }
     double leavingTime() const { return leaving_.time; }
+    // C: the last stand's bite exit temperature over its entry temperature.
+    double biteRise() const { return biteRise_; }
 
     // Equivalent strain of the strip from thickness `from` down to `to`, as the model computes it.
     static double equivalentStrain(double from, double to);
@@ -65,6 +70,7 @@ private:
 
     RheologyKind rheology_;
     TemperaturePoint leaving_;
+    double biteRise_ = 0.0;
     CaseSolver solver_;
     StandResult stand_;
     long long solves_ = 0;
