@@ -202,3 +202,25 @@ def test_the_docs_list_every_field_and_column_with_its_unit():
             assert f"| `{name}` | {unit} | {', '.join(required) or 'optional'} |" in text, name
     for name, unit in rollbite.SCHEDULE_COLUMNS.items():
         assert f"| `{name}` | {unit} |" in text, name
+
+
+def test_a_hot_mill_from_one_entry_temperature_has_its_temperatures_chained_and_drawn(tmp_path):
+    stands, strip = load("hot_finishing_ws18_thermal.txt")
+    assert "TemperatureIn" not in stands or stands["TemperatureIn"].isna().all()
+    frame = rollbite.schedule(stands, strip)
+    assert set(rollbite.THERMAL_COLUMNS) <= set(frame.columns)
+    way = frame.attrs["temperature_path"]
+    assert way["distance_m"].is_monotonic_increasing and way["time_s"].is_monotonic_increasing
+    assert way["temperature_C"].iloc[0] == strip["Entry_temperature"]
+    assert way["temperature_C"].iloc[-1] == frame.attrs["exit_temperature"]
+    changes = frame[[name for name in rollbite.THERMAL_COLUMNS if name.endswith("_change")]].sum(axis=1)
+    # The changes by cause add up to each stand's: from the stand before to the next's start (or the exit).
+    leaving = np.append(frame["Previous_temperature"].to_numpy()[1:], frame.attrs["exit_temperature"])
+    np.testing.assert_allclose(changes, leaving - frame["Previous_temperature"], atol=1e-6)
+    # Each stand is the direct pass it built, with the chain's temperatures in its WS18 record.
+    rows = rollbite.direct(frame.attrs["passes"], "ws18", frame.attrs["coefficients"])
+    assert np.array_equal(rows["Rolling_Force"].to_numpy(), frame.attrs["rows"]["Rolling_Force"].to_numpy())
+    figure = rollbite.plot_temperatures({"as set": frame}, path=tmp_path / "hot.png")
+    assert (tmp_path / "hot.png").stat().st_size > 0 and figure.axes[0].get_lines()
+    with pytest.raises(ValueError, match="no thermal chain"):
+        rollbite.plot_temperatures(rollbite.schedule(*load("hot_finishing_ws18.txt")))
