@@ -23,12 +23,7 @@ def plot_schedule(schedules, path=None, title=None, overwrite=False):
     pyplot state holds."""
     from matplotlib.figure import Figure
 
-    if path is not None:
-        _rollbite.check_picture(os.fspath(path), bool(overwrite))
-    if isinstance(schedules, pd.DataFrame):
-        schedules = {"": schedules}
-    if not hasattr(schedules, "items") or len(schedules) == 0:
-        raise ValueError("plot_schedule needs a schedule's frame, or a mapping of labels to such frames")
+    schedules = _labelled(schedules, path, overwrite, "plot_schedule")
     panels = [("Exit_thickness", None, "exit thickness (mm)"), ("Force", "Force_limit", "rolling force (kN)"),
               ("Power", "Power_limit", "power (kW)"), ("Reduction", "Max_reduction", "reduction (%)")]
     figure = Figure(figsize=(18, 4.6))
@@ -70,12 +65,7 @@ def plot_temperatures(schedules, path=None, title=None, overwrite=False):
     saves. Returns the matplotlib figure."""
     from matplotlib.figure import Figure
 
-    if path is not None:
-        _rollbite.check_picture(os.fspath(path), bool(overwrite))
-    if isinstance(schedules, pd.DataFrame):
-        schedules = {"": schedules}
-    if not hasattr(schedules, "items") or len(schedules) == 0:
-        raise ValueError("plot_temperatures needs a schedule's frame, or a mapping of labels to such frames")
+    schedules = _labelled(schedules, path, overwrite, "plot_temperatures")
     for name, frame in schedules.items():
         if "temperature_path" not in frame.attrs:
             raise ValueError(f"the schedule {name!r} has no thermal chain: give its strip an Entry_temperature")
@@ -105,6 +95,17 @@ def plot_temperatures(schedules, path=None, title=None, overwrite=False):
     if path is not None:
         _save_whole(figure, os.fspath(path), bool(overwrite))
     return figure
+
+
+def _labelled(schedules, path, overwrite, what):
+    """The frames to draw by their labels (one frame: no label), the picture's place checked first."""
+    if path is not None:
+        _rollbite.check_picture(os.fspath(path), bool(overwrite))
+    if isinstance(schedules, pd.DataFrame):
+        schedules = {"": schedules}
+    if not hasattr(schedules, "items") or len(schedules) == 0:
+        raise ValueError(f"{what} needs a schedule's frame, or a mapping of labels to such frames")
+    return schedules
 
 
 def _save_whole(figure, path, overwrite):
