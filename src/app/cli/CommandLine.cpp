@@ -235,8 +235,12 @@ bool CommandLine::parseLaw(const Arguments& arguments, const LawCatalogue& laws,
         return true;
     }
     if (columns.needsFile() && arguments.value("--coefficients").empty()) {
-        error = "the law " + law->name() +
-                " needs --coefficients FILE, or every parameter in --parameters NAME=VALUE,...";
+        std::string needed;
+        for (const std::string& name : columns.needed()) {
+            needed += (needed.empty() ? "" : ", ") + name;
+        }
+        error = "the law " + law->name() + " needs --coefficients FILE, or all of " + needed +
+                " in --parameters NAME=VALUE,...";
         return false;
     }
     if (arguments.value("--coefficients") == "-") {

@@ -181,25 +181,37 @@ std::string LawColumns::describeNames() const {
     return names;
 }
 
-bool LawColumns::needsFile() const {
+std::vector<std::string> LawColumns::needed() const {
+    std::vector<std::string> names;
     for (const LawParameter& parameter : law_->parameters()) {
-        if (!given(parameter.name)) {
-            return true;
-        }
+        names.push_back(parameter.name);
     }
-    return false;
+    if (law_->readsTemperature()) {
+        names.insert(names.end(), {"TemperatureIn", "TemperatureOut"});
+    }
+    if (law_->readsStrainRate()) {
+        names.emplace_back("Strip_speed");
+    }
+    return names;
+}
+
+bool LawColumns::needsFile() const {
+    const std::vector<std::string> names = needed();
+    return std::any_of(names.begin(), names.end(), [this](const std::string& name) { return !given(name); });
 }
 
 bool LawColumns::readHeader(const std::string& line, std::string& error) {
     return setColumns(headerNames(line), error);
 }
 
-bool LawColumns::setColumns(const std::vector<std::string>& names, std::string& error) {
+bool LawColumns::setColumns(const std::vector<std::string>& names, std::string& error,
+                            const std::vector<std::string>& elsewhere) {
     columns_.clear();
     for (const std::string& name : names) {
         Column column;
         if (!columnOf(name, column)) {
             error = "its header names '" + name + "', which is none of " + describeNames();
+            columns_.clear();
             return false;
         }
         const bool twice = std::any_of(columns_.begin(), columns_.end(),
@@ -207,16 +219,22 @@ bool LawColumns::setColumns(const std::vector<std::string>& names, std::string& 
         if (twice || given(name)) {
             error =
                 "its header names " + name + (twice ? " twice" : ", which is given for the whole run too");
+            columns_.clear();
             return false;
         }
         columns_.push_back(column);
     }
-    for (const LawParameter& parameter : law_->parameters()) {
+    const std::vector<LawParameter> parameters = law_->parameters();
+    for (const std::string& name : needed()) {
         const bool inFile = std::any_of(columns_.begin(), columns_.end(),
-                                        [&parameter](const Column& c) { return c.name == parameter.name; });
-        if (!inFile && !given(parameter.name)) {
-            error = "the law " + law_->name() + "'s parameter " + parameter.name +
-                    " is neither a column of its header nor given for the run";
+                                        [&name](const Column& c) { return c.name == name; });
+        const bool otherwise = std::find(elsewhere.begin(), elsewhere.end(), name) != elsewhere.end();
+        if (!inFile && !given(name) && !otherwise) {
+            const bool parameter = std::any_of(parameters.begin(), parameters.end(),
+                                               [&name](const LawParameter& p) { return p.name == name; });
+            error = "the law " + law_->name() + (parameter ? "'s parameter " : " reads ") + name +
+                    ", which is neither a column of its header nor given for the run";
+            columns_.clear();
             return false;
         }
     }

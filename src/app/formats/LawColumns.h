@@ -33,14 +33,20 @@ public:
     // The same with the values as names and numbers.
     bool setUp(const FlowStressLaw& law, const std::vector<std::pair<std::string, double>>& runValues,
                bool extrapolate, std::string& error);
-    // True when some parameter of the law is not given for the run: the cases need a coefficient file.
+    // True when some parameter of the law, or a condition it reads (TemperatureIn and TemperatureOut for a
+    // law of temperature, Strip_speed for a law of strain rate), is not given for the run: the cases need a
+    // coefficient file.
     bool needsFile() const;
+    // The parameters and the conditions the law reads: what every case must get.
+    std::vector<std::string> needed() const;
     // The coefficient file's header row. False, with the reason, for a name that is none of the law's
-    // parameters or conditions, a name twice, a name also given for the run, or a parameter neither in
-    // the file nor given for the run.
+    // parameters or conditions, a name twice, a name also given for the run, or a parameter or a condition
+    // the law reads neither in the file nor given for the run (nor in `elsewhere`, names a caller gives
+    // otherwise).
     bool readHeader(const std::string& line, std::string& error);
     // The same from the columns' names.
-    bool setColumns(const std::vector<std::string>& names, std::string& error);
+    bool setColumns(const std::vector<std::string>& names, std::string& error,
+                    const std::vector<std::string>& elsewhere = {});
     // The numbers of a record, one per column of the header.
     int count() const { return static_cast<int>(columns_.size()); }
     const std::string& name(int column) const { return columns_[static_cast<std::size_t>(column)].name; }

@@ -226,9 +226,13 @@ void MillLog::readLawHeader(const std::vector<std::string>& names, const std::ve
         found.push_back(names[k]);
         lawPlaces_.push_back(static_cast<int>(k));
     }
+    // The strip's speed of a law of strain rate may come from the roll surface speed.
+    const bool rollSpeed = std::find(names.begin(), names.end(), kColumns[kRollSpeed].name) != names.end();
     std::string wrong;
-    if (!law_.setColumns(found, wrong)) {
+    if (!law_.setColumns(found, wrong,
+                         rollSpeed ? std::vector<std::string>{"Strip_speed"} : std::vector<std::string>{})) {
         error("the log is no log of the law " + law.name() + ": " + wrong);
+        lawPlaces_.clear(); // no row reads the law's columns then
     }
 }
 
