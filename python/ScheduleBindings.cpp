@@ -61,7 +61,10 @@ std::vector<StandInputs> standsOf(const std::vector<std::string>& names,
                                         std::to_string(names.size()) + " stands");
         }
         for (std::size_t k = 0; k < names.size(); ++k) {
-            stands[k].*field->member = values[k];
+            // NaN is a value not given: the field keeps its default (an interstand's 5.5 m, no sprays).
+            if (!std::isnan(values[k])) {
+                stands[k].*field->member = values[k];
+            }
         }
     }
     return stands;
@@ -122,7 +125,8 @@ py::dict tableOf(const ScheduleResult& schedule, const StripInputs& mill) {
             path.insert(path.end(), {point.distance, point.time, point.temperature});
         }
         table["temperature_path"] = py::array_t<double>(
-            {static_cast<py::ssize_t>(schedule.temperaturePath.size()), static_cast<py::ssize_t>(3)}, path.data());
+            {static_cast<py::ssize_t>(schedule.temperaturePath.size()), static_cast<py::ssize_t>(3)},
+            path.data());
         table["exit_temperature"] = schedule.Exit_temperature;
     }
     table["columns"] = columns;
@@ -229,7 +233,7 @@ py::dict solveSchedule(const std::string& rheologyName, const std::map<std::stri
         py::gil_scoped_release released;
         result = LoadDistributor().distribute(mill, stands, target);
     }
-    if (!result.met && result.schedule.stands.empty()) {
+    if (!result.met && (result.schedule.stands.empty() || !result.schedule.ok())) {
         throw std::invalid_argument(result.message);
     }
     py::dict table = tableOf(result.schedule, mill);
@@ -344,8 +348,8 @@ void bindSchedules(py::module_& module) {
     }
     module.attr("SCHEDULE_COLUMNS") = columns;
     py::list thermal;
-    for (const ScheduleColumn* column = ScheduleColumns::thermalBegin(); column != ScheduleColumns::thermalEnd();
-         ++column) {
+    for (const ScheduleColumn* column = ScheduleColumns::thermalBegin();
+         column != ScheduleColumns::thermalEnd(); ++column) {
         thermal.append(py::make_tuple(column->name, column->unit));
     }
     module.attr("THERMAL_COLUMNS") = thermal;

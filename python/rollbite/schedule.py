@@ -14,6 +14,7 @@ numbers to the last bit.
 
 import difflib
 import errno
+import math
 import numbers
 import os
 import warnings
@@ -172,7 +173,11 @@ def _check_fields(strip, frame, rheology, distributing, law=None):
     # A law of temperature takes each stand's temperatures, which are WS18's columns otherwise; the thermal
     # chain gives those a stand does not (docs/thermal.md).
     hot = law is not None and info(law)["reads_temperature"]
-    thermal = _is_number(strip.get("Entry_temperature")) and not np.isnan(strip["Entry_temperature"])
+    # NaN is a value not given (read_schedule gives it so); anything else must be a temperature.
+    entry = strip.get("Entry_temperature", math.nan)
+    if not (_is_number(entry) and (np.isfinite(entry) or np.isnan(entry))):
+        raise ValueError(f"the strip's Entry_temperature must be a temperature (C), not {entry!r}")
+    thermal = not np.isnan(entry)
     problems = []
     for name in strip:
         if name not in STRIP_FIELDS:

@@ -13,10 +13,22 @@ namespace {
 constexpr double kMillimetresPerMetre = 1000.0;
 constexpr double kAbsoluteZero = -273.15; // degrees Celsius
 
-std::string shown(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.6g", value);
+std::string shown(double value, int digits = 6) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.*g", digits, value);
     return text;
+}
+
+// A value outside a range, with the digits that tell it from the range's nearer end (29.98, not 30).
+std::string shownOutside(double value, const LawRange& range) {
+    constexpr int kMostDigits = 17;
+    const double end =
+        std::abs(value - range.lowest) < std::abs(value - range.highest) ? range.lowest : range.highest;
+    int digits = 6;
+    while (digits < kMostDigits && shown(value, digits) == shown(end, digits)) {
+        ++digits;
+    }
+    return shown(value, digits);
 }
 
 } // namespace
@@ -223,16 +235,16 @@ void LawRheology::checkRanges() {
     const std::string beyond = " (extrapolate to use it there)";
     const double exitStrain = Conditions.strainIn + logarithmicStrain(Exit_thickness);
     if (!(exitStrain <= range.strain.highest)) {
-        fail(law + "up to a strain of " + shown(range.strain.highest) + ", not " + shown(exitStrain) +
-             " at the exit" + beyond);
+        fail(law + "up to a strain of " + shown(range.strain.highest) + ", not " +
+             shownOutside(exitStrain, range.strain) + " at the exit" + beyond);
     }
     if (Law->readsTemperature()) {
         for (const auto& [where, value] :
              {std::pair{"entry", Conditions.temperatureIn}, std::pair{"exit", Conditions.temperatureOut}}) {
             if (!range.temperature.holds(value)) {
                 fail(law + "for temperatures from " + shown(range.temperature.lowest) + " to " +
-                     shown(range.temperature.highest) + " C, not " + shown(value) + " C at the " + where +
-                     beyond);
+                     shown(range.temperature.highest) + " C, not " + shownOutside(value, range.temperature) +
+                     " C at the " + where + beyond);
             }
         }
     }
@@ -240,8 +252,8 @@ void LawRheology::checkRanges() {
         const double meanRate = meanStrainRate();
         if (!range.strainRate.holds(meanRate)) {
             fail(law + "for strain rates from " + shown(range.strainRate.lowest) + " to " +
-                 shown(range.strainRate.highest) + " 1/s, not the pass's mean of " + shown(meanRate) +
-                 " 1/s" + beyond);
+                 shown(range.strainRate.highest) + " 1/s, not the pass's mean of " +
+                 shownOutside(meanRate, range.strainRate) + " 1/s" + beyond);
         }
     }
 }

@@ -306,8 +306,9 @@ std::vector<std::string> ScheduleCommand::textsOf(const Request& request, const 
 
 int ScheduleCommand::refuseDistribution(const std::string& path, const DistributionResult& result,
                                         DistributionTarget target, std::ostream& err) {
-    // The best schedule the search reached, for the engineer to weigh against the target.
-    if (!result.schedule.stands.empty()) {
+    // The best schedule the search reached, for the engineer to weigh against the target: only one whose
+    // every pass has a result (a stand without one has no load to weigh).
+    if (!result.schedule.stands.empty() && result.schedule.ok()) {
         const std::string text = readableTable(result.schedule) + distributionLine(result, target, false);
         if (!writeToStandardOutput(text, err)) {
             err << "\n";
