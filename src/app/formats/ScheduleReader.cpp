@@ -187,8 +187,10 @@ bool ScheduleReader::requiredStandField(const StandField& field) const {
     const StripInputs& strip = schedule_->strip;
     const bool temperature =
         field.member == &StandInputs::TemperatureIn || field.member == &StandInputs::TemperatureOut;
-    if (temperature && strip.thermal()) {
-        return false; // the thermal chain gives them, where they are not given
+    // The thermal chain gives them where they are not given (an Entry_temperature line that could not be
+    // read has its own error).
+    if (temperature && (strip.thermal() || listed(stripGiven_, "Entry_temperature"))) {
+        return false;
     }
     if (strip.rheology == kLawRheology && temperature) {
         return strip.law != nullptr && strip.law->readsTemperature();
@@ -299,8 +301,9 @@ void ScheduleReader::checkComplete() {
             continue;
         }
         // With the thermal chain a stand may give its temperatures, or leave them to the chain.
-        const bool chained = schedule_->strip.thermal() && (field->member == &StandInputs::TemperatureIn ||
-                                                            field->member == &StandInputs::TemperatureOut);
+        const bool chained =
+            (schedule_->strip.thermal() || listed(stripGiven_, "Entry_temperature")) &&
+            (field->member == &StandInputs::TemperatureIn || field->member == &StandInputs::TemperatureOut);
         if (field->rheologies != 0 && !required && !chained && field->rheologies != ScheduleFields::kAll) {
             error("the stand table's " + std::string(field->name) + " is no column of a " + kind +
                       " schedule",
