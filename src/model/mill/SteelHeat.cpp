@@ -12,7 +12,6 @@ constexpr double kRoom = 20.0;
 constexpr double kFirstBend = 600.0;
 constexpr double kTransformation = 735.0;
 constexpr double kAustenite = 900.0;
-constexpr double kConductivityBend = 800.0;
 
 // The antiderivative of each branch, without its constant.
 double rising(double t) {
@@ -79,10 +78,6 @@ double SteelHeat::temperatureOf(double enthalpy, double guess) {
         }
     }
     return t;
-}
-
-double SteelHeat::conductivity(double celsius) {
-    return celsius < kConductivityBend ? 54.0 - 3.33e-2 * celsius : 27.3;
 }
 
 } // namespace rollbite
