@@ -152,6 +152,15 @@ TEST(ThermalSchedule, ASlowerMillIsColderAndTemperaturesGivenWin) {
     EXPECT_EQ(given.stands[3].TemperatureIn, 950.0);
     EXPECT_EQ(given.stands[3].TemperatureOut, 945.0);
     EXPECT_EQ(given.stands[4].Previous_temperature, 945.0);
+    // F6's entry alone set: its bite starts there, and its exit is the chain's from it.
+    mill.stands[5].TemperatureIn = 940.0;
+    const ScheduleResult& entryOnly = solver.solve(mill.strip, mill.stands);
+    ASSERT_TRUE(entryOnly.ok()) << entryOnly.message;
+    EXPECT_EQ(entryOnly.stands[5].TemperatureIn, 940.0);
+    EXPECT_NEAR(entryOnly.stands[5].TemperatureOut,
+                940.0 + entryOnly.stands[5].temperatureChange[kRollContact] +
+                    entryOnly.stands[5].temperatureChange[kDeformation],
+                0.01);
 }
 
 TEST(ThermalSchedule, ADistributionRunsTheChainForItsTrials) {
