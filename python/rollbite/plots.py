@@ -11,6 +11,9 @@ from . import _rollbite
 __all__ = ["plot_schedule"]
 
 
+# m: a stand's Interstand_distance when its frame does not give it (the schedule's default).
+_DEFAULT_PITCH = 5.5
+
 def plot_schedule(schedules, path=None, title=None, overwrite=False):
     """Exit thickness, force, power and reduction per stand, side by side, with each stand's limits where
     given.
@@ -74,14 +77,16 @@ def plot_temperatures(schedules, path=None, title=None, overwrite=False):
     for name, frame in schedules.items():
         way = frame.attrs["temperature_path"]
         ax.plot(way["distance_m"], way["temperature_C"], label=name or "the strip's mean temperature")
-    first = next(iter(schedules.values()))
-    way = first.attrs["temperature_path"]
-    # Each stand sits where its interstand ends: the strip's way, stand after stand.
-    stands = first.attrs.get("stands")
-    distances = np.cumsum(stands["Interstand_distance"].to_numpy(dtype=float)) if stands is not None and \
-        "Interstand_distance" in stands else np.cumsum(np.full(len(first), 5.5))
-    low, high = way["temperature_C"].min(), way["temperature_C"].max()
-    for name, at in zip(first.index, distances):
+    # The axes hold every schedule's way; the stands marked are those of the longest mill, each where its
+    # interstand ends.
+    temperatures = pd.concat([frame.attrs["temperature_path"]["temperature_C"] for frame in schedules.values()])
+    low, high = temperatures.min(), temperatures.max()
+    longest = max(schedules.values(), key=len)
+    stands = longest.attrs.get("stands")
+    pitch = stands["Interstand_distance"].to_numpy(dtype=float) if stands is not None and \
+        "Interstand_distance" in stands else np.full(len(longest), np.nan)
+    distances = np.cumsum(np.where(np.isnan(pitch), _DEFAULT_PITCH, pitch))
+    for name, at in zip(longest.index, distances):
         ax.axvline(at, color="0.6", linestyle=":", linewidth=1)
         ax.annotate(str(name), (at, high), textcoords="offset points", xytext=(0, 6), ha="center")
     ax.set_ylim(low - 0.05 * (high - low + 1), high + 0.12 * (high - low + 1))

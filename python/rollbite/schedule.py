@@ -213,11 +213,13 @@ def _check_fields(strip, frame, rheology, distributing, law=None):
 def _numbers(column, name):
     if column.dtype == bool or not (pd.api.types.is_numeric_dtype(column) or column.dtype == object):
         raise TypeError(f"the stands' column {name!r} must hold numbers, not {column.dtype}")
+    # None and pandas' NA are values not given, as NaN is.
+    missing = column.isna().to_numpy()
     if column.dtype == object:
-        bad = next((value for value in column if value is not None and not _is_number(value)), None)
+        bad = next((value for value, gone in zip(column, missing) if not gone and not _is_number(value)), None)
         if bad is not None:
             raise TypeError(f"the stands' column {name!r} must hold numbers, not {bad!r}")
-    return [float("nan") if value is None else float(value) for value in column]
+    return [float("nan") if gone else float(value) for value, gone in zip(column, missing)]
 
 
 def _number(value, name):

@@ -112,6 +112,11 @@ def test_a_replay_with_a_law_learns_the_factor_its_mill_rolls_at_and_keeps_it_in
     whole, _ = rollbite.replay(pd.concat([log, more], ignore_index=True), law="swift", threads=1)
     again, _ = rollbite.replay(more, law="swift", state=state, threads=1)
     assert again["Factor"].tolist() == whole["Factor"].tail(2).tolist()
+    # Each row's own setup: a coil set up with a harder law is frozen at its own force.
+    harder = log.assign(Flow_stress_factor=np.where(log["Coil"] == 5, 1.1, 1.0))
+    frozen, _ = rollbite.replay(harder, law="swift", threads=1)
+    by_coil = frozen.set_index(["Coil", "Stand"])["Frozen_force"]
+    assert (by_coil.loc["5"] > 1.05 * by_coil.loc["4"]).all() and (by_coil.loc["6"] == by_coil.loc["4"]).all()
     with pytest.raises(ValueError, match="learnt with --law swift, not --rheology smatch"):
         rollbite.replay(log.head(2).assign(Coefficient_A=1, Coefficient_B=1, Coefficient_C=0, Coefficient_D=0),
                         state=state, threads=1)

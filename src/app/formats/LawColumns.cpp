@@ -35,21 +35,32 @@ std::string withoutUnit(const std::string& cell) {
     return name;
 }
 
-// The cells of a header row: separated by tabs when it holds one, else by blanks; a unit in brackets
-// after a blank stays with its name.
-std::vector<std::string> headerNames(const std::string& line) {
-    std::vector<std::string> names;
-    std::istringstream cells(line);
-    for (std::string cell; cells >> cell;) {
+// The unit in brackets of a cell ("K(MPa)", "(MPa)"), or an empty text.
+std::string unitOf(const std::string& cell) {
+    const std::size_t open = cell.find_first_of("([");
+    if (open == std::string::npos) {
+        return "";
+    }
+    const std::size_t close = cell.find_first_of(")]", open);
+    return cell.substr(open + 1, close == std::string::npos ? std::string::npos : close - open - 1);
+}
+
+// A header row's names, each with the unit in brackets written with it ("" for none): the cells are
+// separated by blanks, a unit after a blank staying with its name ("K (MPa)"); a # starts a comment.
+std::vector<std::pair<std::string, std::string>> headerCells(const std::string& line) {
+    std::vector<std::pair<std::string, std::string>> cells;
+    std::istringstream words(line);
+    for (std::string cell; words >> cell;) {
         if (cell.front() == '#') {
             break; // a comment: the schedule that passes came from
         }
-        if (!names.empty() && (cell.front() == '(' || cell.front() == '[')) {
-            continue; // "K (MPa)": the unit of the name before
+        if (!cells.empty() && (cell.front() == '(' || cell.front() == '[')) {
+            cells.back().second = unitOf(cell); // "K (MPa)": the unit of the name before
+            continue;
         }
-        names.push_back(withoutUnit(cell));
+        cells.emplace_back(withoutUnit(cell), unitOf(cell));
     }
-    return names;
+    return cells;
 }
 
 } // namespace
@@ -201,7 +212,19 @@ bool LawColumns::needsFile() const {
 }
 
 bool LawColumns::readHeader(const std::string& line, std::string& error) {
-    return setColumns(headerNames(line), error);
+    // A value in another unit than the law's would be read as if in the law's: refused, not misread.
+    std::vector<std::string> names;
+    for (const auto& [name, unit] : headerCells(line)) {
+        const std::string lawUnit = unitOf(*law_, name);
+        if (knows(name) && !unit.empty() && unit != lawUnit) {
+            error = "its header gives " + name + " in '" + unit + "', not " +
+                    (lawUnit.empty() ? std::string("without a unit") : "in '" + lawUnit + "'") +
+                    " as the law " + law_->name() + " takes it";
+            return false;
+        }
+        names.push_back(name);
+    }
+    return setColumns(names, error);
 }
 
 bool LawColumns::setColumns(const std::vector<std::string>& names, std::string& error,

@@ -11,7 +11,8 @@ namespace rollbite {
 // What a run with a flow-stress law reads besides the entry file: the law's parameters and what each pass
 // gives it (the strain brought in, the temperatures, the strip speed, the factor), each either given for
 // the whole run ("K=565.3,n=0.26") or a column of the coefficient file, whose header row names its
-// columns in any order (a unit in brackets after a name is left aside: "K(MPa)", "K [MPa]").
+// columns in any order (a unit in brackets after a name must be the law's: "K(MPa)", "K [MPa]"; a value in
+// another unit would be misread, so it is refused).
 class LawColumns {
 public:
     // The names of what a pass gives a law, besides its parameters.

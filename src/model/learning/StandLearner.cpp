@@ -34,14 +34,18 @@ double smoothed(double value, double target, double gain, double step, double lo
     return std::clamp(value + change, low, high);
 }
 
-// True when two passes hold the same numbers (of a direct entry line, and the same record).
+// True when two passes hold the same numbers (of a direct entry line, the same record, and with a law the
+// same law and conditions): a solve depends on them alone.
 bool sameSetup(const CaseInputs& a, const CaseInputs& b) {
     for (int k = 0; k < kDirectEntryFields - 1; ++k) {
         if (!(a.value(k) == b.value(k))) {
             return false;
         }
     }
-    return a.coefficients == b.coefficients;
+    return a.coefficients == b.coefficients && a.law == b.law && a.extrapolate == b.extrapolate &&
+           a.Strain_in == b.Strain_in && a.TemperatureIn == b.TemperatureIn &&
+           a.TemperatureOut == b.TemperatureOut && a.Strip_speed == b.Strip_speed &&
+           a.Flow_stress_factor == b.Flow_stress_factor;
 }
 
 } // namespace

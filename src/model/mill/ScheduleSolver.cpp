@@ -187,6 +187,12 @@ std::vector<ScheduleFailure> ScheduleSolver::checkFields(const StripInputs& stri
         require(positiveIfGiven(stand.Power_ratio), i, "Power_ratio", stand.Power_ratio,
                 "must be a positive number");
         if (strip.thermal()) {
+            // A temperature set by hand beside the chain: one a hot strip can have, or none.
+            for (const auto& [name, value] : {std::pair{"TemperatureIn", stand.TemperatureIn},
+                                              std::pair{"TemperatureOut", stand.TemperatureOut}}) {
+                require(std::isnan(value) || within(value, kColdestAir, kHottestStrip), i, name, value,
+                        "is not in [-50, 1300] C");
+            }
             require(stand.Interstand_distance > 0.0 && stand.Interstand_distance <= kLongestInterstand, i,
                     "Interstand_distance", stand.Interstand_distance, "is not in (0, 1000] m");
             require(within(stand.Spray_htc, 0.0, kLargestHtc), i, "Spray_htc", stand.Spray_htc,

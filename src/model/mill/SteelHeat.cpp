@@ -1,6 +1,7 @@
 #include "model/mill/SteelHeat.h"
 
 #include <cmath>
+#include <limits>
 
 namespace rollbite {
 
@@ -66,10 +67,14 @@ double SteelHeat::temperatureOf(double enthalpy, double guess) {
     // halved back, so the iterate stays where the enthalpy is defined.
     constexpr double kTolerance = 1e-9; // C
     constexpr int kMaxSteps = 60;
+    if (!std::isfinite(enthalpy) || !std::isfinite(guess)) {
+        return std::numeric_limits<double>::quiet_NaN(); // no temperature to find
+    }
     double t = guess;
     for (int step = 0; step < kMaxSteps; ++step) {
         double change = (enthalpy - SteelHeat::enthalpy(t)) / specificHeat(t);
-        while (!std::isfinite(SteelHeat::enthalpy(t + change))) {
+        for (int halving = 0; halving < kMaxSteps && !std::isfinite(SteelHeat::enthalpy(t + change));
+             ++halving) {
             change *= 0.5;
         }
         t += change;
