@@ -125,6 +125,13 @@ TEST(ThermalChain, KeepsItsLimits) {
     const double thin = kHot - radiation.interstand(kHot, 3.0, 10.0, interstand(1.0)).exitTemperature;
     const double thick = kHot - radiation.interstand(kHot, 6.0, 10.0, interstand(1.0)).exitTemperature;
     EXPECT_NEAR(thin / thick, 2.0, 0.01);
+    // Sprays as strong as any: the strip cools towards the water, never past it, and the march stays stable.
+    StandInputs drenched = interstand(1.0);
+    drenched.Spray_htc = 1e6;
+    drenched.Spray_length = 1.0;
+    const double quenched = ThermalChain(StripInputs()).interstand(kHot, 1.0, 1.0, drenched).exitTemperature;
+    EXPECT_GE(quenched, StripInputs().Ambient_temperature - 1e-6);
+    EXPECT_LT(quenched, StripInputs().Ambient_temperature + 1.0);
     // The time steps do not matter: half of them, the same temperature to 0.01 C.
     StripInputs full = StripInputs();
     StandInputs sprayed = interstand(5.5);

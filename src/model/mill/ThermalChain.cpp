@@ -61,7 +61,13 @@ ThermalChain::Stretch ThermalChain::march(double temperature, double time, const
                                           double startDistance, double startTime) const {
     Stretch stretch;
     stretch.time = time;
-    const int steps = std::max(kLeastSteps, static_cast<int>(std::ceil(time / step_)));
+    // Steps of at most step_, and small enough that none changes the temperature by more than
+    // kLargestStepChange at the stretch's start rate: a march under strong sprays or roll chill stays stable.
+    const double startRate =
+        std::abs(sumOf(rates(temperature, exposure))) / SteelHeat::specificHeat(temperature);
+    const double needed = std::max(time / step_, startRate * time / kLargestStepChange);
+    const int steps =
+        std::max(kLeastSteps, static_cast<int>(std::ceil(std::min(needed, double(kMostSteps)))));
     const double dt = time / steps;
     double t = temperature;
     for (int k = 0; k < steps; ++k) {

@@ -20,6 +20,8 @@ public:
     // Below this time step a march changes no temperature by a visible amount (docs/thermal.md).
     static constexpr double kTimeStep = 0.02;                  // s
     static constexpr int kLeastSteps = 10;                     // of a stretch, however short
+    static constexpr double kLargestStepChange = 10.0;         // C per step, at the stretch's start rate
+    static constexpr int kMostSteps = 1000000;                 // of a stretch
     static constexpr double kStefanBoltzmann = 5.670374419e-8; // W/(m2 K4)
     static constexpr double kKelvin = 273.15;                  // K at 0 C
 
