@@ -35,7 +35,7 @@ std::string shownOutside(double value, const LawRange& range) {
 
 LawRheology::LawRheology()
     : Temperature_profile(kGridPoints, 0.0), Speed_profile(kGridPoints, 0.0),
-      Strain_rate_profile(kGridPoints, 0.0), Law_profile(kGridPoints, 0.0) {}
+      Strain_rate_profile(kGridPoints, 0.0), Law_profile(kGridPoints, 0.0), points_(kGridPoints) {}
 
 void LawRheology::reset(const FlowStressLaw* law, const LawParameters& parameters,
                         const LawConditions& conditions) {
@@ -159,12 +159,11 @@ void LawRheology::describePoint(int index) {
 }
 
 void LawRheology::evaluateWholeBite() {
-    std::vector<LawPoint> points(kGridPoints);
     for (int k = 0; k <= kLastPoint; ++k) {
         describePoint(k);
-        points[k] = lawPoint(Strain_profile[k], Strain_rate_profile[k], Temperature_profile[k]);
+        points_[k] = lawPoint(Strain_profile[k], Strain_rate_profile[k], Temperature_profile[k]);
     }
-    Law->flowStresses(points.data(), points.size(), Law_parameters, Law_profile.data());
+    Law->flowStresses(points_.data(), points_.size(), Law_parameters, Law_profile.data());
 }
 
 double LawRheology::flowStress(int index, double offsetYieldStress) {

@@ -85,6 +85,8 @@ private:
     // The temperature at a strain: linear in strain from the entry to the exit of the bite.
     double temperatureAt(double strain) const;
     void fail(const std::string& reason);
+
+    std::vector<LawPoint> points_; // the grid's points, kept from bite to bite for a whole-bite law
     // The pass within the law's ranges: its exit strain, its temperatures, its mean strain rate.
     void checkRanges();
     // The pass's own strain, from its entry to its exit thickness as set.
